@@ -1,0 +1,3 @@
+#include "app/qappsettings.h"
+
+QAppSettings::QAppSettings() = default;
