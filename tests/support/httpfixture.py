@@ -129,6 +129,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def dispatch(self):
         url = urllib.parse.urlsplit(self.path)
         self.query = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+        self.body = self.request_body()
         delay = self.float_param("delay", 0.0)
         if delay > 0 and self.wait(delay):
             return
@@ -267,7 +268,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def echo(self, _rest):
         lines = [self.requestline] + ["%s: %s" % (k, v) for k, v in self.headers.items()]
-        body = ("\r\n".join(lines) + "\r\n\r\n").encode() + self.request_body()
+        body = ("\r\n".join(lines) + "\r\n\r\n").encode() + self.body
         self.send_body(200, body)
 
     def chunked(self, name):
