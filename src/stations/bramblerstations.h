@@ -1,0 +1,31 @@
+#pragma once
+
+#include "stations/radiostations.h"
+
+class QXmlStreamReader;
+
+// Reads station lists from XML (the gzip presets file, the ".qwd" form, plain XML and the
+// personal lists), writes personal lists back, exports the directory as text and compresses a
+// directory file. GUI thread; owned like its base.
+class BramblerStations : public RadioStations {
+    Q_OBJECT
+public:
+    explicit BramblerStations(QObject* parent = nullptr);
+
+    void load(const QString& fileName) override;
+    void reload() override;
+    void exportPresets() override;
+    void writeGroups(QIODevice* device, const GroupList& groups) override;
+    void exportGroups(QTextStream& stream, const GroupList& groups) override;
+
+    // Writes the XML file at inputPath as a ".qwd" file at outputPath.
+    void compressPresets(const QString& inputPath, const QString& outputPath);
+
+    // Inflates a gzip file into out; false (out incomplete) when it cannot be read or decoded.
+    static bool gunzipFile(const QString& fileName, QByteArray& out);
+
+private:
+    void read(QXmlStreamReader& reader);
+    void writeStation(const Preset& preset);
+    QString failureText(const QString& what, const QString& fileName, const QString& reason) const;
+};
