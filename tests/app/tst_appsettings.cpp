@@ -94,15 +94,10 @@ private slots:
         QTest::newRow("int unconvertible") << "Volume" << QByteArray("Volume=loud") << QVariant(0);
         QTest::newRow("int empty is not missing")
             << "Volume" << QByteArray("Volume=") << QVariant(0);
-        QTest::newRow("int other key only") << "Volume" << QByteArray("Volumes=3") << QVariant(25);
-        QTest::newRow("negative int")
-            << "PlayOnDevices" << QByteArray("PlayOnDevices=-1") << QVariant(-1);
         QTest::newRow("bool stored false")
             << "BalloonTooltip" << QByteArray("BalloonTooltip=false") << QVariant(false);
         QTest::newRow("bool empty is null")
             << "BalloonTooltip" << QByteArray("BalloonTooltip=") << QVariant(false);
-        QTest::newRow("bool stored true")
-            << "AlwaysOnTop" << QByteArray("AlwaysOnTop=true") << QVariant(true);
         QTest::newRow("string quoted")
             << "InfoBackColor" << QByteArray("InfoBackColor=\"rgb(1, 2, 3)\"")
             << QVariant(QStringLiteral("rgb(1, 2, 3)"));
@@ -112,8 +107,6 @@ private slots:
         QTest::newRow("string escaped backslash")
             << "FilePattern" << QByteArray("FilePattern=%genre%\\\\%track%")
             << QVariant(QStringLiteral("%genre%\\%track%"));
-        QTest::newRow("string missing")
-            << "Editor" << QByteArray("Volume=3") << QVariant(QStringLiteral("notepad"));
         QTest::newRow("malformed line ignored")
             << "Volume" << QByteArray("=[=\nVolume 12") << QVariant(25);
     }
@@ -123,12 +116,9 @@ private slots:
         QFETCH(QVariant, expected);
         const QHash<QString, std::function<QVariant(const AppSettings&)>> getters = {
             {"Volume", [](const AppSettings& s) { return QVariant(s.Volume()); }},
-            {"PlayOnDevices", [](const AppSettings& s) { return QVariant(s.PlayOnDevices()); }},
             {"BalloonTooltip", [](const AppSettings& s) { return QVariant(s.BalloonTooltip()); }},
-            {"AlwaysOnTop", [](const AppSettings& s) { return QVariant(s.AlwaysOnTop()); }},
             {"InfoBackColor", [](const AppSettings& s) { return QVariant(s.InfoBackColor()); }},
             {"FilePattern", [](const AppSettings& s) { return QVariant(s.FilePattern()); }},
-            {"Editor", [](const AppSettings& s) { return QVariant(s.Editor()); }},
         };
         writeFile(portableIni(), "[General]\n" + iniLine + "\n");
         auto store = portableStore();
