@@ -6,6 +6,7 @@ Every path and parameter is described in README.md beside this file.
 
 import base64
 import http.server
+import json
 import os
 import random
 import re
@@ -24,7 +25,7 @@ CONTENT_TYPES = {
 }
 
 SINE = ["-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=5",
-        "-af", "volume=4", "-ac", "2", "-metadata", "title=Sine 440",
+        "-af", "volume=4,pan=stereo|c0=c0|c1=c0", "-metadata", "title=Sine 440",
         "-metadata", "artist=Quillowave Test"]
 # Files generated at start (a few seconds of the same sine as the Icecast mounts).
 AUDIO_FILES = {
@@ -345,12 +346,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         """One ICY metadata block: a length byte (in 16-byte units), then the padded text."""
         if title is None:
             return b"\0"
+        charset = self.param("charset", "utf-8")
         if self.param("raw") == "1":
-            text = title.encode("utf-8")
+            text = title
         else:
-            text = ("StreamTitle='%s';" % title).encode("utf-8")
+            text = "StreamTitle='%s';" % title
             if self.param("url") is not None:
-                text += ("StreamUrl='%s';" % self.param("url")).encode("utf-8")
+                text += "StreamUrl='%s';" % self.param("url")
+        text = text.encode(charset, "replace")
         text = text[:255 * 16]
         units = (len(text) + 15) // 16
         return bytes([units]) + text + b"\0" * (units * 16 - len(text))
@@ -377,11 +380,18 @@ class HttpFixture:
             self.log_file.write(line + "\n")
 
     def generate_files(self):
-        """Encodes the sample files once; later runs reuse them."""
+        """Encodes the sample files once; later runs reuse them while the recipe is the same."""
+        recipe = json.dumps([SINE, AUDIO_FILES]).encode()
+        stamp = os.path.join(self.www, ".recipe")
+        try:
+            with open(stamp, "rb") as f:
+                fresh = f.read() == recipe
+        except OSError:
+            fresh = False
         jobs = []
         for name, codec in AUDIO_FILES.items():
             path = os.path.join(self.www, name)
-            if os.path.exists(path):
+            if fresh and os.path.exists(path):
                 continue
             tmp = os.path.join(self.www, ".tmp." + name)
             args = ["ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"] + SINE + codec
@@ -392,6 +402,8 @@ class HttpFixture:
             if proc.returncode != 0:
                 raise RuntimeError("ffmpeg could not make %s: %s" % (path, err.decode()[-500:]))
             os.replace(tmp, path)
+        with open(stamp, "wb") as f:
+            f.write(recipe)
 
     def start(self):
         os.makedirs(self.dir, exist_ok=True)

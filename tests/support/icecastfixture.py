@@ -24,7 +24,7 @@ import urllib.request
 INITIAL_TITLE = "Quillowave Test - Sine 440"
 WAIT_S = 20.0
 SINE = ["-re", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
-        "-af", "volume=4", "-ac", "2"]
+        "-af", "volume=4,pan=stereo|c0=c0|c1=c0"]
 
 # mount, content type, bitrate (kbit/s) for the Ice headers, encoder arguments, Ogg or not.
 # Icecast reports the titles of MP3, AAC and Vorbis mounts in its statistics; for Opus and FLAC
@@ -64,6 +64,9 @@ CONFIG = """<icecast>
     <port>{port}</port>
     <bind-address>127.0.0.1</bind-address>
   </listen-socket>
+  <!-- ICY titles go to listeners as UTF-8 (Icecast's default for MP3 and AAC is Latin-1) -->
+  <mount type="normal"><mount-name>/mp3</mount-name><charset>UTF-8</charset></mount>
+  <mount type="normal"><mount-name>/aac</mount-name><charset>UTF-8</charset></mount>
   <fileserve>1</fileserve>
   <paths>
     <basedir>/usr/share/icecast2</basedir>
