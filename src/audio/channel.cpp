@@ -1,0 +1,828 @@
+#include "audio/channel.h"
+
+#include "audio/bytebuffer.h"
+#include "audio/config.h"
+#include "audio/output.h"
+#include "audio/playlistparser.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace qwaudio {
+
+namespace {
+
+constexpr size_t kPlayRingSamples = 16384 * Output::kChannels;
+constexpr size_t kDecodeRingSamples = 65536;
+constexpr size_t kResumeSamples = kPlayRingSamples / 2;
+constexpr size_t kHeardSamples = 8192 * Output::kChannels;
+constexpr size_t kTagHistory = 16;
+constexpr size_t kMaxPlaylistBytes = 64 * 1024;
+constexpr int kMaxPlaylistDepth = 3;
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+bool isDirectAddress(const std::string& url) {
+    const std::string low = lower(url);
+    for (const char* scheme : {"mms://", "mmsh://", "mmst://", "rtsp://", "rtmp://"}) {
+        if (low.rfind(scheme, 0) == 0)
+            return true;
+    }
+    const std::string path = low.substr(0, low.find_first_of("?#"));
+    return path.size() > 5 && path.compare(path.size() - 5, 5, ".m3u8") == 0;
+}
+
+std::string joinList(const std::vector<std::string>& items) {
+    std::string list;
+    for (const auto& item : items) {
+        list += item;
+        list += '\0';
+    }
+    list += '\0';
+    return list;
+}
+
+// The callback's channel while it runs, so that a callback may free its own channel.
+thread_local const Channel* t_callbackChannel = nullptr;
+
+std::atomic<int> g_liveChannels{0};
+
+} // namespace
+
+Channel::Channel(DWORD handle, DWORD flags, StreamKind kind, Output* output)
+    : m_handle(handle), m_flags(flags), m_kind(kind), m_output(output),
+      m_ring((flags & BASS_STREAM_DECODE) ? kDecodeRingSamples : kPlayRingSamples),
+      m_mixScratch(size_t(Output::kMaxBlockFrames) * Output::kChannels), m_heard(kHeardSamples) {
+    ++g_liveChannels;
+}
+
+int Channel::liveCount() {
+    return g_liveChannels.load();
+}
+
+Channel::~Channel() {
+    m_abort = true;
+    if (m_buffer)
+        m_buffer->abort();
+    if (m_net)
+        m_net->abort();
+    for (std::thread* thread : {&m_netThread, &m_decodeThread}) {
+        if (!thread->joinable())
+            continue;
+        if (thread->get_id() == std::this_thread::get_id())
+            thread->detach();
+        else
+            thread->join();
+    }
+    swr_free(&m_swr);
+    --g_liveChannels;
+}
+
+void Channel::startThread(std::thread& thread, void (Channel::*body)()) {
+    // The thread holds the channel alive until it ends; the destructor then runs on whichever
+    // thread lets go last.
+    thread = std::thread([self = shared_from_this(), body] { ((*self).*body)(); });
+}
+
+int Channel::openUrl(const std::string& url, DOWNLOADPROC* proc, void* user) {
+    m_downloadProc = proc;
+    m_downloadUser = user;
+    m_name = url;
+    if (isDirectAddress(url))
+        return openDirect(url);
+    return openNetwork(url, 0);
+}
+
+int Channel::openDirect(const std::string& url) {
+    m_direct = true;
+    m_decoder = std::make_unique<Decoder>(&m_abort);
+    return m_decoder->openUrl(url, m_kind, int(Config::instance().netTimeoutMs()));
+}
+
+int Channel::openNetwork(const std::string& url, int depth) {
+    Config& config = Config::instance();
+    const uint32_t timeoutMs = std::max<uint32_t>(config.netTimeoutMs(), 1);
+    // Provisional size until the bit rate is known: the buffer length at 256 kbit/s.
+    m_buffer = std::make_unique<ByteBuffer>(size_t(config.netBufferMs()) * 32 + 65536);
+    NetSource::Options options;
+    options.url = url;
+    options.agent = config.agent();
+    options.proxy = config.proxy();
+    options.timeoutMs = timeoutMs;
+    options.readTimeoutMs = config.netReadTimeoutMs();
+    m_net = std::make_unique<NetSource>(options, this);
+    startThread(m_netThread, &Channel::netThread);
+
+    int error = m_net->waitForHeaders();
+    if (error != 0)
+        return error;
+    const std::string contentType = m_net->contentType();
+    const std::vector<std::string> lines = m_net->headerLines();
+    setTag(m_net->icyStatus() ? BASS_TAG_ICY : BASS_TAG_HTTP, joinList(lines));
+
+    if (PlaylistParser::looksLikePlaylist(contentType, url) ||
+        PlaylistParser::isHls(contentType, url, "")) {
+        std::string body;
+        uint8_t chunk[4096];
+        while (body.size() < kMaxPlaylistBytes) {
+            long count = m_buffer->read(chunk, sizeof chunk, int(timeoutMs));
+            if (count <= 0) {
+                if (count == ByteBuffer::TimedOut && body.empty())
+                    return BASS_ERROR_TIMEOUT;
+                break;
+            }
+            body.append(reinterpret_cast<const char*>(chunk), size_t(count));
+        }
+        const std::string effective = m_net->effectiveUrl();
+        m_net->abort();
+        m_buffer->abort();
+        if (m_netThread.joinable())
+            m_netThread.join();
+        m_net.reset();
+        m_buffer.reset();
+        {
+            std::lock_guard lock(m_tagMutex);
+            m_tags.clear();
+        }
+        if (PlaylistParser::isHls(contentType, url, body))
+            return openDirect(effective);
+        const std::string next = PlaylistParser::firstEntry(body);
+        if (config.playlistMode() == 0 || next.empty() || depth >= kMaxPlaylistDepth)
+            return BASS_ERROR_FILEFORM;
+        m_name = next;
+        if (isDirectAddress(next))
+            return openDirect(next);
+        return openNetwork(next, depth + 1);
+    }
+
+    m_decoder = std::make_unique<Decoder>(&m_abort);
+    error = m_buffer->aborted()
+                ? BASS_ERROR_FILEOPEN
+                : m_decoder->openBuffer(m_buffer.get(), m_kind, contentType, int(timeoutMs));
+    if (error != 0)
+        return error;
+    int64_t bitRate = m_decoder->bitRate();
+    if (bitRate <= 0) {
+        const std::string announced = m_net->header("icy-br");
+        bitRate = announced.empty() ? 128000 : std::atoll(announced.c_str()) * 1000;
+    }
+    if (bitRate <= 0)
+        bitRate = 128000;
+    m_buffer->setCapacity(size_t(bitRate / 8 * int64_t(config.netBufferMs()) / 1000));
+    return 0;
+}
+
+int Channel::openFile(const std::string& path) {
+    m_name = path;
+    m_decoder = std::make_unique<Decoder>(&m_abort);
+    return m_decoder->openFile(path, m_kind);
+}
+
+int Channel::openMemory(const void* data, size_t length) {
+    m_decoder = std::make_unique<Decoder>(&m_abort);
+    return m_decoder->openMemory(data, length, m_kind);
+}
+
+void Channel::start() {
+    m_rate = m_decoder->sampleRate();
+    m_channels = m_decoder->channels();
+    m_channelType = m_decoder->channelType();
+    m_originalBits = m_decoder->originalBits();
+    updateDecoderTags();
+    m_decoder->takeTagsChanged();
+    m_started = true;
+    startThread(m_decodeThread, &Channel::decodeThread);
+}
+
+void Channel::abortOpen() {
+    m_abort = true;
+    if (m_buffer)
+        m_buffer->abort();
+    if (m_net)
+        m_net->abort();
+}
+
+void Channel::shutdown() {
+    abortOpen();
+    m_output->removeChannel(this);
+    m_state = Stopped;
+    std::lock_guard lock(m_callbackMutex);
+    m_freed = true;
+}
+
+void Channel::netThread() {
+    m_net->run();
+}
+
+// ---- download path (network thread) ----
+
+void Channel::deliverDownload(const void* data, DWORD length) {
+    if (!m_downloadProc)
+        return;
+    std::lock_guard lock(m_callbackMutex);
+    if (m_freed)
+        return;
+    t_callbackChannel = this;
+    m_downloadProc(data, length, m_downloadUser);
+    t_callbackChannel = nullptr;
+}
+
+void Channel::flushPendingDownload() {
+    if (!m_started || m_headerDelivered)
+        return;
+    m_headerDelivered = true;
+    if (m_flags & BASS_STREAM_STATUS) {
+        const char* header = tags(BASS_TAG_ICY);
+        if (!header)
+            header = tags(BASS_TAG_HTTP);
+        if (header)
+            deliverDownload(header, 0);
+    }
+    std::vector<uint8_t> pending;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        pending.swap(m_pendingDownload);
+    }
+    if (!pending.empty())
+        deliverDownload(pending.data(), DWORD(pending.size()));
+}
+
+void Channel::onNetData(const uint8_t* data, size_t length) {
+    if (!m_buffer->write(data, length))
+        return;
+    if (!m_started) {
+        std::lock_guard lock(m_pendingMutex);
+        m_pendingDownload.insert(m_pendingDownload.end(), data, data + length);
+        return;
+    }
+    flushPendingDownload();
+    deliverDownload(data, DWORD(length));
+}
+
+void Channel::onNetMeta(const std::string& text) {
+    setTag(BASS_TAG_META, text);
+    if (!m_started)
+        return;
+    flushPendingDownload();
+    fireSyncs(BASS_SYNC_META, 0);
+}
+
+void Channel::onNetEnd() {
+    m_buffer->setEndOfData();
+    if (!m_started)
+        return;
+    flushPendingDownload();
+    deliverDownload(nullptr, 0);
+    fireSyncs(BASS_SYNC_DOWNLOAD, 0);
+}
+
+// ---- decoding (decoder thread) ----
+
+void Channel::decodeThread() {
+    std::vector<float> decoded;
+    std::vector<float> converted;
+    while (!m_abort) {
+        decoded.clear();
+        const Decoder::Result result = m_decoder->decode(decoded);
+        if (m_decoder->takeTagsChanged()) {
+            updateDecoderTags();
+            fireSyncs(m_channelType == BASS_CTYPE_STREAM_WMA ||
+                              m_channelType == BASS_CTYPE_STREAM_WMA_MP3
+                          ? BASS_SYNC_WMA_META
+                          : BASS_SYNC_META,
+                      0);
+            fireSyncs(BASS_SYNC_OGG_CHANGE, 0);
+        }
+        if (decoded.empty()) {
+            if (result == Decoder::Result::End)
+                break;
+            continue;
+        }
+        const int rate = m_decoder->sampleRate();
+        const int channels = m_decoder->channels();
+        m_rate = rate;
+        m_channels = channels;
+        runDsp(decoded);
+        if (isDecodeOnly()) {
+            if (!pushSamples(decoded.data(), decoded.size()))
+                break;
+            continue;
+        }
+        convertForOutput(decoded, rate, channels, converted);
+        if (!pushSamples(converted.data(), converted.size()))
+            break;
+    }
+    m_sourceEnded = true;
+}
+
+bool Channel::pushSamples(const float* samples, size_t count) {
+    while (count > 0) {
+        if (m_abort)
+            return false;
+        const size_t written = m_ring.write(samples, count);
+        samples += written;
+        count -= written;
+        if (count > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void Channel::convertForOutput(const std::vector<float>& in, int rate, int channels,
+                               std::vector<float>& out) {
+    const float frequency = m_frequency.load();
+    const int inRate = frequency > 0 ? int(frequency) : rate;
+    const int outRate = m_output->rate();
+    const size_t frames = in.size() / size_t(channels);
+    if (inRate == outRate && channels == Output::kChannels) {
+        out.assign(in.begin(), in.end());
+        return;
+    }
+    if (!m_swr || m_swrInRate != inRate || m_swrChannels != channels) {
+        swr_free(&m_swr);
+        AVChannelLayout inLayout;
+        AVChannelLayout outLayout;
+        av_channel_layout_default(&inLayout, channels);
+        av_channel_layout_default(&outLayout, Output::kChannels);
+        if (swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, outRate, &inLayout,
+                                AV_SAMPLE_FMT_FLT, inRate, 0, nullptr) < 0 ||
+            swr_init(m_swr) < 0) {
+            swr_free(&m_swr);
+            out.clear();
+            return;
+        }
+        m_swrInRate = inRate;
+        m_swrChannels = channels;
+    }
+    const int capacity = swr_get_out_samples(m_swr, int(frames));
+    out.resize(size_t(std::max(capacity, 0)) * Output::kChannels);
+    uint8_t* target = reinterpret_cast<uint8_t*>(out.data());
+    const uint8_t* source = reinterpret_cast<const uint8_t*>(in.data());
+    const int produced = swr_convert(m_swr, &target, capacity, &source, int(frames));
+    out.resize(size_t(std::max(produced, 0)) * Output::kChannels);
+}
+
+void Channel::runDsp(std::vector<float>& samples) {
+    std::vector<Dsp> dsps;
+    {
+        std::lock_guard lock(m_listMutex);
+        dsps = m_dsps;
+    }
+    if (dsps.empty())
+        return;
+    const bool asFloat = Config::instance().floatDsp();
+    if (!asFloat) {
+        m_dspShorts.resize(samples.size());
+        for (size_t i = 0; i < samples.size(); ++i)
+            m_dspShorts[i] = int16_t(std::lrint(std::clamp(samples[i], -1.0f, 1.0f) * 32767.0f));
+    }
+    std::lock_guard lock(m_callbackMutex);
+    if (m_freed)
+        return;
+    t_callbackChannel = this;
+    for (const Dsp& dsp : dsps) {
+        if (asFloat)
+            dsp.proc(dsp.handle, m_handle, samples.data(), DWORD(samples.size() * sizeof(float)),
+                     dsp.user);
+        else
+            dsp.proc(dsp.handle, m_handle, m_dspShorts.data(),
+                     DWORD(m_dspShorts.size() * sizeof(int16_t)), dsp.user);
+    }
+    t_callbackChannel = nullptr;
+    if (!asFloat) {
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = float(m_dspShorts[i]) / 32768.0f;
+    }
+}
+
+void Channel::updateDecoderTags() {
+    const Decoder::Tags tags = m_decoder->tags();
+    if (tags.empty())
+        return;
+    std::vector<std::string> items;
+    for (const auto& [key, value] : tags)
+        items.push_back(key + "=" + value);
+    const bool asf = m_decoder->formatName() == "asf";
+    setTag(asf ? BASS_TAG_WMA : BASS_TAG_OGG, joinList(items));
+    if (asf)
+        setTag(BASS_TAG_WMA_META, joinList(items));
+}
+
+// ---- callbacks ----
+
+void Channel::fireSyncs(DWORD type, DWORD data) {
+    std::vector<Sync> matching;
+    {
+        std::lock_guard lock(m_listMutex);
+        for (auto it = m_syncs.begin(); it != m_syncs.end();) {
+            if ((it->type & ~(BASS_SYNC_MIXTIME | BASS_SYNC_ONETIME)) != type) {
+                ++it;
+                continue;
+            }
+            matching.push_back(*it);
+            if (it->type & BASS_SYNC_ONETIME)
+                it = m_syncs.erase(it);
+            else
+                ++it;
+        }
+    }
+    if (matching.empty())
+        return;
+    std::lock_guard lock(m_callbackMutex);
+    const Channel* outer = t_callbackChannel;
+    t_callbackChannel = this;
+    for (const Sync& sync : matching) {
+        if (m_freed)
+            break;
+        sync.proc(sync.handle, m_handle, data, sync.user);
+    }
+    t_callbackChannel = outer;
+}
+
+HSYNC Channel::addSync(HSYNC handle, DWORD type, QWORD param, SYNCPROC* proc, void* user) {
+    std::lock_guard lock(m_listMutex);
+    m_syncs.push_back({handle, type, param, proc, user});
+    return handle;
+}
+
+bool Channel::removeSync(HSYNC handle) {
+    std::lock_guard lock(m_listMutex);
+    auto it = std::find_if(m_syncs.begin(), m_syncs.end(),
+                           [handle](const Sync& sync) { return sync.handle == handle; });
+    if (it == m_syncs.end())
+        return false;
+    m_syncs.erase(it);
+    return true;
+}
+
+HDSP Channel::addDsp(HDSP handle, DSPPROC* proc, void* user, int priority) {
+    std::lock_guard lock(m_listMutex);
+    auto it = std::find_if(m_dsps.begin(), m_dsps.end(),
+                           [priority](const Dsp& dsp) { return dsp.priority < priority; });
+    m_dsps.insert(it, {handle, proc, user, priority});
+    return handle;
+}
+
+bool Channel::removeDsp(HDSP handle) {
+    std::lock_guard lock(m_listMutex);
+    auto it = std::find_if(m_dsps.begin(), m_dsps.end(),
+                           [handle](const Dsp& dsp) { return dsp.handle == handle; });
+    if (it == m_dsps.end())
+        return false;
+    m_dsps.erase(it);
+    return true;
+}
+
+// ---- mixer (output thread): no allocation, no locks, no calls out ----
+
+void Channel::mixInto(float* out, int frames) {
+    if (m_state.load(std::memory_order_acquire) != Playing) {
+        m_levelLeft.store(0, std::memory_order_relaxed);
+        m_levelRight.store(0, std::memory_order_relaxed);
+        return;
+    }
+    const size_t wanted = size_t(frames) * Output::kChannels;
+    if (m_stalled.load(std::memory_order_acquire)) {
+        if (m_ring.readable() < kResumeSamples && !m_sourceEnded.load(std::memory_order_acquire)) {
+            m_levelLeft.store(0, std::memory_order_relaxed);
+            m_levelRight.store(0, std::memory_order_relaxed);
+            return;
+        }
+        m_stalled.store(false, std::memory_order_release);
+    }
+    const size_t got = m_ring.read(m_mixScratch.data(), wanted);
+    const float volume = m_volume.load(std::memory_order_relaxed);
+    const float pan = m_pan.load(std::memory_order_relaxed);
+    const float left = volume * (pan > 0 ? 1.0f - pan : 1.0f);
+    const float right = volume * (pan < 0 ? 1.0f + pan : 1.0f);
+    float peakLeft = 0;
+    float peakRight = 0;
+    size_t heardPos = m_heardPos.load(std::memory_order_relaxed);
+    for (size_t i = 0; i + 1 < got; i += 2) {
+        const float l = m_mixScratch[i] * left;
+        const float r = m_mixScratch[i + 1] * right;
+        out[i] += l;
+        out[i + 1] += r;
+        peakLeft = std::max(peakLeft, std::fabs(l));
+        peakRight = std::max(peakRight, std::fabs(r));
+        m_heard[heardPos] = l;
+        m_heard[heardPos + 1] = r;
+        heardPos = (heardPos + 2) % m_heard.size();
+    }
+    m_heardPos.store(heardPos, std::memory_order_release);
+    m_playedFrames.fetch_add(got / Output::kChannels, std::memory_order_relaxed);
+    m_levelLeft.store(uint32_t(std::min(peakLeft, 1.0f) * 32768.0f), std::memory_order_relaxed);
+    m_levelRight.store(uint32_t(std::min(peakRight, 1.0f) * 32768.0f), std::memory_order_relaxed);
+    if (got < wanted) {
+        if (m_sourceEnded.load(std::memory_order_acquire) && m_ring.readable() == 0)
+            m_drained.store(true, std::memory_order_release);
+        else
+            m_stalled.store(true, std::memory_order_release);
+    }
+}
+
+// ---- ticker thread ----
+
+bool Channel::tick() {
+    {
+        std::lock_guard lock(m_slideMutex);
+        if (m_slide.active) {
+            const auto elapsed = std::chrono::steady_clock::now() - m_slide.start;
+            double share = m_slide.duration.count() > 0
+                               ? std::chrono::duration<double>(elapsed).count() /
+                                     std::chrono::duration<double>(m_slide.duration).count()
+                               : 1.0;
+            share = std::min(share, 1.0);
+            const float value = m_slide.from + float(share) * (m_slide.to - m_slide.from);
+            (m_slide.attrib == BASS_ATTRIB_PAN ? m_pan : m_volume).store(value);
+            if (share >= 1.0)
+                m_slide.active = false;
+        }
+    }
+    if (isDecodeOnly())
+        return false;
+    const bool playing = m_state.load() == Playing;
+    const bool stalled = playing && m_stalled.load();
+    if (playing && stalled != m_reportedStall) {
+        m_reportedStall = stalled;
+        fireSyncs(BASS_SYNC_STALL, stalled ? 0 : 1);
+    }
+    if (m_drained.load() && !m_endReported) {
+        m_endReported = true;
+        m_state = Stopped;
+        m_output->removeChannel(this);
+        fireSyncs(BASS_SYNC_END, 0);
+        return (m_flags & BASS_STREAM_AUTOFREE) != 0;
+    }
+    return false;
+}
+
+// ---- API ----
+
+int Channel::play(bool restart) {
+    if (isDecodeOnly())
+        return BASS_ERROR_DECODE;
+    if (m_drained.load())
+        return BASS_ERROR_ENDED;
+    if (restart && m_state.load() == Stopped && m_decoder && m_decoder->lengthFrames() < 0)
+        m_ring.clear();
+    const int previous = m_state.exchange(Playing);
+    if (previous == Playing)
+        return 0;
+    if (!m_output->addChannel(this)) {
+        m_state = Stopped;
+        return BASS_ERROR_NOCHAN;
+    }
+    if (m_ring.readable() == 0 && !m_sourceEnded.load())
+        m_stalled = true;
+    return 0;
+}
+
+int Channel::pause() {
+    if (isDecodeOnly())
+        return BASS_ERROR_DECODE;
+    int expected = Playing;
+    if (!m_state.compare_exchange_strong(expected, Paused))
+        return expected == Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY;
+    return 0;
+}
+
+int Channel::stop() {
+    m_state = Stopped;
+    m_output->removeChannel(this);
+    m_stalled = false;
+    return 0;
+}
+
+DWORD Channel::activeState() const {
+    if (isDecodeOnly())
+        return m_sourceEnded.load() && m_ring.readable() == 0 ? BASS_ACTIVE_STOPPED
+                                                              : BASS_ACTIVE_PLAYING;
+    switch (m_state.load()) {
+    case Playing:
+        return m_stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
+    case Paused:
+        return BASS_ACTIVE_PAUSED;
+    default:
+        return BASS_ACTIVE_STOPPED;
+    }
+}
+
+int Channel::bytesPerSample() const {
+    return (m_flags & BASS_SAMPLE_FLOAT) ? 4 : 2;
+}
+
+void Channel::info(BASS_CHANNELINFO* info) const {
+    *info = BASS_CHANNELINFO{};
+    info->freq = DWORD(m_rate.load());
+    info->chans = DWORD(m_channels.load());
+    info->flags = m_flags & ~DWORD(BASS_UNICODE);
+    info->ctype = m_channelType.load();
+    info->origres = DWORD(std::max(m_originalBits, 0));
+    info->filename = m_name.c_str();
+}
+
+void Channel::setTag(DWORD type, std::string value) {
+    std::lock_guard lock(m_tagMutex);
+    auto& history = m_tags[type];
+    history.push_back(std::move(value));
+    while (history.size() > kTagHistory)
+        history.pop_front();
+}
+
+const char* Channel::tags(DWORD type) const {
+    std::lock_guard lock(m_tagMutex);
+    auto it = m_tags.find(type);
+    if (it == m_tags.end() || it->second.empty())
+        return nullptr;
+    return it->second.back().c_str();
+}
+
+int Channel::setAttribute(DWORD attrib, float value) {
+    switch (attrib) {
+    case BASS_ATTRIB_VOL:
+    case BASS_ATTRIB_PAN: {
+        std::lock_guard lock(m_slideMutex);
+        if (m_slide.attrib == attrib)
+            m_slide.active = false;
+        if (attrib == BASS_ATTRIB_VOL)
+            m_volume = std::max(value, 0.0f);
+        else
+            m_pan = std::clamp(value, -1.0f, 1.0f);
+        return 0;
+    }
+    case BASS_ATTRIB_FREQ:
+        if (value != 0 && (value < 100 || value > 1000000))
+            return BASS_ERROR_ILLPARAM;
+        m_frequency = value;
+        return 0;
+    default:
+        return BASS_ERROR_ILLTYPE;
+    }
+}
+
+int Channel::attribute(DWORD attrib, float* value) const {
+    switch (attrib) {
+    case BASS_ATTRIB_VOL:
+        *value = m_volume.load();
+        return 0;
+    case BASS_ATTRIB_PAN:
+        *value = m_pan.load();
+        return 0;
+    case BASS_ATTRIB_FREQ: {
+        const float frequency = m_frequency.load();
+        *value = frequency > 0 ? frequency : float(m_rate.load());
+        return 0;
+    }
+    default:
+        return BASS_ERROR_ILLTYPE;
+    }
+}
+
+int Channel::slideAttribute(DWORD attrib, float value, DWORD timeMs) {
+    if (attrib != BASS_ATTRIB_VOL && attrib != BASS_ATTRIB_PAN)
+        return BASS_ERROR_ILLTYPE;
+    if (timeMs == 0)
+        return setAttribute(attrib, value);
+    std::lock_guard lock(m_slideMutex);
+    m_slide.active = true;
+    m_slide.attrib = attrib;
+    m_slide.from = attrib == BASS_ATTRIB_VOL ? m_volume.load() : m_pan.load();
+    m_slide.to = attrib == BASS_ATTRIB_VOL ? std::max(value, 0.0f) : std::clamp(value, -1.0f, 1.0f);
+    m_slide.start = std::chrono::steady_clock::now();
+    m_slide.duration = std::chrono::milliseconds(timeMs);
+    return 0;
+}
+
+bool Channel::isSliding(DWORD attrib) const {
+    std::lock_guard lock(m_slideMutex);
+    return m_slide.active && (attrib == 0 || attrib == m_slide.attrib);
+}
+
+DWORD Channel::level() const {
+    if (m_state.load() != Playing)
+        return 0;
+    return m_levelLeft.load() | (m_levelRight.load() << 16);
+}
+
+DWORD Channel::data(void* buffer, DWORD length, int* error) {
+    const bool asFloat = (length & BASS_DATA_FLOAT) || (m_flags & BASS_SAMPLE_FLOAT);
+    const size_t sampleBytes = asFloat ? sizeof(float) : sizeof(int16_t);
+    if (length == BASS_DATA_AVAILABLE)
+        return DWORD(isDecodeOnly() ? m_ring.readable() * sampleBytes
+                                    : kHeardSamples * sampleBytes);
+    length &= ~DWORD(BASS_DATA_FLOAT);
+    if (length > 0x0FFFFFFF) {
+        *error = BASS_ERROR_ILLPARAM;
+        return DWORD(-1);
+    }
+    const size_t samples = length / sampleBytes;
+    std::vector<float> values(samples);
+    size_t got = 0;
+    if (isDecodeOnly()) {
+        while (got < samples && !m_abort) {
+            got += m_ring.read(values.data() + got, samples - got);
+            if (got < samples) {
+                if (m_sourceEnded.load() && m_ring.readable() == 0)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
+        if (got == 0 && m_sourceEnded.load()) {
+            *error = BASS_ERROR_ENDED;
+            return DWORD(-1);
+        }
+        m_deliveredSamples += got;
+    } else {
+        if (m_state.load() != Playing) {
+            *error = BASS_ERROR_NOPLAY;
+            return DWORD(-1);
+        }
+        got = std::min(samples, m_heard.size());
+        const size_t end = m_heardPos.load(std::memory_order_acquire);
+        for (size_t i = 0; i < got; ++i)
+            values[i] = m_heard[(end + m_heard.size() - got + i) % m_heard.size()];
+    }
+    if (asFloat) {
+        std::memcpy(buffer, values.data(), got * sizeof(float));
+    } else {
+        auto* shorts = static_cast<int16_t*>(buffer);
+        for (size_t i = 0; i < got; ++i)
+            shorts[i] = int16_t(std::lrint(std::clamp(values[i], -1.0f, 1.0f) * 32767.0f));
+    }
+    return DWORD(got * sampleBytes);
+}
+
+QWORD Channel::filePosition(DWORD mode) const {
+    if (m_buffer) {
+        switch (mode) {
+        case BASS_FILEPOS_CURRENT:
+            return m_buffer->totalRead();
+        case BASS_FILEPOS_DOWNLOAD:
+            return m_buffer->totalWritten();
+        case BASS_FILEPOS_END:
+            return m_buffer->capacity();
+        case BASS_FILEPOS_START:
+            return 0;
+        case BASS_FILEPOS_CONNECTED:
+            return m_buffer->endOfData() ? 0 : 1;
+        case BASS_FILEPOS_BUFFER:
+            return m_buffer->available();
+        default:
+            return QWORD(-1);
+        }
+    }
+    if (!m_decoder || m_direct)
+        return QWORD(-1);
+    const int64_t size = m_decoder->sourceSize();
+    switch (mode) {
+    case BASS_FILEPOS_CURRENT:
+        return QWORD(m_decoder->sourcePosition());
+    case BASS_FILEPOS_DOWNLOAD:
+    case BASS_FILEPOS_END:
+        return QWORD(size);
+    case BASS_FILEPOS_START:
+        return 0;
+    default:
+        return QWORD(-1);
+    }
+}
+
+QWORD Channel::position() const {
+    const int channels = std::max(m_channels.load(), 1);
+    if (isDecodeOnly())
+        return m_deliveredSamples.load() * QWORD(bytesPerSample());
+    const double frames =
+        double(m_playedFrames.load()) * m_rate.load() / std::max(m_output->rate(), 1);
+    return QWORD(frames) * QWORD(channels) * QWORD(bytesPerSample());
+}
+
+QWORD Channel::length() const {
+    const int64_t frames = m_decoder ? m_decoder->lengthFrames() : -1;
+    if (frames < 0)
+        return QWORD(-1);
+    return QWORD(frames) * QWORD(std::max(m_channels.load(), 1)) * QWORD(bytesPerSample());
+}
+
+double Channel::bytesToSeconds(QWORD bytes) const {
+    const double perSecond =
+        double(std::max(m_rate.load(), 1)) * std::max(m_channels.load(), 1) * bytesPerSample();
+    return double(bytes) / perSecond;
+}
+
+QWORD Channel::secondsToBytes(double seconds) const {
+    const QWORD frameBytes = QWORD(std::max(m_channels.load(), 1)) * QWORD(bytesPerSample());
+    return QWORD(std::max(seconds, 0.0) * std::max(m_rate.load(), 1)) * frameBytes;
+}
+
+} // namespace qwaudio

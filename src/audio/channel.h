@@ -1,0 +1,206 @@
+#pragma once
+
+// One stream: its network source and decoder threads, the sample ring the mixer reads, tags,
+// syncs, DSP callbacks, attributes and play state. Created by the create calls on the caller's
+// thread, then shared (std::shared_ptr) by the handle table and the channel's own threads; the
+// last owner destroys it. Members are labelled with the threads that use them. The mixer only
+// calls mixInto(), which neither allocates, blocks nor calls back.
+
+#include "audio/bass.h"
+#include "audio/decoder.h"
+#include "audio/netsource.h"
+#include "audio/samplering.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct SwrContext;
+
+namespace qwaudio {
+
+class ByteBuffer;
+class Output;
+
+class Channel : public NetSourceListener, public std::enable_shared_from_this<Channel> {
+public:
+    Channel(DWORD handle, DWORD flags, StreamKind kind, Output* output);
+    ~Channel() override;
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+    // Opening, on the creating thread: 0 or a BASS_ERROR_* code. On success call start().
+    int openUrl(const std::string& url, DOWNLOADPROC* proc, void* user);
+    int openFile(const std::string& path);
+    int openMemory(const void* data, size_t length);
+    // Starts decoding and lets the download callback and the syncs run.
+    void start();
+    // Stops every thread and callback: no callback of this channel starts after it returns,
+    // and one running on another thread has finished. Returns within a few milliseconds.
+    void shutdown();
+    // Abort of an open in progress (BASS_Free during a create).
+    void abortOpen();
+
+    // Channels not yet destroyed (their threads may still be ending).
+    static int liveCount();
+
+    DWORD handle() const { return m_handle; }
+    DWORD flags() const { return m_flags; }
+    bool isDecodeOnly() const { return (m_flags & BASS_STREAM_DECODE) != 0; }
+
+    // API calls (any thread); error codes as BASS_ERROR_*, 0 for success.
+    int play(bool restart);
+    int pause();
+    int stop();
+    DWORD activeState() const;
+    void info(BASS_CHANNELINFO* info) const;
+    const char* tags(DWORD type) const;
+    int setAttribute(DWORD attrib, float value);
+    int attribute(DWORD attrib, float* value) const;
+    int slideAttribute(DWORD attrib, float value, DWORD timeMs);
+    bool isSliding(DWORD attrib) const;
+    DWORD level() const;
+    // Bytes written to buffer, or (DWORD)-1 with an error in *error.
+    DWORD data(void* buffer, DWORD length, int* error);
+    QWORD filePosition(DWORD mode) const;
+    QWORD position() const;
+    QWORD length() const;
+    double bytesToSeconds(QWORD bytes) const;
+    QWORD secondsToBytes(double seconds) const;
+    HSYNC addSync(HSYNC handle, DWORD type, QWORD param, SYNCPROC* proc, void* user);
+    bool removeSync(HSYNC handle);
+    HDSP addDsp(HDSP handle, DSPPROC* proc, void* user, int priority);
+    bool removeDsp(HDSP handle);
+
+    // Output thread only.
+    void mixInto(float* out, int frames);
+    // Ticker thread: slides, stall and end syncs. True when the channel asks to be freed.
+    bool tick();
+
+private:
+    enum PlayState { Stopped = 0, Playing = 1, Paused = 3 };
+    struct Sync {
+        HSYNC handle;
+        DWORD type;
+        QWORD param;
+        SYNCPROC* proc;
+        void* user;
+    };
+    struct Dsp {
+        HDSP handle;
+        DSPPROC* proc;
+        void* user;
+        int priority;
+    };
+    struct Slide {
+        bool active = false;
+        DWORD attrib = 0;
+        float from = 0;
+        float to = 0;
+        std::chrono::steady_clock::time_point start;
+        std::chrono::milliseconds duration{0};
+    };
+
+    // NetSourceListener, network thread.
+    void onNetData(const uint8_t* data, size_t length) override;
+    void onNetMeta(const std::string& text) override;
+    void onNetEnd() override;
+
+    int openNetwork(const std::string& url, int depth);
+    int openDirect(const std::string& url);
+    void startThread(std::thread& thread, void (Channel::*body)());
+    void netThread();
+    void decodeThread();
+    bool pushSamples(const float* samples, size_t count);
+    void convertForOutput(const std::vector<float>& in, int rate, int channels,
+                          std::vector<float>& out);
+    void runDsp(std::vector<float>& samples);
+    void updateDecoderTags();
+    void fireSyncs(DWORD type, DWORD data);
+    void deliverDownload(const void* data, DWORD length);
+    void flushPendingDownload();
+    void setTag(DWORD type, std::string value);
+    int bytesPerSample() const;
+
+    const DWORD m_handle;
+    const DWORD m_flags;
+    const StreamKind m_kind;
+    Output* const m_output;
+    std::string m_name; // set while opening, then read-only
+
+    // Sources; set while opening, then used by their threads.
+    std::unique_ptr<ByteBuffer> m_buffer;
+    std::unique_ptr<NetSource> m_net;
+    std::unique_ptr<Decoder> m_decoder;
+    bool m_direct = false;
+    std::thread m_netThread;
+    std::thread m_decodeThread;
+    std::atomic<bool> m_abort{false};
+
+    // Download callback (network thread, after start()).
+    DOWNLOADPROC* m_downloadProc = nullptr;
+    void* m_downloadUser = nullptr;
+    std::atomic<bool> m_started{false};
+    bool m_headerDelivered = false;         // network thread only
+    std::vector<uint8_t> m_pendingDownload; // guarded by m_pendingMutex
+    bool m_pendingEnd = false;              // guarded by m_pendingMutex
+    std::mutex m_pendingMutex;
+
+    // Decoded format, written by the decoder thread, read anywhere.
+    std::atomic<int> m_rate{0};
+    std::atomic<int> m_channels{0};
+    std::atomic<uint32_t> m_channelType{0};
+    int m_originalBits = 0;
+
+    // Samples for the mixer (stereo at the output rate) or, for decoding channels, for
+    // BASS_ChannelGetData (the channel's own format). Decoder thread writes, mixer reads.
+    SampleRing m_ring;
+    std::atomic<bool> m_sourceEnded{false};
+    std::atomic<int> m_state{Stopped};
+    std::atomic<bool> m_stalled{false};
+    std::atomic<bool> m_drained{false};
+    std::atomic<float> m_volume{1.0f};
+    std::atomic<float> m_pan{0.0f};
+    std::atomic<float> m_frequency{0.0f}; // 0: the stream's own rate
+    std::atomic<uint32_t> m_levelLeft{0};
+    std::atomic<uint32_t> m_levelRight{0};
+    std::atomic<uint64_t> m_playedFrames{0};     // output frames heard
+    std::atomic<uint64_t> m_deliveredSamples{0}; // decoding channels: samples handed out
+    std::vector<float> m_mixScratch;             // mixer only, allocated once
+    std::vector<float> m_heard;                  // mixer writes; the latest output frames, stereo
+    std::atomic<size_t> m_heardPos{0};
+
+    // Ticker thread only.
+    bool m_reportedStall = false;
+    bool m_endReported = false;
+
+    mutable std::mutex m_slideMutex;
+    Slide m_slide; // guarded by m_slideMutex
+
+    mutable std::mutex m_listMutex;
+    std::vector<Sync> m_syncs; // guarded by m_listMutex
+    std::vector<Dsp> m_dsps;   // guarded by m_listMutex
+
+    // Held while a user callback runs; shutdown() takes it to wait for a running one.
+    std::recursive_mutex m_callbackMutex;
+    bool m_freed = false; // guarded by m_callbackMutex
+
+    mutable std::mutex m_tagMutex;
+    // Recent values per tag type; older ones stay alive a while for readers of the pointer.
+    std::map<DWORD, std::deque<std::string>> m_tags; // guarded by m_tagMutex
+
+    // Decoder thread only.
+    SwrContext* m_swr = nullptr;
+    int m_swrInRate = 0;
+    int m_swrChannels = 0;
+    std::vector<int16_t> m_dspShorts;
+};
+
+} // namespace qwaudio

@@ -1,0 +1,118 @@
+#pragma once
+
+// Demuxing and decoding with FFmpeg: probes the source with a small probe size (the server's
+// Content-Type as a hint), accepts only the formats of the create call's kind, and turns packets
+// into interleaved 32-bit float samples at the stream's own rate and channel count. Opened on
+// the creating thread, then used by the decoder thread only. Owned by the channel.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVIOContext;
+struct AVPacket;
+struct AVFrame;
+struct SwrContext;
+struct AVInputFormat;
+
+namespace qwaudio {
+
+class ByteBuffer;
+
+// Which create call opened the stream; each accepts only its own formats.
+enum class StreamKind { Generic, Wma, Aac, Mp4, Flac };
+
+class Decoder {
+public:
+    using Tags = std::vector<std::pair<std::string, std::string>>;
+
+    explicit Decoder(const std::atomic<bool>* abortFlag);
+    ~Decoder();
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    // Each returns 0 or a BASS_ERROR_* code. timeoutMs bounds every wait for network data
+    // while opening.
+    int openBuffer(ByteBuffer* buffer, StreamKind kind, const std::string& contentType,
+                   int timeoutMs);
+    int openFile(const std::string& path, StreamKind kind);
+    int openMemory(const void* data, size_t length, StreamKind kind);
+    // Addresses FFmpeg reaches by itself (HLS playlists, mms, rtsp).
+    int openUrl(const std::string& url, StreamKind kind, int timeoutMs);
+
+    int sampleRate() const { return m_rate; }
+    int channels() const { return m_channels; }
+    uint32_t channelType() const { return m_channelType; }
+    int originalBits() const { return m_originalBits; }
+    // Bits per second as the stream announces it, 0 when unknown.
+    int64_t bitRate() const { return m_bitRate; }
+    // Length in frames, -1 for live streams.
+    int64_t lengthFrames() const;
+    std::string formatName() const;
+    // Source bytes consumed and the source size (files and memory only, else -1).
+    int64_t sourcePosition() const;
+    int64_t sourceSize() const;
+    // Comments of the stream (Ogg comments, ASF values), keys as the container gives them.
+    Tags tags() const;
+
+    enum class Result { Samples, End };
+    // Appends interleaved float samples to out (rate and channels may change between calls on
+    // a chained stream: check sampleRate()/channels() afterwards). End at the end of the data,
+    // on a read error or after an abort.
+    Result decode(std::vector<float>& out);
+    // True once after the container reported new comments (a new Ogg chain link, ASF metadata).
+    bool takeTagsChanged();
+
+private:
+    static int readBuffer(void* self, uint8_t* data, int size);
+    static int readMemory(void* self, uint8_t* data, int size);
+    static int64_t seekMemory(void* self, int64_t offset, int whence);
+    static int interrupted(void* self);
+
+    int probeBuffer(const std::string& contentType, int timeoutMs, const AVInputFormat** format);
+    int openWith(AVIOContext* io, const AVInputFormat* format, const std::string& url,
+                 StreamKind kind, bool direct);
+    int prepareCodec(StreamKind kind);
+    bool convertFrame(std::vector<float>& out);
+    void readTags();
+
+    const std::atomic<bool>* m_abortFlag;
+    AVFormatContext* m_format = nullptr;
+    AVCodecContext* m_codec = nullptr;
+    AVIOContext* m_io = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_frame = nullptr;
+    SwrContext* m_swr = nullptr;
+    int m_streamIndex = -1;
+    bool m_ownsIo = false;
+
+    ByteBuffer* m_buffer = nullptr;
+    std::vector<uint8_t> m_prefix; // probe bytes replayed before the buffer's
+    size_t m_prefixPos = 0;
+    int m_readTimeoutMs = -1;
+    std::string m_directTimeoutUs;
+    bool m_timedOut = false;
+    const uint8_t* m_memory = nullptr;
+    int64_t m_memorySize = 0;
+    int64_t m_memoryPos = 0;
+
+    int m_rate = 0;
+    int m_channels = 0;
+    uint32_t m_channelType = 0;
+    int m_originalBits = 0;
+    int64_t m_bitRate = 0;
+    int m_swrRate = 0;
+    int m_swrFormat = -1;
+    int m_swrChannels = 0;
+    std::vector<float> m_pending; // samples decoded while opening
+    Tags m_tags;
+    bool m_tagsChanged = false;
+    bool m_ended = false;
+};
+
+} // namespace qwaudio

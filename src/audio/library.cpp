@@ -1,0 +1,141 @@
+#include "audio/library.h"
+
+#include "audio/channel.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace qwaudio {
+
+Library& Library::instance() {
+    static Library library;
+    return library;
+}
+
+int Library::init(int device, DWORD rate, DWORD flags) {
+    std::lock_guard lock(m_mutex);
+    if (m_initialised)
+        return BASS_ERROR_ALREADY;
+    if (device == -1)
+        device = 1;
+    if (device < 0)
+        return BASS_ERROR_DEVICE;
+    if (device >= 2 && size_t(device - 2) >= Output::deviceNames().size())
+        return BASS_ERROR_DEVICE;
+    const int error = m_output.open(device, int(rate));
+    if (error != 0) {
+        m_output.close();
+        return error;
+    }
+    m_initialised = true;
+    m_device = device;
+    m_initFlags = flags;
+    m_ticker.start([this] { tick(); });
+    return 0;
+}
+
+int Library::free() {
+    std::vector<std::shared_ptr<Channel>> channels;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_initialised)
+            return BASS_ERROR_INIT;
+        m_initialised = false;
+        m_device = -1;
+        for (auto& [handle, channel] : m_channels)
+            channels.push_back(channel);
+        m_channels.clear();
+        for (auto& weak : m_creating) {
+            if (auto channel = weak.lock())
+                channels.push_back(channel);
+        }
+        m_creating.clear();
+    }
+    for (auto& channel : channels)
+        channel->shutdown();
+    channels.clear();
+    m_ticker.stop();
+    m_output.close();
+    // Give the channels' threads a moment to end, so that none outlives the library's state
+    // at process exit; they hold no locks of their callers.
+    for (int i = 0; i < 40 && Channel::liveCount() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return 0;
+}
+
+bool Library::initialised() const {
+    std::lock_guard lock(m_mutex);
+    return m_initialised;
+}
+
+int Library::device() const {
+    std::lock_guard lock(m_mutex);
+    return m_device;
+}
+
+DWORD Library::initFlags() const {
+    std::lock_guard lock(m_mutex);
+    return m_initFlags;
+}
+
+DWORD Library::newHandle() {
+    DWORD handle = m_nextHandle.fetch_add(1);
+    if (handle == 0)
+        handle = m_nextHandle.fetch_add(1);
+    return handle;
+}
+
+std::shared_ptr<Channel> Library::channel(DWORD handle) const {
+    std::lock_guard lock(m_mutex);
+    auto it = m_channels.find(handle);
+    return it == m_channels.end() ? nullptr : it->second;
+}
+
+void Library::beginCreate(const std::shared_ptr<Channel>& channel) {
+    std::lock_guard lock(m_mutex);
+    m_creating.push_back(channel);
+}
+
+bool Library::finishCreate(const std::shared_ptr<Channel>& channel, bool succeeded) {
+    std::lock_guard lock(m_mutex);
+    auto it =
+        std::find_if(m_creating.begin(), m_creating.end(),
+                     [&](const std::weak_ptr<Channel>& weak) { return weak.lock() == channel; });
+    if (it == m_creating.end())
+        return false; // BASS_Free took it
+    m_creating.erase(it);
+    if (succeeded)
+        m_channels[channel->handle()] = channel;
+    return true;
+}
+
+bool Library::freeChannel(DWORD handle) {
+    std::shared_ptr<Channel> channel;
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_channels.find(handle);
+        if (it == m_channels.end())
+            return false;
+        channel = it->second;
+        m_channels.erase(it);
+    }
+    channel->shutdown();
+    return true;
+}
+
+void Library::tick() {
+    std::vector<std::shared_ptr<Channel>> channels;
+    {
+        std::lock_guard lock(m_mutex);
+        channels.reserve(m_channels.size());
+        for (auto& [handle, channel] : m_channels)
+            channels.push_back(channel);
+    }
+    for (auto& channel : channels) {
+        if (channel->tick())
+            freeChannel(channel->handle());
+    }
+}
+
+} // namespace qwaudio

@@ -1,0 +1,70 @@
+#pragma once
+
+// Sound output: an SDL device, or for device 0 ("No sound") a thread that consumes samples in
+// real time against the clock. The mixer (SDL's callback or that thread) sums the playing
+// channels as 32-bit float stereo at the device rate; it never allocates, blocks, logs or
+// touches the network. open/close/add/remove: any thread; mix: output thread. Owned by Library.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qwaudio {
+
+class Channel;
+
+class Output {
+public:
+    static constexpr int kMaxChannels = 64;
+    static constexpr int kMaxBlockFrames = 4096;
+    static constexpr int kChannels = 2;
+
+    Output();
+    ~Output();
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    // Device 0: the clock; 1: SDL's default output; 2..: SDL's output number device - 2.
+    // 0 or a BASS_ERROR_* code.
+    int open(int device, int rate);
+    void close();
+    bool isOpen() const { return m_open; }
+    // Pauses or resumes the whole output (BASS_Stop / BASS_Start).
+    void setRunning(bool running);
+    bool running() const { return m_running; }
+    int rate() const { return m_rate; }
+    int device() const { return m_deviceIndex; }
+    float cpuPercent() const { return m_cpuPercent.load(); }
+
+    // False when every slot is taken.
+    bool addChannel(Channel* channel);
+    // Returns once the mixer no longer uses the channel.
+    void removeChannel(Channel* channel);
+
+    // SDL's output device names and the driver in use; SDL's audio part is started if needed.
+    static std::vector<std::string> deviceNames();
+    static std::string driverName();
+
+private:
+    static void sdlCallback(void* self, uint8_t* stream, int length);
+    void mix(float* out, int frames);
+    void clockLoop();
+
+    std::array<std::atomic<Channel*>, kMaxChannels> m_slots{};
+    std::atomic<uint64_t> m_mixSeq{0}; // odd while a mix runs
+    std::atomic<bool> m_open{false};
+    std::atomic<bool> m_running{false};
+    std::atomic<float> m_cpuPercent{0};
+    int m_deviceIndex = -1;
+    int m_rate = 44100;
+    uint32_t m_sdlDevice = 0;
+    bool m_sdlStarted = false;
+    std::thread m_clock;
+    std::atomic<bool> m_clockStop{false};
+    std::vector<float> m_clockBuffer; // clock thread only
+};
+
+} // namespace qwaudio
