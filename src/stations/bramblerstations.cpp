@@ -24,6 +24,21 @@ QString systemReason() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// Directory files are written with an XML declaration and a line break before the root tag; only
+// such documents get the root check. Documents without a declaration (hand-made lists) are read
+// without it.
+bool hasDeclarationLine(QByteArrayView head) {
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head = head.sliced(3);
+    if (!head.startsWith("<?xml"))
+        return false;
+    const qsizetype end = head.indexOf("?>");
+    if (end < 0 || end + 2 >= head.size())
+        return false;
+    const char next = head.at(end + 2);
+    return next == '\n' || next == '\r' || next == ' ' || next == '\t';
+}
+
 } // namespace
 
 BramblerStations::BramblerStations(QObject* parent) : RadioStations(parent) {}
@@ -52,13 +67,16 @@ void BramblerStations::load(const QString& fileName) {
             text.replace(QStringLiteral("&"), QStringLiteral("&amp;"));
         }
         reader.addData(text);
+        read(reader, false);
+        return;
     } else if (fileName.indexOf(QLatin1String(".qwd")) >= 1) {
         if (!file.open(QIODevice::ReadOnly))
             return;
         QDataStream stream(&file);
         QByteArray compressed;
         stream >> compressed;
-        reader.addData(qUncompress(compressed));
+        data = qUncompress(compressed);
+        reader.addData(data);
     } else if (fileName.indexOf(QLatin1String(".xml.gz")) >= 1) {
         if (!gunzipFile(fileName, data)) {
             const QString reason = systemReason();
@@ -75,12 +93,13 @@ void BramblerStations::load(const QString& fileName) {
                    failureText(tr("Failed to open presets file"), fileName, file.errorString()));
             return;
         }
+        data = file.peek(512);
         reader.setDevice(&file);
     }
-    read(reader);
+    read(reader, hasDeclarationLine(data));
 }
 
-void BramblerStations::read(QXmlStreamReader& reader) {
+void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
     const bool personalMode = isPersonal();
     genres.clear();
     ethnicGenres.clear();
@@ -92,7 +111,7 @@ void BramblerStations::read(QXmlStreamReader& reader) {
     std::unique_ptr<Preset> station;
     QString countryName;
     const QIcon* countryIcon = nullptr;
-    int tokens = 0;
+    bool rootSeen = false;
     bool errorReported = false;
 
     while (!reader.atEnd()) {
@@ -100,7 +119,7 @@ void BramblerStations::read(QXmlStreamReader& reader) {
         if (reader.isStartElement()) {
             const QStringView element = reader.name();
             const QXmlStreamAttributes attrs = reader.attributes();
-            if (!personalMode && tokens == 2) {
+            if (!personalMode && checkRoot && !rootSeen) {
                 if (!element.contains(QLatin1String("Quillowave"))) {
                     report(MessageKind::Information,
                            tr("Presets file is invalid. Please update your presets file."));
@@ -108,6 +127,7 @@ void BramblerStations::read(QXmlStreamReader& reader) {
                 }
                 version = attrs.value(QLatin1String("version")).toInt();
             }
+            rootSeen = true;
             if (element == QLatin1String("Group")) {
                 auto group = QSharedPointer<Group>::create();
                 group->title = attrs.value(QLatin1String("title")).toString();
@@ -197,7 +217,6 @@ void BramblerStations::read(QXmlStreamReader& reader) {
                    errorPrefix + QStringLiteral(".\n") + reader.errorString());
             errorReported = true;
         }
-        ++tokens;
     }
 }
 

@@ -25,7 +25,7 @@ public:
     static bool gunzipFile(const QString& fileName, QByteArray& out);
 
 private:
-    void read(QXmlStreamReader& reader);
+    void read(QXmlStreamReader& reader, bool checkRoot);
     void writeStation(const Preset& preset);
     QString failureText(const QString& what, const QString& fileName, const QString& reason) const;
 };

@@ -1,0 +1,335 @@
+// The station record, the group tree, the flag lookup and the container's own operations.
+#include "app/appsettings.h"
+#include "stations/countryflags.h"
+#include "stations/radiostations.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestStationRecords : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    static Preset* makePreset(const QString& title, const QString& url) {
+        auto* p = new Preset;
+        p->title = title;
+        p->addSource(url);
+        p->computeId(false);
+        return p;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        AppSettings::setInstanceProgramFolder(m_dir.path());
+    }
+
+    void addSource_data() {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("sources");
+
+        QTest::newRow("one") << QStringList{"http://a/"} << QStringList{"http://a/"};
+        QTest::newRow("line feeds")
+            << QStringList{"http://a/\nhttp://b/"} << QStringList{"http://a/", "http://b/"};
+        QTest::newRow("line feeds win over commas") << QStringList{"http://a/?x=1,2\nhttp://b/"}
+                                                    << QStringList{"http://a/?x=1,2", "http://b/"};
+        QTest::newRow("commas, blank, repeat") << QStringList{"http://a/, http://b/,http://a/"}
+                                               << QStringList{"http://a/", "http://b/"};
+        QTest::newRow("empty parts skipped")
+            << QStringList{"\nhttp://a/\n\n"} << QStringList{"http://a/"};
+        QTest::newRow("repeat across calls") << QStringList{"http://a/", "http://b/", "http://a/"}
+                                             << QStringList{"http://a/", "http://b/"};
+        // The presence test looks at the untrimmed part, so a blank-led repeat gets in again.
+        QTest::newRow("blank-led repeat") << QStringList{"http://a/", " http://a/,x"}
+                                          << QStringList{"http://a/", "http://a/", "x"};
+        QTest::newRow("empty text") << QStringList{""} << QStringList{};
+    }
+
+    void addSource() {
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, sources);
+        Preset p;
+        for (const QString& t : texts)
+            p.addSource(t);
+        QCOMPARE(p.sources, sources);
+        QCOMPARE(p.firstUrl, sources.value(0));
+    }
+
+    void playlistUrls() {
+        Preset p;
+        p.addSource(QStringLiteral("http://list/pls,http://direct/"));
+        p.addPlaylistUrl(QStringLiteral("not an address"));
+        QVERIFY(!p.playlistUrls);
+        QCOMPARE(p.firstUrl, QStringLiteral("http://list/pls"));
+        QVERIFY(p.isOnLastPlaylistUrl());
+
+        p.addPlaylistUrl(QStringLiteral("http://s1/"));
+        QCOMPARE(p.firstUrl, QStringLiteral("http://s1/"));
+        p.addPlaylistUrl(QStringLiteral("http://direct/"));
+        p.addPlaylistUrl(QStringLiteral("http://s1/"));
+        QCOMPARE(*p.playlistUrls, (QStringList{"http://s1/", "http://direct/"}));
+        QCOMPARE(p.firstUrl, QStringLiteral("http://s1/"));
+        QVERIFY(!p.isOnLastPlaylistUrl());
+        p.playlistIndex = 1;
+        QVERIFY(p.isOnLastPlaylistUrl());
+
+        // First the playing address, then sources not yet named and not from the playlist.
+        QCOMPARE(p.joinedSources(QLatin1Char('|')), QStringLiteral("http://s1/|http://list/pls"));
+
+        Preset copy = p;
+        copy.playlistUrls->append(QStringLiteral("http://s3/"));
+        QCOMPARE(p.playlistUrls->size(), 2);
+    }
+
+    void identityKey() {
+        Preset a;
+        a.title = QStringLiteral("A");
+        a.addSource(QStringLiteral("http://x/\nhttp://y/"));
+        Preset b = a;
+        b.title = QStringLiteral("B");
+        a.computeId(false);
+        b.computeId(false);
+        QCOMPARE(a.id, b.id);
+        QCOMPARE(a.id, QString::number(Preset::keyHash("http://x/\nhttp://y/")));
+
+        a.computeId(true);
+        b.computeId(true);
+        QVERIFY(a.id != b.id);
+        QCOMPARE(a.id, QString::number(Preset::keyHash("Ahttp://x/\nhttp://y/")));
+        b.title = a.title;
+        b.groupName = QStringLiteral("Evening");
+        b.computeId(true);
+        QVERIFY(a.id != b.id);
+
+        Preset silent;
+        silent.computeId(false);
+        QVERIFY(silent.isValid());
+        QCOMPARE(silent.id, QStringLiteral("0"));
+        silent.title = QStringLiteral("Quiet");
+        silent.computeId(true);
+        QCOMPARE(silent.id, QString::number(Preset::keyHash("Quiet")));
+    }
+
+    void keyHashIsTheClassicByteHash_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<uint>("hash");
+        QTest::newRow("empty") << QByteArray() << 0u;
+        QTest::newRow("a") << QByteArray("a") << 97u;
+        QTest::newRow("ab") << QByteArray("ab") << 1650u;
+        // Long enough for the high nibble to fold back in.
+        QTest::newRow("address") << QByteArray("http://stream.example.org:8000/live.mp3")
+                                 << 263380339u;
+        QTest::newRow("utf-8") << QString::fromUtf8("Ö1").toUtf8() << 52369u;
+    }
+
+    void keyHashIsTheClassicByteHash() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(uint, hash);
+        QCOMPARE(Preset::keyHash(bytes), hash);
+        QVERIFY(Preset::keyHash(bytes) <= 0x0fffffffu);
+    }
+
+    void groupShortName_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "Europe"
+                               << "Europe";
+        QTest::newRow("suffix") << "Texas (TX) "
+                                << "Texas";
+        QTest::newRow("leading paren") << "(none)"
+                                       << "(none)";
+        QTest::newRow("comma kept") << "Korea, South"
+                                    << "Korea, South";
+    }
+
+    void groupShortName() {
+        QFETCH(QString, title);
+        QFETCH(QString, name);
+        QCOMPARE(Group::shortName(title), name);
+    }
+
+    void stationTotal() {
+        Group top;
+        auto child = QSharedPointer<Group>::create();
+        auto grandChild = QSharedPointer<Group>::create();
+        Preset a, b, c;
+        top.stations << &a;
+        child->stations << &b << &c;
+        grandChild->stations << &a;
+        child->children << grandChild;
+        top.children << child;
+        QCOMPARE(top.stationTotal(), 4);
+        a.setGroup(&top);
+        QCOMPARE(top.stationCount, 1);
+        QCOMPARE(a.group, &top);
+    }
+
+    void flagLookup_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("found");
+
+        QTest::newRow("plain") << "France"
+                               << "France" << true;
+        QTest::newRow("Georgia is the country") << "Georgia"
+                                                << "GeorgiaCountry" << true;
+        QTest::newRow("suffix") << "Austria (Österreich)"
+                                << "Austria" << true;
+        QTest::newRow("comma") << "Korea, South"
+                               << "Korea" << true;
+        QTest::newRow("alias Kazachstan") << "Kazachstan"
+                                          << "Kazakhstan" << true;
+        QTest::newRow("alias Réunion") << "Réunion"
+                                       << "Reunion" << true;
+        QTest::newRow("alias Turks") << "Turks-Caicos Islands"
+                                     << "Turks and Caicos Islands" << true;
+        QTest::newRow("alias Virgin") << "Virgin Islands"
+                                      << "Virgin Islands UK" << true;
+        QTest::newRow("alias Marianas") << "Northern Marianas"
+                                        << "Northern Mariana Islands" << true;
+        QTest::newRow("directory spelling USA") << "USA"
+                                                << "USA" << true;
+        QTest::newRow("directory spelling UK") << "UK"
+                                               << "UK" << true;
+        QTest::newRow("directory spelling Czech") << "Czech Republic"
+                                                  << "Czech Republic" << true;
+        QTest::newRow("a genre") << "Jazz"
+                                 << "Jazz" << false;
+        QTest::newRow("a state") << "Texas"
+                                 << "Texas" << false;
+        QTest::newRow("case matters") << "france"
+                                      << "france" << false;
+        QTest::newRow("empty") << ""
+                               << "" << false;
+    }
+
+    void flagLookup() {
+        QFETCH(QString, name);
+        QFETCH(QString, resource);
+        QFETCH(bool, found);
+        QCOMPARE(CountryFlags::resourceName(name), resource);
+        const QIcon* icon = CountryFlags::flagIcon(name);
+        QCOMPARE(icon != nullptr, found);
+        if (icon) {
+            QVERIFY(!icon->pixmap(16, 11).isNull());
+            QCOMPARE(CountryFlags::flagIcon(name), icon);
+        }
+    }
+
+    void resourcesPresent() {
+        CountryFlags::initResources();
+        for (const char* name :
+             {"Station.ico", "Play.png", "Stop.png", "Record.png", "SoundOn.png", "SoundOff.png"}) {
+            const QString path = QStringLiteral(":/QuillowaveWindow/Resources/") + name;
+            QVERIFY2(!QIcon(path).pixmap(16, 16).isNull(), qPrintable(path));
+        }
+    }
+
+    void informationStations_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("genre");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("information");
+        QTest::newRow("title capitals") << "NOAA WEATHER Radio"
+                                        << ""
+                                        << "" << true;
+        QTest::newRow("genre") << "KX"
+                               << "Air Traffic Tower"
+                               << "" << true;
+        QTest::newRow("group") << "Line 4"
+                               << "Scanner"
+                               << "Railroads" << true;
+        QTest::newRow("music") << "Groove"
+                               << "Ambient"
+                               << "Chill" << false;
+    }
+
+    void informationStations() {
+        QFETCH(QString, title);
+        QFETCH(QString, genre);
+        QFETCH(QString, group);
+        QFETCH(bool, information);
+        RadioStations list;
+        Preset p;
+        p.title = title;
+        p.genre = genre;
+        if (!group.isEmpty())
+            p.groupName = group;
+        QCOMPARE(list.isInformationStation(p), information);
+    }
+
+    void indexesAndRemoval() {
+        RadioStations list;
+        Preset* a = makePreset(QStringLiteral("A"), QStringLiteral("http://a/"));
+        Preset* b = makePreset(QStringLiteral("B"), QStringLiteral("http://b/"));
+        Preset* a2 = makePreset(QStringLiteral("A again"), QStringLiteral("http://a/"));
+        list.addPreset(a->id, a);
+        list.addPreset(b->id, b);
+        list.addPreset(a2->id, a2);
+        list.byUrl.insert(QStringLiteral("http://a/"), a2);
+
+        QList<Preset*> out;
+        list.findByPreset(*a, out);
+        QCOMPARE(out, QList<Preset*>{a2});
+        out.clear();
+        list.findByTitle(QStringLiteral("B"), out);
+        list.findByTitle(QStringLiteral("b"), out);
+        QCOMPARE(out, QList<Preset*>{b});
+        out.clear();
+        list.findByUrls(*a, out);
+        list.findByUrl(QStringLiteral("http://none/"), out);
+        QCOMPARE(out, QList<Preset*>{a2});
+
+        list.removePresets({a, b});
+        QCOMPARE(list.allPresets.size(), 1);
+        QCOMPARE(list.allPresets.first().get(), a2);
+        list.clear();
+        QVERIFY(list.allPresets.isEmpty() && list.byId.isEmpty() && list.byUrl.isEmpty());
+    }
+
+    void randomPreset() {
+        RadioStations list;
+        Preset out;
+        out.title = QStringLiteral("untouched");
+        list.randomPreset(out);
+        QCOMPARE(out.title, QStringLiteral("untouched"));
+
+        Preset* only = makePreset(QStringLiteral("Only"), QStringLiteral("http://only/"));
+        list.addPreset(only->id, only);
+        list.randomPreset(out);
+        QCOMPARE(out.title, QStringLiteral("Only"));
+        QCOMPARE(out.sources, only->sources);
+    }
+
+    void groupNamesLeaveOutRoot() {
+        RadioStations list;
+        for (auto [name, kind] : {std::pair{"Root", Group::KindRoot},
+                                  {"Europe", Group::KindTop},
+                                  {"Asia", Group::KindTop}}) {
+            auto g = QSharedPointer<Group>::create();
+            g->name = QString::fromLatin1(name);
+            g->kind = kind;
+            list.topGroups << g;
+        }
+        QCOMPARE(list.groupNames(), (QStringList{"Europe", "Asia"}));
+    }
+
+    void stateTables() {
+        RadioStations list;
+        QCOMPARE(RadioStations::usStates().size(), 51);
+        QCOMPARE(RadioStations::canadaStates().size(), 13);
+        QCOMPARE(RadioStations::australiaStates().size(), 8);
+        QCOMPARE(RadioStations::usStates().value("GA"), QStringLiteral("Georgia"));
+        QCOMPARE(RadioStations::canadaStates().value("NL"),
+                 QStringLiteral("Newfoundland and Labrador"));
+        QCOMPARE(RadioStations::australiaStates().value("ACT"),
+                 QStringLiteral("Australian Capital Territory"));
+        RadioStations second;
+        QCOMPARE(RadioStations::usStates().size(), 51);
+    }
+};
+
+QTEST_MAIN(TestStationRecords)
+#include "tst_stationrecords.moc"
