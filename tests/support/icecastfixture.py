@@ -15,6 +15,7 @@ import signal
 import socket
 import struct
 import subprocess
+import sys
 import threading
 import time
 import urllib.error
@@ -340,6 +341,7 @@ class IcecastFixture:
         return False
 
     def start(self):
+        started = time.monotonic()
         self.port = free_port()
         config = os.path.join(self.dir, "icecast.xml")
         with open(config, "w", encoding="utf-8") as f:
@@ -354,6 +356,8 @@ class IcecastFixture:
         if not wait_until(lambda: self.icecast.poll() is None and self.admin("/admin/stats") is not None
                           or self.icecast.poll() is not None):
             raise RuntimeError("Icecast did not answer on port %d" % self.port)
+        print("icecast fixture: Icecast answers after %.1f s" % (time.monotonic() - started),
+              file=sys.stderr, flush=True)
         if self.icecast.poll() is not None:
             raise RuntimeError("Icecast exited (%d); see %s/icecast.log"
                                % (self.icecast.returncode, self.dir))
@@ -361,10 +365,18 @@ class IcecastFixture:
             source = MountSource(self, *spec)
             self.sources[spec[0]] = source
             source.start()
-        for mount, source in self.sources.items():
-            if not wait_until(lambda: mount in self.mount_titles()
-                              and source.title_seen(INITIAL_TITLE), step_s=0.1):
-                raise RuntimeError("mount %s did not come up: %r" % (mount, self.mount_titles()))
+        pending = dict(self.sources)
+
+        def all_up():
+            for mount, source in list(pending.items()):
+                if source.title_seen(INITIAL_TITLE):
+                    del pending[mount]
+                    print("icecast fixture: %s up after %.1f s"
+                          % (mount, time.monotonic() - started), file=sys.stderr, flush=True)
+            return not pending
+
+        if not wait_until(all_up, step_s=0.1):
+            raise RuntimeError("mounts did not come up: %s" % " ".join(pending))
         return {
             "QW_ICECAST_URL": self.url(""),
             "QW_ICECAST_ADMIN_USER": "admin",
