@@ -1,0 +1,108 @@
+#include "bass/bassqt.h"
+
+#include "bass/metadataprocessor.h"
+#include "bass/playlistparser.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace BASS {
+
+namespace {
+
+// Message boxes need a widget application; the command-line player has none and logs instead.
+bool canShowBoxes() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+BassQt::BassQt(QObject* parent) : CBass(parent), m_secondsTimer(new QTimer(this)) {
+    connect(m_secondsTimer, &QTimer::timeout, this, &BassQt::slot_secondsTimerUpdate);
+    m_secondsTimer->start(1000);
+}
+
+BassQt::~BassQt() = default;
+
+void BassQt::Reset() {
+    CBass::Reset();
+    m_urls.clear();
+}
+
+bool BassQt::ShowError(const QString& text, bool show) {
+    if (!show)
+        return false;
+    m_errorTexts.append(text);
+    QTimer::singleShot(100, this, &BassQt::slot_showError);
+    return true;
+}
+
+void BassQt::slot_showError() {
+    if (m_errorTexts.isEmpty())
+        return;
+    const QString text = m_errorTexts.join(u'\n');
+    m_errorTexts.clear();
+    if (canShowBoxes())
+        QMessageBox::warning(nullptr, tr("Error"), text);
+    else
+        qWarning().noquote() << text;
+}
+
+int BassQt::ShowConnectError(bool askToReport) {
+    const QString text = ConnectErrorText(askToReport);
+    if (!canShowBoxes()) {
+        qWarning().noquote() << text;
+        return QMessageBox::No;
+    }
+    if (!askToReport)
+        return QMessageBox::warning(nullptr, tr("Error"), text);
+    return QMessageBox::question(nullptr, tr("Error"), text, QMessageBox::Yes | QMessageBox::No);
+}
+
+void BassQt::bassEvent(uint msg, uint param) {
+    emit sig_bassEvent(this, msg, param);
+}
+
+bool BassQt::ProcessMetaData(const RawTitle& raw) {
+    return MetaDataProcessor::Process(raw, m_station.m_metaFormat, m_currentSong);
+}
+
+void BassQt::ParsePls(const QString& text, QStringList& urls) {
+    PlaylistParser::ParsePls(text, urls);
+}
+
+void BassQt::ParseAsx(const QString& text, QStringList& urls) {
+    PlaylistParser::ParseAsx(text, urls);
+}
+
+void BassQt::ParseM3u(const QString& text, QStringList& urls) {
+    PlaylistParser::ParseM3u(text, urls);
+}
+
+void BassQt::ParseMediaSrc(const QString& text, QStringList& urls) {
+    PlaylistParser::ParseMediaSrc(text, urls);
+}
+
+bool BassQt::IsPlaylistURL(const QString& url) {
+    return PlaylistParser::IsPlaylistURL(url);
+}
+
+void BassQt::slot_secondsTimerUpdate() {
+    const DWORD state = ActiveState();
+    OnSecondTick(state);
+    if (state != BASS_ACTIVE_PLAYING)
+        return;
+    ++m_secondsPlaying;
+    ++m_secondsCounter2;
+    // Once per second is as often as the stream's rate can change in a way worth showing; the
+    // check calls into the library, which the download callback must not do.
+    CheckBitrate();
+}
+
+void BassQt::OnSecondTick(DWORD state) {
+    Q_UNUSED(state);
+}
+
+} // namespace BASS

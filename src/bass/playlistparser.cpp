@@ -1,0 +1,215 @@
+#include "bass/playlistparser.h"
+
+#include "qtext/qttextparse.h"
+
+#include <QUrl>
+
+namespace BASS {
+
+using QT_EXT::QtTextParse;
+
+namespace {
+
+const QString kLineBreaks = QStringLiteral("\r\n");
+
+// Reads "= value" after a key: blanks, one "=", blanks, then the value up to the line end.
+QString readKeyValue(QtTextParse& p) {
+    p.skipSpaces();
+    p.skipOne(u'=');
+    p.skipSpaces();
+    return p.readUpTo(kLineBreaks);
+}
+
+} // namespace
+
+QString PlaylistParser::decodeUrl(const QString& raw) {
+    return QUrl::fromPercentEncoding(raw.toUtf8());
+}
+
+bool PlaylistParser::IsPlaylistURL(const QString& url) {
+    static const QStringList kinds = {QStringLiteral(".pls"), QStringLiteral(".m3u"),
+                                      QStringLiteral(".asx"), QStringLiteral(".php"),
+                                      QStringLiteral(".wax")};
+    for (const QString& kind : kinds) {
+        if (url.indexOf(kind, 0, Qt::CaseInsensitive) > 0)
+            return true;
+    }
+    return false;
+}
+
+void PlaylistParser::ParsePls(const QString& text, QStringList& urls) {
+    urls.clear();
+    QtTextParse p(text);
+    if (text.contains(QStringLiteral("[playlist]"), Qt::CaseInsensitive))
+        p.movePast(QStringLiteral("[playlist]"));
+    else if (text.contains(QStringLiteral("numberofentries="), Qt::CaseInsensitive))
+        p.movePast(QStringLiteral("numberofentries="));
+    else
+        return;
+    p.skipLineBreaks();
+
+    // "File" keys count up from 1; a key out of order is read as an ordinary line.
+    int fileNumber = 1;
+    int titleNumber = 1;
+    while (!p.atEnd() && urls.size() < PlsMaxUrls) {
+        const QString fileKey = QStringLiteral("File%1").arg(fileNumber);
+        const QString after = p.rest().mid(fileKey.size(), 1);
+        // "File1" must not be taken for the start of "File10".
+        if (!p.startsWith(fileKey) || (!after.isEmpty() && after.at(0).isDigit())) {
+            p.moveToAnyOf(kLineBreaks);
+            p.skipLineBreaks();
+            continue;
+        }
+        ++fileNumber;
+        p.setPosition(p.position() + fileKey.size());
+        const QString url = decodeUrl(readKeyValue(p).trimmed());
+        const QString titleKey = QStringLiteral("Title%1").arg(titleNumber);
+        if (p.startsWith(titleKey)) {
+            ++titleNumber;
+            p.setPosition(p.position() + titleKey.size());
+            readKeyValue(p);
+        }
+        p.skipLineBreaks();
+        if (HasScheme(url))
+            urls.append(url);
+    }
+}
+
+void PlaylistParser::parseM3uMarked(const QString& text, const QString& marker, bool everyMarker,
+                                    QStringList& urls) {
+    const bool hasCr = text.contains(u'\r');
+    const bool hasLf = text.contains(u'\n');
+    QtTextParse p(text);
+    bool markerFound = false;
+    while (!p.atEnd()) {
+        if (everyMarker || !markerFound) {
+            if (!p.movePast(marker))
+                break;
+            markerFound = true;
+        }
+        if (hasCr) {
+            p.moveToAnyOf(QStringLiteral("\r"));
+            p.skip(QStringLiteral("\r"));
+        }
+        if (hasLf) {
+            p.moveToAnyOf(QStringLiteral("\n"));
+            p.skip(QStringLiteral("\n"));
+        }
+        // Player option lines ("#EXTVLCOPT:...") may sit between an entry's header and its
+        // address; they are never addresses themselves.
+        while (everyMarker && p.startsWith(QStringLiteral("#EXT")) && !p.startsWith(marker)) {
+            p.moveToAnyOf(kLineBreaks);
+            p.skipLineBreaks();
+        }
+        p.skipSpaces();
+        p.skipOne(u'\r');
+        p.skipOne(u'\n');
+        if (everyMarker && p.startsWith(marker))
+            continue;
+        const QString line = p.readUpTo(kLineBreaks);
+        p.skipSpaces();
+        if (HasScheme(line) && !line.startsWith(u'#'))
+            urls.append(line.trimmed());
+    }
+}
+
+void PlaylistParser::ParseM3u(const QString& text, QStringList& urls) {
+    urls.clear();
+    if (text.contains(QStringLiteral("#EXTINF:"), Qt::CaseInsensitive)) {
+        parseM3uMarked(text, QStringLiteral("#EXTINF:"), true, urls);
+        return;
+    }
+    if (text.contains(QStringLiteral("#EXTM3U"), Qt::CaseInsensitive)) {
+        parseM3uMarked(text, QStringLiteral("#EXTM3U"), false, urls);
+        return;
+    }
+    const QString fileKey = QStringLiteral("\"file\"");
+    if (text.contains(fileKey, Qt::CaseInsensitive)) {
+        QtTextParse p(text);
+        while (!p.atEnd()) {
+            if (!p.movePast(fileKey))
+                break;
+            p.skipSpaces();
+            if (!p.movePast(QStringLiteral("\"")))
+                break;
+            const QString value = p.readUpToText(QStringLiteral("\""));
+            p.setPosition(p.position() + 1);
+            p.skipSpaces();
+            if (HasScheme(value))
+                urls.append(value);
+        }
+        return;
+    }
+    QtTextParse p(text);
+    while (!p.atEnd() && (text.contains(u'\n') || text.contains(u'\r'))) {
+        const QString line = p.readUpTo(kLineBreaks);
+        p.skipLineBreaks();
+        if (HasScheme(line) && !line.startsWith(u'#'))
+            urls.append(line.trimmed());
+    }
+}
+
+void PlaylistParser::parseAsxBlock(const QString& block, QStringList& urls) {
+    QtTextParse lines(block);
+    while (!lines.atEnd() && urls.size() < AsxMaxUrls) {
+        const QString line = lines.readUpTo(kLineBreaks);
+        lines.skipLineBreaks();
+        if (line.contains(QStringLiteral("<!--")))
+            continue;
+        QtTextParse p(line);
+        QString url;
+        if (line.contains(QStringLiteral("<ref href"), Qt::CaseInsensitive) ||
+            line.contains(QStringLiteral("<entryref href"), Qt::CaseInsensitive)) {
+            if (line.contains(QStringLiteral("<ref href"), Qt::CaseInsensitive))
+                p.movePast(QStringLiteral("<ref href"));
+            else
+                p.movePast(QStringLiteral("<entryref href"));
+            p.skipSpaces();
+            p.skipOne(u'=');
+            p.skipSpaces();
+            p.skipOne(u'"');
+            url = decodeUrl(p.readUpToText(QStringLiteral("\"")));
+            const bool skippable = line.contains(QStringLiteral("clientskip"), Qt::CaseInsensitive);
+            if (skippable && !url.contains(QStringLiteral("mms://"), Qt::CaseInsensitive))
+                continue;
+        } else if (line.contains(QStringLiteral("mms://"), Qt::CaseInsensitive)) {
+            p.movePast(QStringLiteral("mms://"));
+            url = QStringLiteral("mms://") + decodeUrl(p.readUpToText(QStringLiteral("\"")));
+        }
+        if (HasScheme(url))
+            urls.append(url);
+    }
+}
+
+void PlaylistParser::ParseAsx(const QString& text, QStringList& urls) {
+    urls.clear();
+    // The whole text is read first, then each <entry> element on its own.
+    QString block = text;
+    QtTextParse entries(text);
+    for (int blocks = 0; blocks < AsxMaxBlocks && urls.size() < AsxMaxUrls; ++blocks) {
+        parseAsxBlock(block, urls);
+        if (!entries.movePast(QStringLiteral("<entry")))
+            break;
+        entries.movePast(QStringLiteral(">"));
+        block = entries.readUpToText(QStringLiteral("</entry"));
+        if (block.isEmpty())
+            break;
+    }
+}
+
+void PlaylistParser::ParseMediaSrc(const QString& text, QStringList& urls) {
+    const QString key = QStringLiteral("media src=");
+    urls.clear();
+    if (!text.contains(key, Qt::CaseInsensitive))
+        return;
+    QtTextParse p(text);
+    p.movePast(key);
+    p.skipSpaces();
+    p.skipOne(u'"');
+    p.skipSpaces();
+    const QString url = decodeUrl(p.readUpToText(QStringLiteral("\"")));
+    if (HasScheme(url))
+        urls.append(url);
+}
+
+} // namespace BASS

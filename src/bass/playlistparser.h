@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace BASS {
+
+// Readers of the playlist formats a station address can point at (PLS, M3U, ASX and the
+// address embedded in a web player page). Each clears its output first and only ever takes
+// entries that carry a scheme ("://" after the first character). Any thread; stateless.
+class PlaylistParser {
+public:
+    static constexpr int PlsMaxUrls = 10;
+    static constexpr int AsxMaxBlocks = 10;
+    static constexpr int AsxMaxUrls = 64;
+
+    static void ParsePls(const QString& text, QStringList& urls);
+    static void ParseM3u(const QString& text, QStringList& urls);
+    static void ParseAsx(const QString& text, QStringList& urls);
+    static void ParseMediaSrc(const QString& text, QStringList& urls);
+
+    // True when the address names a playlist or a page that produces one.
+    static bool IsPlaylistURL(const QString& url);
+    static bool HasScheme(const QString& line) { return line.indexOf(QStringLiteral("://")) > 0; }
+
+private:
+    static void parseM3uMarked(const QString& text, const QString& marker, bool everyMarker,
+                               QStringList& urls);
+    static void parseAsxBlock(const QString& block, QStringList& urls);
+    static QString decodeUrl(const QString& raw);
+};
+
+} // namespace BASS

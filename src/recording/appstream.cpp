@@ -1,0 +1,21 @@
+#include "recording/appstream.h"
+
+AppStream::AppStream(QObject* parent) : BASS::Stream(parent) {}
+
+AppStream::~AppStream() = default;
+
+void AppStream::OnStarted() {
+    emit signal_Started(this);
+}
+
+void AppStream::OnSecondTick(DWORD state) {
+    BASS::Stream::OnSecondTick(state);
+    if (state != BASS_ACTIVE_STALLED) {
+        m_stalledSeconds = 0;
+        return;
+    }
+    if (++m_stalledSeconds > StallTimeoutSeconds) {
+        m_stalledSeconds = 0;
+        emit signal_Timeout(this);
+    }
+}
