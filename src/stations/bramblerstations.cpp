@@ -4,6 +4,7 @@
 #include "stations/busycursor.h"
 #include "stations/countryflags.h"
 
+#include <QBuffer>
 #include <QDataStream>
 #include <QDebug>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QSet>
 #include <QTextStream>
 #include <QXmlStreamReader>
+#include <QtEndian>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -54,6 +56,7 @@ void BramblerStations::load(const QString& fileName) {
     QFile file(fileName);
     QByteArray data;
     QXmlStreamReader reader;
+    bool inMemory = false;
 
     if (isPersonal()) {
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -76,7 +79,7 @@ void BramblerStations::load(const QString& fileName) {
         QByteArray compressed;
         stream >> compressed;
         data = qUncompress(compressed);
-        reader.addData(data);
+        inMemory = true;
     } else if (fileName.indexOf(QLatin1String(".xml.gz")) >= 1) {
         if (!gunzipFile(fileName, data)) {
             const QString reason = systemReason();
@@ -85,7 +88,7 @@ void BramblerStations::load(const QString& fileName) {
                    failureText(tr("Failed to load presets"), fileName, reason));
             return;
         }
-        reader.addData(data);
+        inMemory = true;
     } else {
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
             busy.restore();
@@ -95,6 +98,13 @@ void BramblerStations::load(const QString& fileName) {
         }
         data = file.peek(512);
         reader.setDevice(&file);
+    }
+    // The reader takes decompressed text through a device: fed as one block with addData it
+    // decodes far more slowly.
+    QBuffer buffer(&data);
+    if (inMemory) {
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
     }
     read(reader, hasDeclarationLine(data));
 }
@@ -234,6 +244,16 @@ bool BramblerStations::gunzipFile(const QString& fileName, QByteArray& out) {
     if (inflateInit2(&zs, 15 + 16) != Z_OK) {
         qDebug() << "Failed to initialize zlib";
         return false;
+    }
+    // The gzip trailer holds the uncompressed size (modulo 4 GiB): reserve it to avoid regrowing.
+    if (file.size() > 18 && file.seek(file.size() - 4)) {
+        uchar trailer[4];
+        if (file.read(reinterpret_cast<char*>(trailer), 4) == 4) {
+            const quint32 isize = qFromLittleEndian<quint32>(trailer);
+            if (isize < (1u << 28))
+                out.reserve(out.size() + isize);
+        }
+        file.seek(0);
     }
     QByteArray in(kGzipBlock, Qt::Uninitialized);
     QByteArray block(kGzipBlock, Qt::Uninitialized);
