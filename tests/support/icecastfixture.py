@@ -246,6 +246,8 @@ class MountSource(threading.Thread):
     def set_title(self, title):
         with self.cond:
             self.title = title
+            if not self.wanted:
+                return  # taken when the source comes back
             if self.is_ogg:
                 self.end_encoder()
         if not self.is_ogg and not self.apply_icy_title(title):

@@ -121,7 +121,6 @@ void TestSmoke::fixtureDescribesBothServers() {
          {"QW_ICECAST_URL", "QW_HTTP_URL", "QW_ICECAST_ADMIN_USER", "QW_ICECAST_ADMIN_PASSWORD"}) {
         QVERIFY2(!qwtest::fixtureValue(key).empty(), key);
     }
-    QVERIFY(qwtest::fixtureValue("QW_NO_SUCH_KEY").empty());
     // A key that is only a prefix of a real one must not match it.
     QVERIFY(qwtest::fixtureValue("QW_ICECAST").empty());
     const QUrl mp3(QString::fromStdString(qwtest::icecastUrl("/mp3")));
@@ -251,8 +250,6 @@ void TestSmoke::titleChangeReachesListener() {
 }
 
 void TestSmoke::droppedSourceCutsListenersAndComesBack() {
-    const QString title = QStringLiteral("Before Drop %1").arg(++g_titleCounter);
-    QVERIFY(qwtest::setMountTitle("/aac", title.toStdString()));
     Listener before("/aac");
     QTRY_VERIFY_WITH_TIMEOUT(before.poll() && before.audioBytes() > 0, kWaitMs);
 
@@ -260,10 +257,12 @@ void TestSmoke::droppedSourceCutsListenersAndComesBack() {
     QTRY_VERIFY_WITH_TIMEOUT(!before.poll(), kWaitMs);
     Listener during("/aac");
     QTRY_VERIFY_WITH_TIMEOUT(!during.poll(), kWaitMs);
-    QVERIFY2(during.headers().startsWith("HTTP/1.0 404") ||
-                 during.headers().startsWith("HTTP/1.1 404"),
+    QVERIFY2(QRegularExpression("^HTTP/1\\.[01] 404").match(during.headers()).hasMatch(),
              qPrintable(during.headers()));
 
+    // A title set while the source is away is the one it comes back with.
+    const QString title = QStringLiteral("After Drop %1").arg(++g_titleCounter);
+    QVERIFY(qwtest::setMountTitle("/aac", title.toStdString()));
     QVERIFY(qwtest::startSource("/aac"));
     Listener after("/aac");
     QTRY_VERIFY_WITH_TIMEOUT(after.poll() && after.icyTitles().contains(title), kWaitMs);
