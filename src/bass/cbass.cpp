@@ -851,6 +851,8 @@ QString CBass::ChannelTypeText(DWORD ctype) {
         return tr("AAC");
     case BASS_CTYPE_STREAM_MP4:
         return tr("MP4");
+    case BASS_CTYPE_STREAM_OPUS:
+        return tr("Opus");
     default:
         return QString();
     }

@@ -1,0 +1,199 @@
+#include "cli/cliplayer.h"
+
+#include "bass/bassevents.h"
+#include "bass/playlistparser.h"
+#include "bass/qtbassconnectthread.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace BASS;
+
+CliPlayer::CliPlayer(const Options& options, QObject* parent)
+    : QObject(parent), m_options(options), m_engine(new AppStream(this)),
+      m_thread(new QtBassConnectThread(m_engine, this)), m_out(stdout) {
+    connect(m_engine, &BassQt::sig_bassEvent, this, &CliPlayer::slot_bassEvent);
+    connect(m_engine, &Stream::sig_StreamReady, this, &CliPlayer::slot_StreamReady);
+    connect(m_engine, &Stream::sig_StreamError, this, &CliPlayer::slot_StreamError);
+    connect(m_engine, &AppStream::signal_Timeout, this, &CliPlayer::slot_stalledTooLong);
+    connect(m_thread, &QtBassConnectThread::signal_Finished, this,
+            &CliPlayer::slot_connectFinished);
+}
+
+CliPlayer::~CliPlayer() {
+    if (m_thread->isRunning()) {
+        m_thread->Abort();
+        m_thread->wait();
+    }
+    m_engine->Stop(0);
+}
+
+bool CliPlayer::FetchesPlaylist(const QString& url) {
+    const Qt::CaseSensitivity ci = Qt::CaseInsensitive;
+    if (url.startsWith(QStringLiteral("https://"), ci))
+        return false;
+    for (const char* end : {".m3u", ".pls", ".asx", "playlist.php", ".wax"}) {
+        if (url.endsWith(QLatin1String(end), ci))
+            return true;
+    }
+    return false;
+}
+
+QStringList CliPlayer::CandidatesFromPlaylist(const QString& text, const QString& playlistUrl) {
+    QStringList urls;
+    PlaylistParser::ParsePls(text, urls);
+    if (urls.isEmpty())
+        PlaylistParser::ParseAsx(text, urls);
+    if (urls.isEmpty() && text.contains(QStringLiteral("<asx"), Qt::CaseInsensitive))
+        return {playlistUrl};
+    if (urls.isEmpty())
+        PlaylistParser::ParseM3u(text, urls);
+    if (urls.isEmpty())
+        PlaylistParser::ParseMediaSrc(text, urls);
+    if (urls.isEmpty())
+        urls.append(text.trimmed());
+    urls.removeIf([](const QString& url) { return url.contains(QStringLiteral(".asmx")); });
+    return urls;
+}
+
+QString CliPlayer::EventName(uint msg) {
+    switch (msg) {
+    case EVENT_STALL:
+        return QStringLiteral("stall");
+    case EVENT_META_CHANGED:
+        return QStringLiteral("meta");
+    case EVENT_RECORD_STOPPED:
+        return QStringLiteral("record stopped");
+    case EVENT_STREAM_END:
+        return QStringLiteral("end");
+    case EVENT_WRITE_FAILED:
+        return QStringLiteral("write failed");
+    case EVENT_CONNECT_ABORTED:
+        return QStringLiteral("aborted");
+    case EVENT_CONNECTING:
+        return QStringLiteral("connecting");
+    case EVENT_PLAYING:
+        return QStringLiteral("playing");
+    case EVENT_STOPPED:
+        return QStringLiteral("stopped");
+    default:
+        return QStringLiteral("event 0x%1").arg(msg, 0, 16);
+    }
+}
+
+void CliPlayer::Start() {
+    m_clock.start();
+    Station station;
+    station.m_url = m_options.url;
+    m_engine->SetStation(station);
+    if (FetchesPlaylist(m_options.url)) {
+        Print(QStringLiteral("playlist %1").arg(m_options.url));
+        m_engine->downloadPlaylistFile(m_options.url);
+        return;
+    }
+    Connect({m_options.url});
+}
+
+void CliPlayer::Connect(const QStringList& urls) {
+    m_engine->SetURLs(urls);
+    if (m_options.watchdogSeconds > 0)
+        QTimer::singleShot(m_options.watchdogSeconds * 2000, this, &CliPlayer::slot_watchdog);
+    m_thread->start(QThread::InheritPriority);
+}
+
+void CliPlayer::slot_StreamReady(Stream*, int, const QString& text) {
+    if (text.isEmpty()) {
+        Print(QStringLiteral("error: the playlist is empty"));
+        Finish(ExitDownload);
+        return;
+    }
+    const QStringList urls = CandidatesFromPlaylist(text, m_options.url);
+    Print(QStringLiteral("candidates %1").arg(urls.join(u' ')));
+    Connect(urls);
+}
+
+void CliPlayer::slot_StreamError(Stream*, int, const QString& error) {
+    Print(QStringLiteral("error: %1").arg(error));
+    Finish(ExitDownload);
+}
+
+void CliPlayer::slot_bassEvent(BassQt*, uint msg, uint param) {
+    switch (msg) {
+    case EVENT_CONNECTING:
+        Print(QStringLiteral("connecting kind %1").arg(param));
+        break;
+    case EVENT_PLAYING:
+        Print(QStringLiteral("playing %1").arg(m_engine->ConnectedURL()));
+        Print(QStringLiteral("station %1").arg(m_engine->HeaderName()));
+        Print(QStringLiteral("format %1, %2")
+                  .arg(m_engine->StreamFormatText(), m_engine->BitrateText()));
+        if (m_options.seconds > 0)
+            QTimer::singleShot(m_options.seconds * 1000, this, &CliPlayer::slot_timeUp);
+        break;
+    case EVENT_META_CHANGED:
+        Print(QStringLiteral("song %1").arg(m_engine->CurrentSong().Text()));
+        break;
+    case EVENT_STALL:
+        Print(param == 0 ? QStringLiteral("stall") : QStringLiteral("resumed"));
+        break;
+    case EVENT_STREAM_END:
+        Print(EventName(msg));
+        Finish(ExitOk);
+        break;
+    default:
+        Print(EventName(msg));
+        break;
+    }
+}
+
+void CliPlayer::slot_connectFinished(BassQt*) {
+    if (m_finishing)
+        return;
+    if (m_thread->WasAborted()) {
+        Finish(ExitTimeout);
+        return;
+    }
+    if (!m_engine->GetHandle()) {
+        Print(QStringLiteral("error: %1").arg(m_engine->LastErrorText()));
+        Finish(ExitConnect);
+    }
+}
+
+void CliPlayer::slot_watchdog() {
+    if (!m_thread->isRunning() || m_engine->GetHandle())
+        return;
+    Print(QStringLiteral("error: %1").arg(tr("Connection timed out")));
+    m_finishing = true;
+    m_thread->Abort();
+    if (!m_thread->wait(4000))
+        m_thread->terminate();
+    Finish(ExitTimeout);
+}
+
+void CliPlayer::slot_timeUp() {
+    Finish(ExitOk);
+}
+
+void CliPlayer::slot_stalledTooLong() {
+    Print(QStringLiteral("error: no data for %1 seconds").arg(AppStream::StallTimeoutSeconds));
+    Finish(ExitTimeout);
+}
+
+void CliPlayer::Print(const QString& line) {
+    m_out << QStringLiteral("[%1] ").arg(m_clock.elapsed() / 1000.0, 8, 'f', 3) << line << Qt::endl;
+}
+
+void CliPlayer::Finish(int code) {
+    m_finishing = true;
+    if (m_thread->isRunning()) {
+        m_thread->Abort();
+        m_thread->wait();
+    }
+    m_engine->Stop(0);
+    Print(QStringLiteral("elapsed %1 s, %2 bytes")
+              .arg(m_engine->SecondsPlaying())
+              .arg(m_engine->BytesDownloaded()));
+    QCoreApplication::exit(code);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+// Plays one address with the engine and no window, the way the main window would: resolves a
+// playlist, runs the connect thread, and prints one line per engine event and each new song.
+// GUI (main) thread of quillowave-cli; owned by main().
+
+#include "recording/appstream.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTextStream>
+
+namespace BASS {
+class QtBassConnectThread;
+}
+
+class CliPlayer : public QObject {
+    Q_OBJECT
+public:
+    enum ExitCode { ExitOk = 0, ExitUsage = 1, ExitConnect = 2, ExitDownload = 3, ExitTimeout = 4 };
+
+    struct Options {
+        QString url;
+        int seconds = 0;         // 0: until the stream ends
+        int watchdogSeconds = 0; // 0: none
+    };
+
+    explicit CliPlayer(const Options& options, QObject* parent = nullptr);
+    ~CliPlayer() override;
+
+    void Start();
+    // Candidate addresses from a downloaded playlist, in the main window's reader order; the
+    // playlist address itself when the text is an ASX without references.
+    static QStringList CandidatesFromPlaylist(const QString& text, const QString& playlistUrl);
+    static bool FetchesPlaylist(const QString& url);
+    static QString EventName(uint msg);
+
+private slots:
+    void slot_bassEvent(BASS::BassQt* stream, uint msg, uint param);
+    void slot_StreamReady(BASS::Stream* stream, int id, const QString& text);
+    void slot_StreamError(BASS::Stream* stream, int id, const QString& error);
+    void slot_connectFinished(BASS::BassQt* stream);
+    void slot_watchdog();
+    void slot_timeUp();
+    void slot_stalledTooLong();
+
+private:
+    void Connect(const QStringList& urls);
+    void Print(const QString& line);
+    void Finish(int code);
+
+    Options m_options;
+    AppStream* m_engine;
+    BASS::QtBassConnectThread* m_thread;
+    QTextStream m_out;
+    QElapsedTimer m_clock;
+    bool m_finishing = false;
+};
