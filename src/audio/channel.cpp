@@ -121,6 +121,10 @@ int Channel::openNetwork(const std::string& url, int depth) {
     options.timeoutMs = timeoutMs;
     options.readTimeoutMs = config.netReadTimeoutMs();
     m_net = std::make_unique<NetSource>(options, this);
+    // FFmpeg does not report the comments of a new chain link on a stream it cannot seek, so
+    // the network thread reads them from the pages as they pass.
+    m_oggScanner = std::make_unique<OggCommentScanner>(
+        [this](const std::vector<std::string>& comments) { onOggComments(comments); });
     startThread(m_netThread, &Channel::netThread);
 
     int error = m_net->waitForHeaders();
@@ -198,7 +202,8 @@ void Channel::start() {
     m_channels = m_decoder->channels();
     m_channelType = m_decoder->channelType();
     m_originalBits = m_decoder->originalBits();
-    updateDecoderTags();
+    if (!m_oggScanner || !tags(BASS_TAG_OGG))
+        updateDecoderTags();
     m_decoder->takeTagsChanged();
     m_started = true;
     startThread(m_decodeThread, &Channel::decodeThread);
@@ -263,10 +268,22 @@ void Channel::onNetData(const uint8_t* data, size_t length) {
     if (!m_started) {
         std::lock_guard lock(m_pendingMutex);
         m_pendingDownload.insert(m_pendingDownload.end(), data, data + length);
+        if (m_oggScanner)
+            m_oggScanner->feed(data, length);
         return;
     }
     flushPendingDownload();
     deliverDownload(data, DWORD(length));
+    if (m_oggScanner)
+        m_oggScanner->feed(data, length);
+}
+
+void Channel::onOggComments(const std::vector<std::string>& comments) {
+    setTag(BASS_TAG_OGG, joinList(comments));
+    if (!m_started)
+        return;
+    fireSyncs(BASS_SYNC_META, 0);
+    fireSyncs(BASS_SYNC_OGG_CHANGE, 0);
 }
 
 void Channel::onNetMeta(const std::string& text) {
@@ -294,7 +311,7 @@ void Channel::decodeThread() {
     while (!m_abort) {
         decoded.clear();
         const Decoder::Result result = m_decoder->decode(decoded);
-        if (m_decoder->takeTagsChanged()) {
+        if (m_decoder->takeTagsChanged() && !m_oggScanner) {
             updateDecoderTags();
             fireSyncs(m_channelType == BASS_CTYPE_STREAM_WMA ||
                               m_channelType == BASS_CTYPE_STREAM_WMA_MP3

@@ -9,6 +9,7 @@
 #include "audio/bass.h"
 #include "audio/decoder.h"
 #include "audio/netsource.h"
+#include "audio/oggcommentscanner.h"
 #include "audio/samplering.h"
 
 #include <atomic>
@@ -112,6 +113,7 @@ private:
     void onNetData(const uint8_t* data, size_t length) override;
     void onNetMeta(const std::string& text) override;
     void onNetEnd() override;
+    void onOggComments(const std::vector<std::string>& comments);
 
     int openNetwork(const std::string& url, int depth);
     int openDirect(const std::string& url);
@@ -138,6 +140,8 @@ private:
     // Sources; set while opening, then used by their threads.
     std::unique_ptr<ByteBuffer> m_buffer;
     std::unique_ptr<NetSource> m_net;
+    // Ogg streams over the network: comment headers of new chain links (network thread).
+    std::unique_ptr<OggCommentScanner> m_oggScanner;
     std::unique_ptr<Decoder> m_decoder;
     bool m_direct = false;
     std::thread m_netThread;

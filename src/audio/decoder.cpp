@@ -118,6 +118,8 @@ uint32_t channelTypeOf(const AVInputFormat* format, AVCodecID codec, AVSampleFor
 } // namespace
 
 Decoder::Decoder(const std::atomic<bool>* abortFlag) : m_abortFlag(abortFlag) {
+    // Damaged frames of live streams are expected; the library reports through its error codes.
+    av_log_set_level(AV_LOG_QUIET);
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
 }
@@ -318,7 +320,13 @@ int Decoder::openWith(AVIOContext* io, const AVInputFormat* format, const std::s
 }
 
 int Decoder::prepareCodec(StreamKind kind) {
-    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    // The first audio stream: without stream-info probing FFmpeg's best-stream choice skips
+    // streams whose rate is not known yet.
+    m_streamIndex = -1;
+    for (unsigned i = 0; i < m_format->nb_streams && m_streamIndex < 0; ++i) {
+        if (m_format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            m_streamIndex = int(i);
+    }
     if (m_streamIndex < 0)
         return m_timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
     AVStream* stream = m_format->streams[m_streamIndex];
