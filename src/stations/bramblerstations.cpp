@@ -122,6 +122,10 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
     QString countryName;
     const QIcon* countryIcon = nullptr;
     bool rootSeen = false;
+    // Most stations repeat the country and genre of the one before; the sorted maps are only
+    // touched for names not seen yet, which keeps loading a large directory linear.
+    QString lastCountry;
+    QSet<QString> seenGenres;
     bool errorReported = false;
 
     while (!reader.atEnd()) {
@@ -180,10 +184,14 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 station->genre = attrs.value(QLatin1String("genre")).toString();
                 station->language = attrs.value(QLatin1String("language")).toString();
                 station->city = attrs.value(QLatin1String("city")).toString();
-                if (!station->country.isEmpty())
+                if (!station->country.isEmpty() && station->country != lastCountry) {
                     countries.insert(station->country, 0);
-                if (!station->genre.isEmpty())
+                    lastCountry = station->country;
+                }
+                if (!station->genre.isEmpty() && !seenGenres.contains(station->genre)) {
+                    seenGenres.insert(station->genre);
                     genreNames.insert(station->genre, QString());
+                }
             } else if (element == QLatin1String("Source")) {
                 const QString text = reader.readElementText();
                 if (!text.isEmpty() && station) {
