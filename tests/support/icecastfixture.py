@@ -342,8 +342,8 @@ class IcecastFixture:
             pass
         return False
 
-    def start(self):
-        started = time.monotonic()
+    def start_icecast(self):
+        """Starts Icecast on a free port; False when it exited (the port was taken meanwhile)."""
         self.port = free_port()
         config = os.path.join(self.dir, "icecast.xml")
         with open(config, "w", encoding="utf-8") as f:
@@ -351,18 +351,23 @@ class IcecastFixture:
                                   admin_password=self.admin_password, logdir=self.dir))
         # Icecast switches to nobody before it logs, so it logs to stderr (opened here, as
         # root) rather than into a folder that nobody may be unable to reach.
-        with open(os.path.join(self.dir, "icecast.log"), "w") as log:
+        with open(os.path.join(self.dir, "icecast.log"), "a") as log:
             self.icecast = subprocess.Popen(["icecast2", "-c", config], stdin=subprocess.DEVNULL,
                                             stdout=log, stderr=log)
-        self.feeder_log = open(os.path.join(self.dir, "feeders.log"), "w", buffering=1)
-        if not wait_until(lambda: self.icecast.poll() is None and self.admin("/admin/stats") is not None
-                          or self.icecast.poll() is not None):
+        if not wait_until(lambda: self.icecast.poll() is not None
+                          or self.admin("/admin/stats") is not None):
             raise RuntimeError("Icecast did not answer on port %d" % self.port)
-        print("icecast fixture: Icecast answers after %.1f s" % (time.monotonic() - started),
-              file=sys.stderr, flush=True)
-        if self.icecast.poll() is not None:
+        return self.icecast.poll() is None
+
+    def start(self):
+        started = time.monotonic()
+        open(os.path.join(self.dir, "icecast.log"), "w").close()
+        if not any(self.start_icecast() for _ in range(3)):
             raise RuntimeError("Icecast exited (%d); see %s/icecast.log"
                                % (self.icecast.returncode, self.dir))
+        print("icecast fixture: Icecast answers after %.1f s" % (time.monotonic() - started),
+              file=sys.stderr, flush=True)
+        self.feeder_log = open(os.path.join(self.dir, "feeders.log"), "w", buffering=1)
         for spec in MOUNTS:
             source = MountSource(self, *spec)
             self.sources[spec[0]] = source
