@@ -543,7 +543,8 @@ void Channel::mixInto(float* out, int frames) {
     if (got < wanted) {
         if (m_sourceEnded.load(std::memory_order_acquire) && m_ring.readable() == 0)
             m_drained.store(true, std::memory_order_release);
-        else
+        else if (m_playedFrames.load(std::memory_order_relaxed) > 0)
+            // Before the first samples the decoder is only starting up: not a stall.
             m_stalled.store(true, std::memory_order_release);
     }
 }
@@ -600,8 +601,6 @@ int Channel::play(bool restart) {
         m_state = Stopped;
         return BASS_ERROR_NOCHAN;
     }
-    if (m_ring.readable() == 0 && !m_sourceEnded.load())
-        m_stalled = true;
     return 0;
 }
 

@@ -1,0 +1,87 @@
+// What is heard: the mixer's output captured by SDL's disk driver while the Icecast MP3 mount
+// plays through the default device.
+
+#include "audio/bass.h"
+#include "audiohelpers.h"
+#include "support/fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+using namespace qwaudiotest;
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr size_t kFrameBytes = 2 * sizeof(float);
+
+size_t fileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : size_t(size);
+}
+
+struct Segment {
+    double frequency;
+    float peak;
+};
+
+// Left channel of frames [from, to) of the captured float stereo file.
+Segment analyse(const std::vector<float>& samples, size_t from, size_t to) {
+    Segment segment{0, 0};
+    int crossings = 0;
+    for (size_t frame = from + 1; frame < to && 2 * frame < samples.size(); ++frame) {
+        const float now = samples[2 * frame];
+        crossings += (samples[2 * (frame - 1)] < 0) != (now < 0);
+        segment.peak = std::max(segment.peak, std::abs(now));
+    }
+    segment.frequency = crossings / 2.0 / (double(to - from) / kRate);
+    return segment;
+}
+
+} // namespace
+
+TEST(Output, DiskDriverHearsTheSineAtTheVolumeAndSilenceAfterTheSlide) {
+    const std::string mount = qwtest::icecastUrl("/mp3");
+    ASSERT_FALSE(mount.empty()) << "Icecast fixture not running";
+    const std::string capture = (std::filesystem::temp_directory_path() /
+                                 ("qw_output_" + std::to_string(getpid()) + ".raw"))
+                                    .string();
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
+    ASSERT_TRUE(BASS_Init(1, kRate, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
+
+    HSTREAM stream = BASS_StreamCreateURL(mount.c_str(), 0, 0, nullptr, nullptr);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    ASSERT_TRUE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.5f));
+    ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+    ASSERT_TRUE(waitFor([&] { return fileSize(capture) > 3 * kRate * kFrameBytes; }, 10000));
+    const size_t playing = fileSize(capture) / kFrameBytes;
+    // The level follows what is heard: half of the sine's 0.5 peak.
+    EXPECT_NEAR(int(BASS_ChannelGetLevel(stream) & 0xFFFF), 8192, 1200);
+
+    ASSERT_TRUE(BASS_ChannelSlideAttribute(stream, BASS_ATTRIB_VOL, 0.0f, 300));
+    ASSERT_TRUE(waitFor([&] { return !BASS_ChannelIsSliding(stream, BASS_ATTRIB_VOL); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return BASS_ChannelGetLevel(stream) == 0; }, 1000));
+    const size_t silentFrom = fileSize(capture) / kFrameBytes + kRate / 10;
+    ASSERT_TRUE(
+        waitFor([&] { return fileSize(capture) / kFrameBytes > silentFrom + kRate / 2; }, 5000));
+    const size_t silentTo = fileSize(capture) / kFrameBytes;
+    EXPECT_TRUE(BASS_Free());
+
+    std::vector<float> samples(fileSize(capture) / sizeof(float));
+    std::ifstream in(capture, std::ios::binary);
+    in.read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * 4));
+    std::filesystem::remove(capture);
+
+    const Segment heard = analyse(samples, playing - kRate, playing);
+    EXPECT_NEAR(heard.frequency, 440.0, 3.0);
+    EXPECT_NEAR(heard.peak, 0.25f, 0.03f);
+    const Segment after = analyse(samples, silentFrom, silentTo);
+    EXPECT_LT(after.peak, 0.001f);
+}
