@@ -587,7 +587,6 @@ QWORD CBass::FilePosition(DWORD mode) const {
 
 void CBass::SetMetaSyncs() {
     SetSync(BASS_SYNC_META, 0, &CBass::CALLBACK_MetaSync);
-    SetSync(BASS_SYNC_OGG_CHANGE, 0, &CBass::CALLBACK_MetaSync);
     SetSync(BASS_SYNC_WMA_CHANGE, 0, &CBass::CALLBACK_MetaSync);
     SetSync(BASS_SYNC_WMA_META, 0, &CBass::CALLBACK_MetaSync);
 }

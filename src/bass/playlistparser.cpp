@@ -37,6 +37,23 @@ bool PlaylistParser::IsPlaylistURL(const QString& url) {
     return false;
 }
 
+QStringList PlaylistParser::Candidates(const QString& text, const QString& playlistUrl) {
+    QStringList urls;
+    ParsePls(text, urls);
+    if (urls.isEmpty())
+        ParseAsx(text, urls);
+    if (urls.isEmpty() && text.contains(QStringLiteral("<asx"), Qt::CaseInsensitive))
+        return {playlistUrl};
+    if (urls.isEmpty())
+        ParseM3u(text, urls);
+    if (urls.isEmpty())
+        ParseMediaSrc(text, urls);
+    if (urls.isEmpty() && !text.trimmed().isEmpty())
+        urls.append(text.trimmed());
+    urls.removeIf([](const QString& url) { return url.contains(QStringLiteral(".asmx")); });
+    return urls;
+}
+
 void PlaylistParser::ParsePls(const QString& text, QStringList& urls) {
     urls.clear();
     QtTextParse p(text);

@@ -19,6 +19,12 @@ public:
     static void ParseAsx(const QString& text, QStringList& urls);
     static void ParseMediaSrc(const QString& text, QStringList& urls);
 
+    // The candidate stream addresses of a downloaded playlist: PLS, then ASX, then M3U, then the
+    // page form; an ASX without references gives the playlist address itself (the decoders
+    // read it directly), and a text no reader understands is taken as one address. Addresses
+    // of web-service endpoints (".asmx") are left out.
+    static QStringList Candidates(const QString& text, const QString& playlistUrl);
+
     // True when the address names a playlist or a page that produces one.
     static bool IsPlaylistURL(const QString& url);
     static bool HasScheme(const QString& line) { return line.indexOf(QStringLiteral("://")) > 0; }

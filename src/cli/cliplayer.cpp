@@ -41,23 +41,6 @@ bool CliPlayer::FetchesPlaylist(const QString& url) {
     return false;
 }
 
-QStringList CliPlayer::CandidatesFromPlaylist(const QString& text, const QString& playlistUrl) {
-    QStringList urls;
-    PlaylistParser::ParsePls(text, urls);
-    if (urls.isEmpty())
-        PlaylistParser::ParseAsx(text, urls);
-    if (urls.isEmpty() && text.contains(QStringLiteral("<asx"), Qt::CaseInsensitive))
-        return {playlistUrl};
-    if (urls.isEmpty())
-        PlaylistParser::ParseM3u(text, urls);
-    if (urls.isEmpty())
-        PlaylistParser::ParseMediaSrc(text, urls);
-    if (urls.isEmpty())
-        urls.append(text.trimmed());
-    urls.removeIf([](const QString& url) { return url.contains(QStringLiteral(".asmx")); });
-    return urls;
-}
-
 QString CliPlayer::EventName(uint msg) {
     switch (msg) {
     case EVENT_STALL:
@@ -109,7 +92,7 @@ void CliPlayer::slot_StreamReady(Stream*, int, const QString& text) {
         Finish(ExitDownload);
         return;
     }
-    const QStringList urls = CandidatesFromPlaylist(text, m_options.url);
+    const QStringList urls = PlaylistParser::Candidates(text, m_options.url);
     Print(QStringLiteral("candidates %1").arg(urls.join(u' ')));
     Connect(urls);
 }

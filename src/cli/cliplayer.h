@@ -29,9 +29,6 @@ public:
     ~CliPlayer() override;
 
     void Start();
-    // Candidate addresses from a downloaded playlist, in the main window's reader order; the
-    // playlist address itself when the text is an ASX without references.
-    static QStringList CandidatesFromPlaylist(const QString& text, const QString& playlistUrl);
     static bool FetchesPlaylist(const QString& url);
     static QString EventName(uint msg);
 
