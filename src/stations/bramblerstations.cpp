@@ -5,6 +5,7 @@
 #include "stations/countryflags.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>
 #include <QDir>
@@ -22,7 +23,11 @@ namespace {
 
 constexpr qint64 kGzipBlock = 0x40000;
 
+// The system's text for the last error; a file that opened and read fine but holds no valid
+// data leaves no system error behind, so it gets a text of its own.
 QString systemReason() {
+    if (errno == 0)
+        return QCoreApplication::translate("BramblerStations", "The file is not a valid gzip file");
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
@@ -81,6 +86,7 @@ void BramblerStations::load(const QString& fileName) {
         data = qUncompress(compressed);
         inMemory = true;
     } else if (fileName.indexOf(QLatin1String(".xml.gz")) >= 1) {
+        errno = 0;
         if (!gunzipFile(fileName, data)) {
             const QString reason = systemReason();
             busy.restore();
@@ -292,8 +298,10 @@ bool BramblerStations::gunzipFile(const QString& fileName, QByteArray& out) {
             out.append(block.constData(), kGzipBlock - zs.avail_out);
         } while (zs.avail_out == 0 && ret != Z_STREAM_END);
     }
+    // A stream cut short keeps what could be inflated: the XML reader then loads the stations
+    // before the cut and reports where the text ends.
     inflateEnd(&zs);
-    return ret == Z_STREAM_END;
+    return true;
 }
 
 void BramblerStations::writeGroups(QIODevice* device, const GroupList& groups) {

@@ -21,7 +21,8 @@ public:
     // Writes the XML file at inputPath as a ".qwd" file at outputPath.
     void compressPresets(const QString& inputPath, const QString& outputPath);
 
-    // Inflates a gzip file into out; false (out incomplete) when it cannot be read or decoded.
+    // Inflates a gzip file into out; false when it cannot be opened or its data is not a valid
+    // gzip stream. A file cut short gives true with what could be inflated.
     static bool gunzipFile(const QString& fileName, QByteArray& out);
 
 private:

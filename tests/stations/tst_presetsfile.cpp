@@ -179,34 +179,40 @@ private slots:
 
     void gzipForms_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("inflates");
+        QTest::addColumn<int>("stations");
+        QTest::addColumn<QString>("message");
 
         const QByteArray xml = doc(G("G", S("S", "http://s/")));
         const QByteArray gz = gzipBytes(xml);
         QByteArray corrupt = gz;
         for (qsizetype i = 12; i < corrupt.size() - 8; ++i)
             corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5a);
+        const QString unreadable = QStringLiteral("Failed to load presets.\n%1\n\nReason: ");
+        const QString cutShort =
+            QStringLiteral("Failed to load presets.\nPremature end of document.");
 
-        QTest::newRow("valid") << gz << true;
-        QTest::newRow("bytes after the member are ignored") << gz + "trailing junk" << true;
-        QTest::newRow("truncated") << gz.left(gz.size() / 2) << false;
-        QTest::newRow("corrupt") << corrupt << false;
-        QTest::newRow("not gzip") << xml << false;
-        QTest::newRow("empty file") << QByteArray() << false;
+        QTest::newRow("valid") << gz << 1 << "";
+        QTest::newRow("bytes after the member are ignored") << gz + "trailing junk" << 1 << "";
+        QTest::newRow("corrupt") << corrupt << 0
+                                 << unreadable + "The file is not a valid gzip file";
+        QTest::newRow("not gzip") << xml << 0 << unreadable + "The file is not a valid gzip file";
+        QTest::newRow("header only") << gz.left(10) << 0 << cutShort;
+        QTest::newRow("empty file") << QByteArray() << 0 << cutShort;
     }
 
     void gzipForms() {
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, inflates);
+        QFETCH(int, stations);
+        QFETCH(QString, message);
 
         const QString path = writeFile(QStringLiteral("d.xml.gz"), bytes);
         DirectoryList list;
         list.load(path);
-        QCOMPARE(list.allPresets.size(), inflates ? 1 : 0);
-        QCOMPARE(list.messages().size(), inflates ? 0 : 1);
-        if (!inflates)
-            QVERIFY(
-                list.messages().first().startsWith("Failed to load presets.\n" + path + "\n\n"));
+        QCOMPARE(list.allPresets.size(), stations);
+        QCOMPARE(list.messages().size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(list.messages().first().startsWith(message.arg(path)),
+                     qPrintable(list.messages().first()));
     }
 
     void gzipAcrossBlocks() {
@@ -217,9 +223,17 @@ private slots:
                      "comment='" + QByteArray::number(qHash(i), 36).repeated(8) + "'");
         xml = doc(G("G", xml));
         QVERIFY(xml.size() > 3 * 0x40000);
+        const QByteArray gz = gzipBytes(xml);
         QByteArray out;
-        QVERIFY(BramblerStations::gunzipFile(writeFile("big.xml.gz", gzipBytes(xml)), out));
+        QVERIFY(BramblerStations::gunzipFile(writeFile("big.xml.gz", gz), out));
         QCOMPARE(out, xml);
+
+        // Cut in the middle: the stations before the cut load, and the cut is reported.
+        DirectoryList list;
+        list.load(writeFile("cut.xml.gz", gz.left(gz.size() / 2)));
+        QVERIFY(list.allPresets.size() > 100 && list.allPresets.size() < 6000);
+        QCOMPARE(list.messages().size(), 1);
+        QVERIFY(list.messages().first().startsWith("Failed to load presets.\n"));
     }
 
     void compressedForm() {
@@ -248,7 +262,10 @@ private slots:
         QTest::addColumn<QString>("messageStart");
 
         QTest::newRow("missing plain") << "none.xml" << false << "Failed to open presets file.\n";
-        QTest::newRow("missing gzip") << "none.xml.gz" << false << "Failed to load presets.\n";
+        QTest::newRow("missing gzip")
+            << "none.xml.gz" << false
+            << "Failed to load presets.\n" + m_dir.filePath("none.xml.gz") +
+                   "\n\nReason: No such file";
         QTest::newRow("missing qwd") << "none.qwd" << false << "";
         QTest::newRow("empty plain") << "empty.xml" << true << "Failed to load presets.\n";
         QTest::newRow("empty qwd") << "empty.qwd" << true << "Failed to load presets.\n";
