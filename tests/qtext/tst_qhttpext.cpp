@@ -1,5 +1,6 @@
-// The HTTP client against the loopback test server: records and ids, redirects, downloads with
-// resume and the overwrite question, headers, authentication, error texts, abortAll.
+// The HTTP client against the loopback test server: records and ids, what goes out on the wire,
+// redirects, downloads with resume and the overwrite question, authentication, error texts,
+// abortAll.
 
 #include "qtext/qhttpext.h"
 #include "support/fixture.h"
@@ -22,8 +23,7 @@ namespace {
 // What a receiver of sig_Finished saw; the record itself is gone soon after.
 struct Outcome {
     int id = 0;
-    bool error = false;
-    bool finishedFlag = false;
+    bool error = true;
     QString url;
     QString text;
     QString errorString;
@@ -38,10 +38,9 @@ public:
     bool overwriteAnswer = false;
     QStringList credentialQuestions; // "realm|site"
     QString user;
-    QString password;
-    std::vector<Outcome> outcomes;
     QList<const httpInfo*> started; // valid only while the records live
     QList<int> startedIds;
+    std::vector<Outcome> outcomes;
 
     ScriptedHttp() {
         connect(this, &QHttpExt::sig_Started, this, [this](const httpInfo* info) {
@@ -49,21 +48,21 @@ public:
             startedIds.append(info->id);
         });
         connect(this, &QHttpExt::sig_Finished, this, [this](const httpInfo* info) {
-            outcomes.push_back({info->id, info->error, info->finished, info->url, info->text,
-                                info->errorString, info->data});
+            outcomes.push_back(
+                {info->id, info->error, info->url, info->text, info->errorString, info->data});
         });
     }
 
-    // Waits for the request's end (the latest request of that id: ids can repeat); generous,
-    // the server answers in milliseconds.
+    // The end of the latest request with this id (ids can repeat). Generous: the server answers
+    // in milliseconds.
     Outcome waitFor(int id) {
-        const auto finishedAll = [&] {
+        const auto allDone = [&] {
             return std::count_if(outcomes.begin(), outcomes.end(), [&](const Outcome& o) {
                        return o.id == id;
                    }) == startedIds.count(id);
         };
-        if (id == 0 || !QTest::qWaitFor(finishedAll, 30000))
-            return {-1, true, false, {}, {}, QStringLiteral("no answer"), {}};
+        if (id == 0 || !QTest::qWaitFor(allDone, 30000))
+            return {-1, true, {}, {}, QStringLiteral("no answer"), {}};
         return *std::find_if(outcomes.rbegin(), outcomes.rend(),
                              [&](const Outcome& o) { return o.id == id; });
     }
@@ -83,7 +82,7 @@ protected:
         if (user.isEmpty())
             return false;
         authenticator->setUser(user);
-        authenticator->setPassword(password);
+        authenticator->setPassword("wave");
         return true;
     }
 };
@@ -97,9 +96,17 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
 QString wwwPath(const QString& name) {
     return QString::fromStdString(qwtest::wwwDir()) + "/" + name;
 }
+
+const QByteArray Text = QString::fromUtf8("Grüße\nline two\n").toUtf8();
 
 } // namespace
 
@@ -107,35 +114,26 @@ class TestQHttpExt : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void getFillsRecordAndKeepsItUntilNextCleanup();
-    void getWithParameters_data();
-    void getWithParameters();
-    void postSendsFormBody();
-    void headers_data();
-    void headers();
-    void initializingSignalAddsHeaders();
+    void recordLivesUntilNextCleanup();
+    void requestAsSent_data();
+    void requestAsSent();
     void redirects_data();
     void redirects();
-    void redirectToSameUrlFinishesNormally();
     void redirectedDownloadHoldsOnlyTheTarget();
     void errors_data();
     void errors();
-    void invalidUrlSendsNothing();
+    void invalidInputSendsNothing();
     void failedDownloadLeavesNoFile_data();
     void failedDownloadLeavesNoFile();
-    void resumeSendsRangeAndAppends();
-    void resumeOfMissingFileStartsFromZero();
+    void resume();
     void overwriteQuestion_data();
     void overwriteQuestion();
-    void unopenableTargetFile();
-    void presetAuthenticator_data();
-    void presetAuthenticator();
-    void authenticationDialogHook();
+    void authentication_data();
+    void authentication();
     void abortAllEndsEveryRequest();
     void removeInsideFinishedSignal();
     void sameIdLookupReturnsFirst();
     void pixmapSync();
-    void proxy();
 
 private:
     QTemporaryDir m_dir;
@@ -147,164 +145,151 @@ void TestQHttpExt::initTestCase() {
     QVERIFY(m_dir.isValid());
     m_sine = readFile(wwwPath("sine.mp3"));
     QVERIFY(m_sine.size() > 10000);
-    QFile text(wwwPath("qhttpext.txt"));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write(QString::fromUtf8("Grüße\nline two\n").toUtf8());
+    writeFile(wwwPath("qhttpext.txt"), Text);
 }
 
-void TestQHttpExt::getFillsRecordAndKeepsItUntilNextCleanup() {
+void TestQHttpExt::recordLivesUntilNextCleanup() {
     ScriptedHttp http;
-    const QString first = url("/files/qhttpext.txt");
-    const int id = http.get(first, false);
+    const QString address = url("/files/qhttpext.txt");
+    const int id = http.get(address, false);
     QVERIFY(id != 0);
-    QCOMPARE(http.started.size(), 1);
-    QCOMPARE(http.started.first()->id, id);
-    QCOMPARE(http.getInfo(id), http.started.first());
-
+    QCOMPARE(http.getInfo(id), http.started.value(0));
     const Outcome done = http.waitFor(id);
     QVERIFY(!done.error);
-    QVERIFY(!done.finishedFlag);
-    QCOMPARE(done.url, first);
-    QCOMPARE(done.text, QString::fromUtf8("Grüße\nline two\n"));
-    QCOMPARE(done.data, QString::fromUtf8("Grüße\nline two\n").toUtf8());
-    // Marked finished after its signal, deleted only at the clean-up of the next finish.
-    QVERIFY(http.getInfo(id));
-    QVERIFY(http.getInfo(id)->finished);
+    QCOMPARE(done.url, address);
+    QCOMPARE(done.text, QString::fromUtf8(Text));
+    // Marked finished after its signal, deleted at the clean-up of the next finish.
+    QVERIFY(http.getInfo(id) && http.getInfo(id)->finished);
     QCOMPARE(http.pendingCount(), 0);
 
     http.setRaw(true);
-    const int second = http.get(url("/files/qhttpext.txt"), false);
-    const Outcome raw = http.waitFor(second);
+    const Outcome raw = http.waitFor(http.get(address, false));
     QVERIFY(raw.text.isEmpty());
-    QCOMPARE(raw.data, QString::fromUtf8("Grüße\nline two\n").toUtf8());
+    QCOMPARE(raw.data, Text);
     QVERIFY(!http.getInfo(id));
-    QVERIFY(http.getInfo(second));
 }
 
-void TestQHttpExt::getWithParameters_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("requestLine");
-    QTest::newRow("no question mark") << "/echo" << QByteArray("GET /echo?a=1&b=x%26y HTTP/1.1");
-    QTest::newRow("question mark kept single")
-        << "/echo?" << QByteArray("GET /echo?a=1&b=x%26y HTTP/1.1");
-    QTest::newRow("existing query")
-        << "/echo?z=0&" << QByteArray("GET /echo?z=0&a=1&b=x%26y HTTP/1.1");
+// What the server receives, read back from its echo path. The per-request settings (agent,
+// body, range) must be gone by the second request.
+void TestQHttpExt::requestAsSent_data() {
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QByteArrayList>("present");
+    QTest::addColumn<QByteArrayList>("absent");
+    const QByteArray builtIn = "\r\nUser-Agent: " + QByteArray(QHttpExt::DefaultUserAgent) + "\r\n";
+    const QByteArray charset = "\r\nAccept-Charset: ISO-8859-1,utf-8;q=0.7,*;q=0.7\r\n";
+    const QByteArray accept =
+        "\r\nAccept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n";
+    QTest::newRow("plain get") << "get" << url("/echo") << QByteArrayList{"GET /echo ", builtIn}
+                               << QByteArrayList{charset, "Range:"};
+    QTest::newRow("object agent") << "agent" << url("/echo")
+                                  << QByteArrayList{"\r\nUser-Agent: Quillowave\r\n"}
+                                  << QByteArrayList{builtIn};
+    QTest::newRow("request agent and browser")
+        << "browser" << url("/echo")
+        << QByteArrayList{"\r\nUser-Agent: Probe/1.0\r\n", charset, accept}
+        << QByteArrayList{"Quillowave"};
+    QTest::newRow("initializing hook")
+        << "hook" << url("/echo") << QByteArrayList{"\r\nIcy-MetaData: 1\r\n"} << QByteArrayList{};
+    QTest::newRow("params") << "params" << url("/echo")
+                            << QByteArrayList{"GET /echo?a=1&b=x%26y HTTP/1.1\r\n"}
+                            << QByteArrayList{};
+    QTest::newRow("params after ?")
+        << "params" << url("/echo?") << QByteArrayList{"GET /echo?a=1&b=x%26y HTTP/1.1\r\n"}
+        << QByteArrayList{"??"};
+    QTest::newRow("params after query")
+        << "params" << url("/echo?z=0&") << QByteArrayList{"GET /echo?z=0&a=1&b=x%26y HTTP"}
+        << QByteArrayList{};
+    const QByteArray body = "a=1&b=x%26y%20%3F";
+    QTest::newRow("post") << "post" << url("/echo")
+                          << QByteArrayList{"POST /echo HTTP/1.1\r\n",
+                                            "\r\nContent-Length: " +
+                                                QByteArray::number(body.size()) + "\r\n",
+                                            "\r\n\r\n" + body}
+                          << QByteArrayList{};
+    // The test server also answers proxy requests: a host that does not exist is reached only
+    // when the proxy is really used.
+    QTest::newRow("proxy") << "proxy"
+                           << "http://station.invalid/echo"
+                           << QByteArrayList{"GET http://station.invalid/echo HTTP/1.1\r\n"}
+                           << QByteArrayList{};
 }
 
-void TestQHttpExt::getWithParameters() {
-    QFETCH(QString, path);
-    QFETCH(QByteArray, requestLine);
+void TestQHttpExt::requestAsSent() {
+    QFETCH(QString, call);
+    QFETCH(QString, address);
+    QFETCH(QByteArrayList, present);
+    QFETCH(QByteArrayList, absent);
     ScriptedHttp http;
-    const QMap<QString, QString> parameters{{"a", "1"}, {"", "dropped"}, {"b", "x&y"}};
-    const Outcome done = http.waitFor(http.get(url(path), parameters, false));
-    QVERIFY(!done.error);
-    QCOMPARE(done.data.left(done.data.indexOf("\r\n")), requestLine);
-}
+    int id = 0;
+    if (call == "agent") {
+        http.setDefaultUserAgent("Quillowave");
+    } else if (call == "browser") {
+        http.setDefaultUserAgent("Quillowave");
+        http.setUserAgent("Probe/1.0");
+        http.setBrowserHeaders(true);
+    } else if (call == "hook") {
+        connect(&http, &QHttpExt::sig_Initializing, &http,
+                [](QNetworkRequest& request) { request.setRawHeader("Icy-MetaData", "1"); });
+    } else if (call == "proxy") {
+        const QUrl server(url("/"));
+        http.setProxy(QNetworkProxy(QNetworkProxy::DefaultProxy, server.host(), server.port()));
+        QCOMPARE(http.proxy().type(), QNetworkProxy::HttpProxy);
+    }
+    const QMap<QString, QString> parameters{{"a", "1"}, {"", "dropped"}, {"b", "x&y ?"}};
+    if (call == "params")
+        id = http.get(address, {{"a", "1"}, {"", "dropped"}, {"b", "x&y"}}, false);
+    else if (call == "post")
+        id = http.post(address, parameters, false);
+    else
+        id = http.get(address, false);
+    const Outcome done = http.waitFor(id);
+    QVERIFY2(!done.error, qPrintable(done.errorString));
+    for (const QByteArray& part : present)
+        QVERIFY2(done.data.contains(part), done.data + "\nlacks: " + part);
+    for (const QByteArray& part : absent)
+        QVERIFY2(!done.data.contains(part), done.data + "\nholds: " + part);
 
-void TestQHttpExt::postSendsFormBody() {
-    ScriptedHttp http;
-    const QMap<QString, QString> form{{"name", "Radio One & Two"}, {"comment", "50% better?"}};
-    const Outcome done = http.waitFor(http.post(url("/echo"), form, false));
-    QVERIFY(!done.error);
-    QVERIFY(done.data.startsWith("POST /echo HTTP/1.1\r\n"));
-    const QByteArray body = "comment=50%25%20better%3F&name=Radio%20One%20%26%20Two";
-    QVERIFY(done.data.endsWith("\r\n\r\n" + body));
-    QVERIFY(done.data.contains("Content-Length: " + QByteArray::number(body.size()) + "\r\n"));
-
-    // The body belongs to that one request: the next get is a plain GET again.
     const Outcome next = http.waitFor(http.get(url("/echo"), false));
-    QVERIFY(next.data.startsWith("GET /echo HTTP/1.1\r\n"));
-}
-
-void TestQHttpExt::headers_data() {
-    QTest::addColumn<QString>("defaultAgent");
-    QTest::addColumn<QString>("requestAgent");
-    QTest::addColumn<bool>("browser");
-    QTest::addColumn<QByteArray>("expectedAgent");
-    QTest::newRow("built-in") << ""
-                              << "" << false << QByteArray(QHttpExt::DefaultUserAgent);
-    QTest::newRow("object default") << "Quillowave"
-                                    << "" << false << QByteArray("Quillowave");
-    QTest::newRow("per request wins") << "Quillowave"
-                                      << "Probe/1.0" << true << QByteArray("Probe/1.0");
-}
-
-void TestQHttpExt::headers() {
-    QFETCH(QString, defaultAgent);
-    QFETCH(QString, requestAgent);
-    QFETCH(bool, browser);
-    QFETCH(QByteArray, expectedAgent);
-    ScriptedHttp http;
-    http.setDefaultUserAgent(defaultAgent);
-    http.setUserAgent(requestAgent);
-    http.setBrowserHeaders(browser);
-    const Outcome done = http.waitFor(http.get(url("/echo"), false));
-    QVERIFY2(done.data.contains("\r\nUser-Agent: " + expectedAgent + "\r\n"), done.data);
-    QCOMPARE(done.data.contains("\r\nAccept-Charset: ISO-8859-1,utf-8;q=0.7,*;q=0.7\r\n"), browser);
-    QCOMPARE(done.data.contains("\r\nAccept: text/html,application/xhtml+xml,application/"
-                                "xml;q=0.9,*/*;q=0.8\r\n"),
-             browser);
-    QVERIFY(!done.data.contains("\r\nRange:"));
-
-    // The per-request agent lasts for one request only.
-    const Outcome next = http.waitFor(http.get(url("/echo"), false));
-    const QByteArray fallback =
-        defaultAgent.isEmpty() ? QByteArray(QHttpExt::DefaultUserAgent) : defaultAgent.toUtf8();
-    QVERIFY(next.data.contains("\r\nUser-Agent: " + fallback + "\r\n"));
-}
-
-void TestQHttpExt::initializingSignalAddsHeaders() {
-    ScriptedHttp http;
-    connect(&http, &QHttpExt::sig_Initializing, &http,
-            [](QNetworkRequest& request) { request.setRawHeader("Icy-MetaData", "1"); });
-    const Outcome done = http.waitFor(http.get(url("/echo"), false));
-    QVERIFY(done.data.contains("\r\nIcy-MetaData: 1\r\n"));
+    QVERIFY(next.data.startsWith("GET ") && next.data.contains("/echo HTTP/1.1\r\n"));
+    QVERIFY(!next.data.contains("Probe/1.0"));
 }
 
 void TestQHttpExt::redirects_data() {
     QTest::addColumn<QString>("path");
-    QTest::newRow("301") << "/redirect/301?to=/files/qhttpext.txt";
-    QTest::newRow("302") << "/redirect/302?to=/files/qhttpext.txt";
-    QTest::newRow("303") << "/redirect/303?to=/files/qhttpext.txt";
-    QTest::newRow("307") << "/redirect/307?to=/files/qhttpext.txt";
-    QTest::newRow("chain of three") << "/redirect/chain/3?to=/files/qhttpext.txt";
+    QTest::addColumn<QString>("finalPath");
+    const QString to = "?to=/files/qhttpext.txt";
+    const QString target = "/files/qhttpext.txt";
+    QTest::newRow("301") << "/redirect/301" + to << target;
+    QTest::newRow("302") << "/redirect/302" + to << target;
+    QTest::newRow("303") << "/redirect/303" + to << target;
+    QTest::newRow("307") << "/redirect/307" + to << target;
+    QTest::newRow("chain of three") << "/redirect/chain/3" + to << target;
+    // Not followed: the answer itself is the result.
+    QTest::newRow("302 to itself") << "/redirect/loop"
+                                   << "/redirect/loop";
+    QTest::newRow("308") << "/redirect/308" + to << "/redirect/308" + to;
 }
 
 void TestQHttpExt::redirects() {
     QFETCH(QString, path);
+    QFETCH(QString, finalPath);
     ScriptedHttp http;
     const int id = http.get(url(path), false);
     const Outcome done = http.waitFor(id);
     QVERIFY2(!done.error, qPrintable(done.errorString));
-    QCOMPARE(done.text, QString::fromUtf8("Grüße\nline two\n"));
-    QCOMPARE(done.url, url("/files/qhttpext.txt"));
+    QCOMPARE(done.url, url(finalPath));
+    QCOMPARE(done.data == Text, finalPath.startsWith("/files/"));
     // One record from start to end: started once, finished once, same id.
-    QCOMPARE(http.started.size(), 1);
+    QCOMPARE(http.startedIds, QList<int>{id});
     QCOMPARE(http.outcomes.size(), size_t(1));
-    QCOMPARE(done.id, id);
-}
-
-void TestQHttpExt::redirectToSameUrlFinishesNormally() {
-    ScriptedHttp http;
-    const QString loop = url("/redirect/loop");
-    const Outcome done = http.waitFor(http.get(loop, false));
-    QVERIFY(!done.error);
-    QCOMPARE(done.url, loop);
-    QCOMPARE(http.outcomes.size(), size_t(1));
-
-    // 308 is not one of the redirects followed: the answer itself is the result.
-    const QString permanent = url("/redirect/308?to=/files/qhttpext.txt");
-    const Outcome unfollowed = http.waitFor(http.get(permanent, false));
-    QCOMPARE(unfollowed.url, permanent);
-    QVERIFY(!unfollowed.text.contains("line two"));
 }
 
 void TestQHttpExt::redirectedDownloadHoldsOnlyTheTarget() {
     ScriptedHttp http;
     const QString target = m_dir.filePath("redirected.mp3");
-    const int id = http.download(url("/redirect/302?to=/redirect/307"), target, false);
-    QVERIFY(id != 0);
-    const Outcome done = http.waitFor(id);
+    const Outcome done =
+        http.waitFor(http.download(url("/redirect/302?to=/redirect/307"), target, false));
     QVERIFY(!done.error);
     QVERIFY(done.data.isEmpty()); // written to disk, not kept in memory
     QCOMPARE(readFile(target), m_sine);
@@ -312,60 +297,61 @@ void TestQHttpExt::redirectedDownloadHoldsOnlyTheTarget() {
 
 void TestQHttpExt::errors_data() {
     QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("code"); // -1: a code outside the table
     QTest::newRow("404") << url("/status/404") << 203;
     QTest::newRow("403") << url("/status/403") << 201;
     QTest::newRow("405") << url("/status/405") << 202;
     QTest::newRow("truncated body") << url("/truncated/sine.mp3") << 2;
     QTest::newRow("unknown scheme") << "quill://127.0.0.1/x" << 301;
-    // Nothing listens on a port that was just released.
-    QTcpServer probe;
+    QTcpServer probe; // nothing listens on a port that was just released
     probe.listen(QHostAddress::LocalHost);
     const quint16 port = probe.serverPort();
     probe.close();
     QTest::newRow("refused") << QString("http://127.0.0.1:%1/").arg(port) << 1;
-    // Codes outside the table give an empty text but still an error.
-    QTest::newRow("500 not in table") << url("/status/500") << -1;
+    QTest::newRow("500") << url("/status/500") << -1;
 }
 
 void TestQHttpExt::errors() {
     QFETCH(QString, address);
     QFETCH(int, code);
+    const QString expected =
+        code < 0 ? QString() : QHttpExt::errorText(QNetworkReply::NetworkError(code));
+    QCOMPARE(expected.isEmpty(), code < 0);
     ScriptedHttp http;
     const Outcome quiet = http.waitFor(http.get(address, false));
     QVERIFY(quiet.error);
-    const QString expected =
-        code < 0 ? QString() : QHttpExt::errorText(QNetworkReply::NetworkError(code));
-    QCOMPARE(code < 0, expected.isEmpty());
     QCOMPARE(quiet.errorString, expected);
     QCOMPARE(http.lastError(), expected);
     QVERIFY(http.messages.isEmpty());
 
-    // With showErrors the same text reaches the user.
     const Outcome shown = http.waitFor(http.get(address, true));
     QCOMPARE(shown.errorString, expected);
-    QCOMPARE(http.messages.size(), 1);
-    QVERIFY(http.messages.first().endsWith("|" + expected));
+    QCOMPARE(http.messages, QStringList{"Error|" + expected});
 }
 
-void TestQHttpExt::invalidUrlSendsNothing() {
+void TestQHttpExt::invalidInputSendsNothing() {
     ScriptedHttp http;
-    QCOMPARE(http.get("http://exa mple.com:99999/", true), 0);
-    QCOMPARE(http.lastError(), QString("Invalid URL: http://exa mple.com:99999/"));
+    const QString bad = "http://exa mple.com:99999/";
+    QCOMPARE(http.get(bad, true), 0);
+    QCOMPARE(http.lastError(), "Invalid URL: " + bad);
     QCOMPARE(http.messages.size(), 1);
     QCOMPARE(http.get("", false), 0);
-    QVERIFY(http.started.isEmpty());
 
-    // A bad address does not cost an existing file.
+    // A bad address does not cost the file already on disk.
     const QString existing = m_dir.filePath("keep.txt");
-    QFile file(existing);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("keep");
-    file.close();
-    QCOMPARE(http.download("http://exa mple.com:99999/", existing, false, true), 0);
+    writeFile(existing, "keep");
+    QCOMPARE(http.download(bad, existing, false, true), 0);
     QCOMPARE(readFile(existing), QByteArray("keep"));
     QCOMPARE(http.download(url("/files/sine.mp3"), "", false), 0);
     QCOMPARE(http.download("", existing, false), 0);
+
+    const QString unopenable = m_dir.filePath("no/such/folder/file.mp3");
+    QCOMPARE(http.download(url("/files/sine.mp3"), unopenable, true), 0);
+    QVERIFY(!http.lastError().isEmpty());
+    QCOMPARE(http.messages.size(), 2);
+    QVERIFY(http.messages.last().startsWith("Error|Unable to save file.<br><br>" + unopenable));
+    QVERIFY(http.messages.last().contains("<b>" + http.lastError() + "</b>"));
+    QVERIFY(http.startedIds.isEmpty());
 }
 
 void TestQHttpExt::failedDownloadLeavesNoFile_data() {
@@ -382,57 +368,32 @@ void TestQHttpExt::failedDownloadLeavesNoFile() {
     ScriptedHttp http;
     const QString target = m_dir.filePath("failed.mp3");
     QFile::remove(target);
-    if (resumeFrom > 0) {
-        QFile partial(target);
-        QVERIFY(partial.open(QIODevice::WriteOnly));
-        partial.write(m_sine.left(resumeFrom));
-    }
-    const int id = http.download(url(path), target, false, false, resumeFrom);
-    QVERIFY(id != 0);
-    const Outcome done = http.waitFor(id);
+    if (resumeFrom > 0)
+        writeFile(target, m_sine.left(resumeFrom));
+    const Outcome done = http.waitFor(http.download(url(path), target, false, false, resumeFrom));
     QVERIFY(done.error);
     QVERIFY(!QFile::exists(target));
 }
 
-void TestQHttpExt::resumeSendsRangeAndAppends() {
+void TestQHttpExt::resume() {
     ScriptedHttp http;
     const QString target = m_dir.filePath("resumed.mp3");
-    {
-        QFile partial(target);
-        QVERIFY(partial.open(QIODevice::WriteOnly));
-        partial.write(m_sine.left(4000));
-    }
-    const Outcome done =
-        http.waitFor(http.download(url("/files/sine.mp3"), target, false, false, 4000));
-    QVERIFY2(!done.error, qPrintable(done.errorString));
+    writeFile(target, m_sine.left(4000));
+    QVERIFY(!http.waitFor(http.download(url("/files/sine.mp3"), target, false, false, 4000)).error);
     QCOMPARE(readFile(target), m_sine);
     QVERIFY(http.overwriteQuestions.isEmpty());
 
-    // What the server received, seen through the echo path.
     const QString echoed = m_dir.filePath("echo.txt");
-    {
-        QFile partial(echoed);
-        QVERIFY(partial.open(QIODevice::WriteOnly));
-        partial.write("before\n");
-    }
+    writeFile(echoed, "before\n");
     QVERIFY(!http.waitFor(http.download(url("/echo"), echoed, false, false, 7)).error);
-    const QByteArray text = readFile(echoed);
-    QVERIFY(text.startsWith("before\nGET /echo HTTP/1.1\r\n"));
-    QVERIFY(text.contains("\r\nRange: bytes=7-\r\n"));
+    QVERIFY(readFile(echoed).startsWith("before\nGET /echo HTTP/1.1\r\n"));
+    QVERIFY(readFile(echoed).contains("\r\nRange: bytes=7-\r\n"));
 
-    // The range belonged to that download only.
-    const Outcome next = http.waitFor(http.get(url("/echo"), false));
-    QVERIFY(!next.data.contains("Range:"));
-}
-
-void TestQHttpExt::resumeOfMissingFileStartsFromZero() {
-    ScriptedHttp http;
-    const QString target = m_dir.filePath("never-there.txt");
-    QFile::remove(target);
-    QVERIFY(!http.waitFor(http.download(url("/echo"), target, false, false, 500)).error);
-    const QByteArray text = readFile(target);
-    QVERIFY(text.startsWith("GET /echo HTTP/1.1\r\n"));
-    QVERIFY(!text.contains("Range:"));
+    // A file that is gone starts again from 0, without Range.
+    const QString gone = m_dir.filePath("gone.txt");
+    QVERIFY(!http.waitFor(http.download(url("/echo"), gone, false, false, 500)).error);
+    QVERIFY(readFile(gone).startsWith("GET /echo HTTP/1.1\r\n"));
+    QVERIFY(!readFile(gone).contains("Range:"));
 }
 
 void TestQHttpExt::overwriteQuestion_data() {
@@ -448,108 +409,81 @@ void TestQHttpExt::overwriteQuestion_data() {
 void TestQHttpExt::overwriteQuestion() {
     QFETCH(bool, overwrite);
     QFETCH(bool, answer);
+    QFETCH(bool, replaced);
     ScriptedHttp http;
     http.overwriteAnswer = answer;
     const QString target = m_dir.filePath("exists.mp3");
-    {
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old content that is longer than nothing");
-    }
+    writeFile(target, "old content");
     const int id = http.download(url("/files/sine.mp3"), target, false, overwrite);
-    QTEST(!http.overwriteQuestions.isEmpty(), "asked");
-    if (!http.overwriteQuestions.isEmpty())
-        QCOMPARE(http.overwriteQuestions.first(), target);
-    QFETCH(bool, replaced);
+    QTEST(http.overwriteQuestions == QStringList{target}, "asked");
     QCOMPARE(id != 0, replaced);
     if (id != 0)
         QVERIFY(!http.waitFor(id).error);
-    QCOMPARE(readFile(target) == m_sine, replaced);
-    QVERIFY(http.started.size() == (replaced ? 1 : 0));
+    QCOMPARE(readFile(target), replaced ? m_sine : QByteArray("old content"));
 }
 
-void TestQHttpExt::unopenableTargetFile() {
-    ScriptedHttp http;
-    const QString target = m_dir.filePath("no/such/folder/file.mp3");
-    QCOMPARE(http.download(url("/files/sine.mp3"), target, true), 0);
-    QVERIFY(!http.lastError().isEmpty());
-    QCOMPARE(http.messages.size(), 1);
-    QVERIFY(http.messages.first().startsWith("Error|Unable to save file.<br><br>" + target));
-    QVERIFY(http.messages.first().contains("<b>" + http.lastError() + "</b>"));
-    QVERIFY(http.started.isEmpty());
-}
-
-void TestQHttpExt::presetAuthenticator_data() {
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("password");
+void TestQHttpExt::authentication_data() {
+    QTest::addColumn<QString>("preset"); // "user:password", empty for none
+    QTest::addColumn<QString>("dialogUser");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("right") << "quill"
-                           << "wave" << true;
-    QTest::newRow("wrong password") << "quill"
-                                    << "nope" << false;
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("preset") << "quill:wave"
+                            << "" << true << false;
+    QTest::newRow("wrong preset") << "quill:nope"
+                                  << "quill" << false << false;
+    QTest::newRow("dialog cancelled") << ""
+                                      << "" << false << true;
+    QTest::newRow("dialog answered") << ""
+                                     << "quill" << true << true;
 }
 
-void TestQHttpExt::presetAuthenticator() {
-    QFETCH(QString, user);
-    QFETCH(QString, password);
+void TestQHttpExt::authentication() {
+    QFETCH(QString, preset);
+    QFETCH(QString, dialogUser);
     QFETCH(bool, accepted);
     ScriptedHttp http;
-    QAuthenticator preset;
-    preset.setUser(user);
-    preset.setPassword(password);
-    http.setAuthenticator(preset);
-    const Outcome done = http.waitFor(http.get(url("/auth/"), false));
+    http.user = dialogUser;
+    if (!preset.isEmpty()) {
+        QAuthenticator authenticator;
+        authenticator.setUser(preset.section(':', 0, 0));
+        authenticator.setPassword(preset.section(':', 1));
+        http.setAuthenticator(authenticator);
+    }
+    const QString address = url("/auth/qhttpext.txt");
+    const Outcome done = http.waitFor(http.get(address, false));
     QCOMPARE(!done.error, accepted);
-    QCOMPARE(done.text, accepted ? QString("authorized\n") : QString());
+    QCOMPARE(done.data, accepted ? Text : QByteArray());
     if (!accepted)
         QCOMPARE(done.errorString, QHttpExt::errorText(QNetworkReply::AuthenticationRequiredError));
-    // The preset answers; the dialog is never shown.
-    QVERIFY(http.credentialQuestions.isEmpty());
-}
-
-void TestQHttpExt::authenticationDialogHook() {
-    ScriptedHttp http;
-    const QString address = url("/auth/qhttpext.txt");
-    const Outcome refused = http.waitFor(http.get(address, false));
-    QVERIFY(refused.error);
-    QCOMPARE(http.credentialQuestions, QStringList{"Quillowave Test|" + address});
-
-    ScriptedHttp answered;
-    answered.user = "quill";
-    answered.password = "wave";
-    const Outcome done = answered.waitFor(answered.get(address, false));
-    QVERIFY2(!done.error, qPrintable(done.errorString));
-    QCOMPARE(done.text, QString::fromUtf8("Grüße\nline two\n"));
+    QTEST(!http.credentialQuestions.isEmpty(), "asked");
+    if (!http.credentialQuestions.isEmpty())
+        QCOMPARE(http.credentialQuestions.first(), "Quillowave Test|" + address);
 }
 
 void TestQHttpExt::abortAllEndsEveryRequest() {
     ScriptedHttp http;
     const QString target = m_dir.filePath("aborted.mp3");
-    QList<int> ids{http.get(url("/hang?seconds=60"), true), http.get(url("/hang?seconds=60"), true),
-                   http.download(url("/slow/sine.mp3?rate=500"), target, true, true)};
+    const QList<int> ids{http.get(url("/hang?seconds=60"), true),
+                         http.get(url("/hang?seconds=60"), true),
+                         http.download(url("/slow/sine.mp3?rate=500"), target, true, true)};
     QVERIFY(!ids.contains(0));
     QCOMPARE(http.pendingCount(), 3);
-    // Let the download get under way before cutting it.
     qint64 received = 0;
     connect(&http, &QHttpExt::sig_ReadProgress, &http,
             [&](qint64 bytes, qint64) { received = bytes; });
-    QTRY_VERIFY_WITH_TIMEOUT(received > 0, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(received > 0, 30000); // the download is under way
     http.abortAll();
     QTRY_COMPARE_WITH_TIMEOUT(http.outcomes.size(), size_t(3), 30000);
-    QVERIFY(http.isCancelled());
-    const QString aborted = QHttpExt::errorText(QNetworkReply::OperationCanceledError);
     for (const Outcome& o : http.outcomes) {
         QVERIFY(ids.contains(o.id));
-        QVERIFY(o.error);
-        QCOMPARE(o.errorString, aborted);
+        QCOMPARE(o.errorString, QHttpExt::errorText(QNetworkReply::OperationCanceledError));
     }
     QCOMPARE(http.pendingCount(), 0);
     QVERIFY(!QFile::exists(target));
-    QVERIFY(http.messages.isEmpty()); // an abort the caller asked for is not an error to show
+    QVERIFY(http.messages.isEmpty()); // an abort the caller asked for is not shown as an error
+    QVERIFY(http.isCancelled());
 
-    // The object stays usable and the flag belongs to the aborted batch.
-    const Outcome later = http.waitFor(http.get(url("/files/qhttpext.txt"), false));
-    QVERIFY(!later.error);
+    QVERIFY(!http.waitFor(http.get(url("/files/qhttpext.txt"), false)).error);
     QVERIFY(!http.isCancelled());
 }
 
@@ -557,16 +491,14 @@ void TestQHttpExt::removeInsideFinishedSignal() {
     ScriptedHttp http;
     int removed = 0;
     connect(&http, &QHttpExt::sig_Finished, &http,
-            [&](const QHttpExt::httpInfo* info) { removed += http.removeInfo(info->id) ? 1 : 0; });
+            [&](const QHttpExt::httpInfo* info) { removed += http.removeInfo(info->id); });
     const int first = http.get(url("/files/qhttpext.txt"), false);
     const int second = http.get(url("/status/404"), false);
     QVERIFY(!http.waitFor(first).error);
     QVERIFY(http.waitFor(second).error);
     QCOMPARE(removed, 2);
-    QVERIFY(!http.getInfo(first));
-    QVERIFY(!http.getInfo(second));
+    QVERIFY(!http.getInfo(first) && !http.getInfo(second));
     QVERIFY(!http.removeInfo(first));
-    QVERIFY(!http.removeInfo(nullptr));
 }
 
 void TestQHttpExt::sameIdLookupReturnsFirst() {
@@ -576,11 +508,8 @@ void TestQHttpExt::sameIdLookupReturnsFirst() {
     for (int attempt = 0; attempt < 50; ++attempt) {
         const qsizetype before = http.started.size();
         const int a = http.get(address, false);
-        const int b = http.get(address, false);
-        QCOMPARE(http.started.size(), before + 2);
-        if (a == b) {
+        if (a == http.get(address, false)) {
             QCOMPARE(http.getInfo(a), http.started.at(before));
-            QVERIFY(http.getInfo(a) != http.started.at(before + 1));
             return;
         }
     }
@@ -595,24 +524,11 @@ void TestQHttpExt::pixmapSync() {
     QPixmap pixmap;
     QVERIFY(http.getPixmapSync(url("/files/qhttpext.png"), pixmap));
     QCOMPARE(pixmap.size(), QSize(7, 5));
-
     QPixmap missing;
     QVERIFY(http.getPixmapSync(url("/files/absent.png"), missing));
     QVERIFY(missing.isNull());
     QVERIFY(!http.getPixmapSync("", missing));
-    QVERIFY(http.started.isEmpty()); // private manager: no records
-}
-
-void TestQHttpExt::proxy() {
-    // The test server also answers proxy requests, so a host that does not exist is reached
-    // through it only when the proxy is really used.
-    const QUrl server(url("/"));
-    ScriptedHttp http;
-    http.setProxy(QNetworkProxy(QNetworkProxy::DefaultProxy, server.host(), server.port()));
-    QCOMPARE(http.proxy().type(), QNetworkProxy::HttpProxy);
-    const Outcome done = http.waitFor(http.get("http://station.invalid/echo", false));
-    QVERIFY2(!done.error, qPrintable(done.errorString));
-    QVERIFY(done.data.startsWith("GET http://station.invalid/echo HTTP/1.1\r\n"));
+    QVERIFY(http.startedIds.isEmpty()); // a private manager: no records
 }
 
 QTEST_MAIN(TestQHttpExt)

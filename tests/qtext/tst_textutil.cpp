@@ -12,10 +12,8 @@ class TestTextUtil : public QObject {
 private slots:
     void validFileName_data();
     void validFileName();
-    void validFileNameLongKeepsLength();
     void stringHash_data();
     void stringHash();
-    void requestIdWrapsLikeTheHash();
     void parameters_data();
     void parameters();
 };
@@ -51,14 +49,6 @@ void TestTextUtil::validFileName() {
     QCOMPARE(QT_EXT::validFileName(name), expected);
 }
 
-void TestTextUtil::validFileNameLongKeepsLength() {
-    // Cutting to length is the caller's business; cleaning must neither cut nor pad.
-    const QString name = QString(5000, QChar('a')) + QString(5000, QChar('?'));
-    const QString clean = QT_EXT::validFileName(name);
-    QCOMPARE(clean.size(), name.size());
-    QCOMPARE(clean.count(QChar('-')), 5000);
-}
-
 void TestTextUtil::stringHash_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<quint32>("expected");
@@ -76,13 +66,6 @@ void TestTextUtil::stringHash() {
     QFETCH(QString, text);
     QFETCH(quint32, expected);
     QCOMPARE(QT_EXT::stringHash(text), expected);
-}
-
-void TestTextUtil::requestIdWrapsLikeTheHash() {
-    const QString url = QString(1000, QChar('x'));
-    QCOMPARE(QHttpExt::requestId(url, 999), static_cast<int>(2937219264u + 999u));
-    QVERIFY(QHttpExt::requestId(url, 0) < 0);
-    QCOMPARE(QHttpExt::requestId("a", 3), 100);
 }
 
 void TestTextUtil::parameters_data() {
