@@ -225,6 +225,59 @@ private slots:
         QCOMPARE(list.isInformationStation(p), information);
     }
 
+    void matchPreset_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("hideInformation");
+        QTest::addColumn<QStringList>("found");
+
+        // Tree: Region "North" > country "Land" > state "Weather Coast" > stations below.
+        QTest::newRow("title, any case") << "groove" << false << QStringList{"GROOVE FM"};
+        QTest::newRow("genre inside a longer genre") << "jazz" << false << QStringList{"Brass"};
+        QTest::newRow("city and state fields") << "harbour" << false << QStringList{"Brass"};
+        QTest::newRow("own group name")
+            << "coast" << false << QStringList{"GROOVE FM", "Brass", "Storm Line"};
+        QTest::newRow("ancestor group name")
+            << "north" << false << QStringList{"GROOVE FM", "Brass", "Storm Line"};
+        QTest::newRow("information hidden by group") << "coast" << true << QStringList{};
+        QTest::newRow("information ancestor hides nothing when off")
+            << "weather" << false << QStringList{"GROOVE FM", "Brass", "Storm Line"};
+        QTest::newRow("no match") << "polka" << false << QStringList{};
+    }
+
+    void matchPreset() {
+        QFETCH(QString, text);
+        QFETCH(bool, hideInformation);
+        QFETCH(QStringList, found);
+
+        Group north, land, coast;
+        north.name = QStringLiteral("North");
+        land.name = QStringLiteral("Land");
+        land.parent = &north;
+        coast.name = QStringLiteral("Weather Coast");
+        coast.parent = &land;
+        Preset a, b, c;
+        a.title = QStringLiteral("GROOVE FM");
+        a.genre = QStringLiteral("Dance");
+        b.title = QStringLiteral("Brass");
+        b.genre = QStringLiteral("Smooth Jazz Classics");
+        b.city = QStringLiteral("Harbour Town");
+        c.title = QStringLiteral("Storm Line");
+        c.genre = QStringLiteral("Scanner");
+        for (Preset* p : {&a, &b, &c}) {
+            p->group = &coast;
+            p->groupName = coast.name;
+        }
+
+        RadioStations list;
+        QList<Preset*> out;
+        for (Preset* p : {&a, &b, &c})
+            list.matchPreset(p, text, out, hideInformation);
+        QStringList titles;
+        for (const Preset* p : std::as_const(out))
+            titles << p->title;
+        QCOMPARE(titles, found);
+    }
+
     void indexesAndRemoval() {
         RadioStations list;
         Preset* a = makePreset(QStringLiteral("A"), QStringLiteral("http://a/"));
