@@ -106,10 +106,10 @@ DWORD BASS_ChannelGetLevel(DWORD handle) {
         ErrorState::set(BASS_ERROR_DECODE);
         return DWORD(-1);
     }
-    if (channel->activeState() == BASS_ACTIVE_STOPPED) {
+    // A stopped channel is silent: 0 with the error set, so that a meter never shows the
+    // all-ones error value as a full level.
+    if (channel->activeState() == BASS_ACTIVE_STOPPED)
         ErrorState::set(BASS_ERROR_NOPLAY);
-        return DWORD(-1);
-    }
     return channel->level();
 }
 

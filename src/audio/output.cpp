@@ -94,6 +94,11 @@ void Output::close() {
         SDL_CloseAudioDevice(m_sdlDevice);
         m_sdlDevice = 0;
     }
+    if (m_sdlStarted) {
+        // The next set-up reads the driver choice afresh.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_sdlStarted = false;
+    }
     m_open = false;
     m_running = false;
     for (auto& slot : m_slots)

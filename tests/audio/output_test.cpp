@@ -46,6 +46,20 @@ Segment analyse(const std::vector<float>& samples, size_t from, size_t to) {
 
 } // namespace
 
+// Runs first: SDL does not fall back to another driver by itself, so an output that cannot
+// open must come back as an error code, and a later set-up must still work.
+TEST(Output, DeviceThatCannotOpenGivesDriverError) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(BASS_Init(1, kRate, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DRIVER);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "none.mp3", 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+    // Device 0 needs no driver at all.
+    ASSERT_TRUE(BASS_Init(0, kRate, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_GetDevice(), 0u);
+    EXPECT_TRUE(BASS_Free());
+}
+
 TEST(Output, DiskDriverHearsTheSineAtTheVolumeAndSilenceAfterTheSlide) {
     const std::string mount = qwtest::icecastUrl("/mp3");
     ASSERT_FALSE(mount.empty()) << "Icecast fixture not running";
