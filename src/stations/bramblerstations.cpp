@@ -77,7 +77,8 @@ void BramblerStations::load(const QString& fileName) {
         reader.addData(text);
         read(reader, false);
         return;
-    } else if (fileName.indexOf(QLatin1String(".qwd")) >= 1) {
+    }
+    if (fileName.indexOf(QLatin1String(".qwd")) >= 1) {
         if (!file.open(QIODevice::ReadOnly))
             return;
         QDataStream stream(&file);
