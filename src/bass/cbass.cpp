@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
 namespace BASS {
@@ -390,6 +391,9 @@ BOOL CBass::PlayPlain() {
 }
 
 void CBass::WaitForPrebuffer() {
+    QElapsedTimer clock;
+    clock.start();
+    auto record = qScopeGuard([this, &clock] { m_lastPrebufferMs = int(clock.elapsed()); });
     for (int round = 0; round < PrebufferRounds; ++round) {
         const HSTREAM handle = m_hStream;
         if (!handle)

@@ -192,6 +192,8 @@ public:
     int LastErrorCode() const { return m_lastErrorCode; }
     QString ConnectedURL() const;
     qint64 SecondsPlaying() const { return m_secondsPlaying; }
+    // How long the last start of playback waited for the network buffer.
+    int LastPrebufferMs() const { return m_lastPrebufferMs; }
 
 protected:
     static void CALLBACK_Download(const void* buffer, DWORD length, void* user);
@@ -238,6 +240,7 @@ protected:
 
     std::atomic<qint64> m_secondsPlaying{0};
     std::atomic<qint64> m_secondsCounter2{0};
+    std::atomic<int> m_lastPrebufferMs{0};
 
     QMutex m_waitMutex;
     QWaitCondition m_waitCondition;

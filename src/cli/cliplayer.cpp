@@ -112,6 +112,7 @@ void CliPlayer::slot_bassEvent(BassQt*, uint msg, uint param) {
         Print(QStringLiteral("station %1").arg(m_engine->HeaderName()));
         Print(QStringLiteral("format %1, %2")
                   .arg(m_engine->StreamFormatText(), m_engine->BitrateText()));
+        Print(QStringLiteral("prebuffer %1 ms").arg(m_engine->LastPrebufferMs()));
         if (m_options.seconds > 0)
             QTimer::singleShot(m_options.seconds * 1000, this, &CliPlayer::slot_timeUp);
         break;
