@@ -3,6 +3,11 @@
 #include "stations/countryflags.h"
 #include "stations/radiostations.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -180,6 +185,31 @@ private slots:
         if (icon) {
             QVERIFY(!icon->pixmap(16, 11).isNull());
             QCOMPARE(CountryFlags::flagIcon(name), icon);
+        }
+    }
+
+    void flagTableCoversTheWorld() {
+        // Every row of the table became a flag resource, and every country of ISO 3166-1 that
+        // has a flag picture has a row.
+        QFile table(qEnvironmentVariable("QW_SOURCE_DIR") + "/data/flags/countries.txt");
+        QVERIFY(table.open(QIODevice::ReadOnly | QIODevice::Text));
+        QSet<QString> codes;
+        for (const QString& line : QString::fromUtf8(table.readAll()).split('\n')) {
+            const QStringList fields = line.split('\t');
+            if (line.startsWith('#') || fields.size() != 2)
+                continue;
+            codes.insert(fields.at(1));
+            QVERIFY2(CountryFlags::flagIcon(fields.at(0)), qPrintable(fields.at(0)));
+        }
+        QFile iso(QStringLiteral("/usr/share/iso-codes/json/iso_3166-1.json"));
+        QVERIFY(iso.open(QIODevice::ReadOnly));
+        const QJsonArray countries =
+            QJsonDocument::fromJson(iso.readAll()).object().value("3166-1").toArray();
+        QVERIFY(countries.size() > 240);
+        for (const QJsonValue& c : countries) {
+            const QString code = c.toObject().value("alpha_2").toString().toLower();
+            if (QFile::exists("/usr/share/flags/countries/16x11/" + code + ".gif"))
+                QVERIFY2(codes.contains(code), qPrintable(code));
         }
     }
 
