@@ -21,6 +21,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace QT_EXT {
 
 namespace {
@@ -253,6 +255,13 @@ int QHttpExt::download(const QString& url, const QString& fileName, bool showErr
 }
 
 int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* reissued) {
+    RequestState state;
+    if (reissued) {
+        state = m_requestState.value(reissued);
+    } else {
+        state.postBody = std::exchange(m_postBody, {});
+        state.range = std::exchange(m_range, {});
+    }
     const QUrl qurl = parseUrl(url);
     if (url.isEmpty() || !qurl.isValid()) {
         m_lastError = tr("Invalid URL: %1").arg(url);
@@ -279,8 +288,8 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
         request.setRawHeader("Accept",
                              "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
     }
-    if (!m_range.isEmpty())
-        request.setRawHeader("Range", m_range.toLatin1());
+    if (!state.range.isEmpty())
+        request.setRawHeader("Range", state.range.toLatin1());
 
     emit sig_Initializing(request);
     m_lastError.clear();
@@ -297,9 +306,9 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
     }
 
     QNetworkReply* reply = nullptr;
-    if (!m_postBody.isEmpty()) {
-        request.setRawHeader("Content-Length", QByteArray::number(m_postBody.size()));
-        reply = m_nam->post(request, m_postBody);
+    if (!state.postBody.isEmpty()) {
+        request.setRawHeader("Content-Length", QByteArray::number(state.postBody.size()));
+        reply = m_nam->post(request, state.postBody);
     } else {
         reply = m_nam->get(request);
     }
@@ -317,6 +326,7 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
     info->url = url;
     info->reply = reply;
     m_replyMap.insert(reply, info);
+    m_requestState.insert(info, state);
     if (!reissued) {
         m_list.append(info);
         emit sig_Started(info);
@@ -340,7 +350,7 @@ bool QHttpExt::isFollowedRedirect(const httpInfo* info, QNetworkReply* reply) co
     const QString target = redirectTarget(reply);
     if (target.isEmpty() || target == info->url || QUrl(target) == reply->url())
         return false;
-    return m_redirectCounts.value(info) < MaxRedirects;
+    return m_requestState.value(info).redirects < MaxRedirects;
 }
 
 void QHttpExt::writeAvailable(httpInfo* info, QNetworkReply* reply) {
@@ -381,7 +391,11 @@ void QHttpExt::slot_replyFinished(QNetworkReply* reply) {
 
     if (isFollowedRedirect(info, reply)) {
         info->nextUrl = redirectTarget(reply);
-        m_redirectCounts[info] += 1;
+        RequestState& state = m_requestState[info];
+        state.redirects += 1;
+        // Only a 307 repeats the method; the others continue with a GET.
+        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 307)
+            state.postBody.clear();
         m_replyMap.remove(reply);
         reply->disconnect(this);
         reply->deleteLater();
@@ -434,8 +448,6 @@ void QHttpExt::completeRecord(httpInfo* info) {
     emit sig_Finished(info);
     m_currentReply = nullptr;
     deleteFinishedRecords();
-    m_postBody.clear();
-    m_range.clear();
     m_userAgent.clear();
     // A receiver of sig_Finished may have removed the record already.
     if (m_list.contains(info))
@@ -455,7 +467,7 @@ void QHttpExt::deleteFinishedRecords() {
 }
 
 void QHttpExt::forgetRecord(const httpInfo* info) {
-    m_redirectCounts.remove(info);
+    m_requestState.remove(info);
     for (auto it = m_replyMap.begin(); it != m_replyMap.end();) {
         if (it.value() == info)
             it = m_replyMap.erase(it);

@@ -80,6 +80,8 @@ public:
     int pendingCount() const;
 
     // Per-request user agent (cleared when a request finishes) and the object-wide default.
+    // The post body and the range of a resumed download belong to the one request they were
+    // made for: they are taken when it is sent, so concurrent requests never inherit them.
     void setUserAgent(const QString& agent) { m_userAgent = agent; }
     void setDefaultUserAgent(const QString& agent) { m_defaultUserAgent = agent; }
     void setRaw(bool raw) { m_raw = raw; }
@@ -161,7 +163,13 @@ private:
     std::unique_ptr<QAuthenticator> m_authenticator;
     QPixmap* m_pixmapTarget = nullptr;
     QStringList m_acceptedSslKeys;
-    QHash<const httpInfo*, int> m_redirectCounts;
+    // What a record needs to be sent again after a redirect.
+    struct RequestState {
+        QByteArray postBody;
+        QString range;
+        int redirects = 0;
+    };
+    QHash<const httpInfo*, RequestState> m_requestState;
 };
 
 } // namespace QT_EXT

@@ -207,6 +207,12 @@ void TestQHttpExt::requestAsSent_data() {
                                                 QByteArray::number(body.size()) + "\r\n",
                                             "\r\n\r\n" + body}
                           << QByteArrayList{};
+    QTest::newRow("post through 307")
+        << "post" << url("/redirect/307?to=/echo")
+        << QByteArrayList{"POST /echo HTTP/1.1\r\n", body} << QByteArrayList{};
+    QTest::newRow("post through 303")
+        << "post" << url("/redirect/303?to=/echo") << QByteArrayList{"GET /echo HTTP/1.1\r\n"}
+        << QByteArrayList{"POST", body};
     // The test server also answers proxy requests: a host that does not exist is reached only
     // when the proxy is really used.
     QTest::newRow("proxy") << "proxy"
@@ -243,6 +249,8 @@ void TestQHttpExt::requestAsSent() {
         id = http.post(address, parameters, false);
     else
         id = http.get(address, false);
+    // Sent while the first is in flight: inherits none of its settings.
+    const int concurrent = call == "post" ? http.get(url("/echo"), false) : 0;
     const Outcome done = http.waitFor(id);
     QVERIFY2(!done.error, qPrintable(done.errorString));
     for (const QByteArray& part : present)
@@ -250,6 +258,8 @@ void TestQHttpExt::requestAsSent() {
     for (const QByteArray& part : absent)
         QVERIFY2(!done.data.contains(part), done.data + "\nholds: " + part);
 
+    if (concurrent != 0)
+        QVERIFY(http.waitFor(concurrent).data.startsWith("GET /echo HTTP/1.1\r\n"));
     const Outcome next = http.waitFor(http.get(url("/echo"), false));
     QVERIFY(next.data.startsWith("GET ") && next.data.contains("/echo HTTP/1.1\r\n"));
     QVERIFY(!next.data.contains("Probe/1.0"));
@@ -388,6 +398,13 @@ void TestQHttpExt::resume() {
     QVERIFY(!http.waitFor(http.download(url("/echo"), echoed, false, false, 7)).error);
     QVERIFY(readFile(echoed).startsWith("before\nGET /echo HTTP/1.1\r\n"));
     QVERIFY(readFile(echoed).contains("\r\nRange: bytes=7-\r\n"));
+    // The range goes along when the download is redirected.
+    const QString moved = m_dir.filePath("moved.txt");
+    writeFile(moved, "1234");
+    QVERIFY(
+        !http.waitFor(http.download(url("/redirect/302?to=/echo"), moved, false, false, 4)).error);
+    QVERIFY(readFile(moved).startsWith("1234GET /echo HTTP/1.1\r\n"));
+    QVERIFY(readFile(moved).contains("\r\nRange: bytes=4-\r\n"));
 
     // A file that is gone starts again from 0, without Range.
     const QString gone = m_dir.filePath("gone.txt");
