@@ -434,8 +434,10 @@ void QHttpExt::finishRecord(httpInfo* info, QNetworkReply* reply) {
     } else {
         info->errorString = errorText(reply->error());
         // An aborted batch is the caller's own doing; it needs no message boxes.
+        // Codes outside the table keep an empty text; the box then shows the network layer's.
         if (info->showErrors && !m_cancelled)
-            showMessage(tr("Error"), info->errorString);
+            showMessage(tr("Error"),
+                        info->errorString.isEmpty() ? reply->errorString() : info->errorString);
         if (info->file)
             info->file->remove();
         info->error = true;

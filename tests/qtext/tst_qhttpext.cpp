@@ -250,7 +250,7 @@ void TestQHttpExt::requestAsSent() {
     else
         id = http.get(address, false);
     // Sent while the first is in flight: inherits none of its settings.
-    const int concurrent = call == "post" ? http.get(url("/echo"), false) : 0;
+    const int concurrent = call == "post" ? http.get(url("/echo?second"), false) : 0;
     const Outcome done = http.waitFor(id);
     QVERIFY2(!done.error, qPrintable(done.errorString));
     for (const QByteArray& part : present)
@@ -259,7 +259,7 @@ void TestQHttpExt::requestAsSent() {
         QVERIFY2(!done.data.contains(part), done.data + "\nholds: " + part);
 
     if (concurrent != 0)
-        QVERIFY(http.waitFor(concurrent).data.startsWith("GET /echo HTTP/1.1\r\n"));
+        QVERIFY(http.waitFor(concurrent).data.startsWith("GET /echo?second HTTP/1.1\r\n"));
     const Outcome next = http.waitFor(http.get(url("/echo"), false));
     QVERIFY(next.data.startsWith("GET ") && next.data.contains("/echo HTTP/1.1\r\n"));
     QVERIFY(!next.data.contains("Probe/1.0"));
@@ -336,7 +336,11 @@ void TestQHttpExt::errors() {
 
     const Outcome shown = http.waitFor(http.get(address, true));
     QCOMPARE(shown.errorString, expected);
-    QCOMPARE(http.messages, QStringList{"Error|" + expected});
+    QCOMPARE(http.messages.size(), 1);
+    if (code > 0)
+        QCOMPARE(http.messages.first(), "Error|" + expected);
+    else
+        QVERIFY(http.messages.first().contains("Internal Server Error"));
 }
 
 void TestQHttpExt::invalidInputSendsNothing() {
