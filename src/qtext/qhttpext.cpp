@@ -80,6 +80,11 @@ QHttpExt::httpInfo::httpInfo(QFile* targetFile, bool showErrorBoxes, bool rawOnl
     : file(targetFile), raw(rawOnly), showErrors(showErrorBoxes) {}
 
 QHttpExt::httpInfo::~httpInfo() {
+    // A target still open never received its whole body: no partial file stays behind.
+    if (file && file->isOpen()) {
+        file->close();
+        file->remove();
+    }
     delete file;
     if (reply) {
         // The reply may be in the middle of emitting its own signals: let the event loop end it.

@@ -506,6 +506,14 @@ void TestQHttpExt::abortAllEndsEveryRequest() {
 
     QVERIFY(!http.waitFor(http.get(url("/files/qhttpext.txt"), false)).error);
     QVERIFY(!http.isCancelled());
+
+    // Destroying the object mid-download is a failed download too.
+    {
+        ScriptedHttp dropped;
+        QVERIFY(dropped.download(url("/slow/sine.mp3?rate=500"), target, false, true) != 0);
+        QVERIFY(QFile::exists(target));
+    }
+    QVERIFY(!QFile::exists(target));
 }
 
 void TestQHttpExt::removeInsideFinishedSignal() {
