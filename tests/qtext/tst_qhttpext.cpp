@@ -5,10 +5,15 @@
 #include "qtext/qhttpext.h"
 #include "support/fixture.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QNetworkRequest>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -134,6 +139,7 @@ private slots:
     void removeInsideFinishedSignal();
     void sameIdLookupReturnsFirst();
     void pixmapSync();
+    void defaultDialogs();
 
 private:
     QTemporaryDir m_dir;
@@ -558,6 +564,48 @@ void TestQHttpExt::pixmapSync() {
     QVERIFY(missing.isNull());
     QVERIFY(!http.getPixmapSync("", missing));
     QVERIFY(http.startedIds.isEmpty()); // a private manager: no records
+}
+
+// The dialogs a caller gets without overriding the hooks, answered as a user would.
+void TestQHttpExt::defaultDialogs() {
+    QStringList seen;
+    QTimer user;
+    connect(&user, &QTimer::timeout, &user, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        seen << dialog->windowTitle();
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+            seen << label->text();
+        const QList<QLineEdit*> fields = dialog->findChildren<QLineEdit*>();
+        if (fields.size() == 2) {
+            fields.at(0)->setText("quill");
+            fields.at(1)->setText("wave");
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            box->button(QMessageBox::Ok)->click();
+        else
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    user.start(20);
+
+    QHttpExt http;
+    const QString target = m_dir.filePath("asked.mp3");
+    writeFile(target, "old");
+    QVERIFY(http.download(url("/files/qhttpext.txt"), target, false) != 0);
+    QVERIFY(seen.contains("Download"));
+    QVERIFY(seen.contains("There already exists a file called " + target +
+                          " in the current directory. Overwrite?"));
+
+    QString text;
+    connect(&http, &QHttpExt::sig_Finished, &http,
+            [&](const QHttpExt::httpInfo* info) { text = info->text; });
+    const QString address = url("/auth/");
+    QVERIFY(http.get(address, false) != 0);
+    QTRY_COMPARE_WITH_TIMEOUT(text, QString("authorized\n"), 30000);
+    QVERIFY(seen.contains("Http authentication required"));
+    QVERIFY(seen.contains("Quillowave Test at " + address));
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(target), Text, 30000);
 }
 
 QTEST_MAIN(TestQHttpExt)
