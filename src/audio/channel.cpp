@@ -71,11 +71,7 @@ int Channel::liveCount() {
 }
 
 Channel::~Channel() {
-    m_abort = true;
-    if (m_buffer)
-        m_buffer->abort();
-    if (m_net)
-        m_net->abort();
+    abortOpen();
     for (std::thread* thread : {&m_netThread, &m_decodeThread}) {
         if (!thread->joinable())
             continue;
@@ -210,7 +206,11 @@ void Channel::start() {
 }
 
 void Channel::abortOpen() {
-    m_abort = true;
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_abort = true;
+    }
+    m_wake.notify_all();
     if (m_buffer)
         m_buffer->abort();
     if (m_net)
@@ -349,8 +349,22 @@ bool Channel::pushSamples(const float* samples, size_t count) {
         const size_t written = m_ring.write(samples, count);
         samples += written;
         count -= written;
-        if (count > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (count == 0)
+            break;
+        // The mixer cannot signal, so sleep about as long as it needs to drain half the ring
+        // rather than waking often; abortOpen() cuts the wait short. A decoding channel is
+        // drained by BASS_ChannelGetData at any speed and is checked often.
+        int waitMs = 2;
+        if (!isDecodeOnly()) {
+            const size_t half = m_ring.capacity() / 2;
+            const size_t writable = m_ring.writable();
+            const size_t missingFrames =
+                writable >= half ? 0 : (half - writable) / Output::kChannels;
+            waitMs = int(std::clamp<size_t>(
+                missingFrames * 1000 / size_t(std::max(m_output->rate(), 1)), 2, 200));
+        }
+        std::unique_lock lock(m_wakeMutex);
+        m_wake.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return m_abort.load(); });
     }
     return true;
 }
@@ -534,7 +548,9 @@ void Channel::mixInto(float* out, int frames) {
         peakRight = std::max(peakRight, std::fabs(r));
         m_heard[heardPos] = l;
         m_heard[heardPos + 1] = r;
-        heardPos = (heardPos + 2) % m_heard.size();
+        heardPos += 2;
+        if (heardPos == m_heard.size())
+            heardPos = 0;
     }
     m_heardPos.store(heardPos, std::memory_order_release);
     m_playedFrames.fetch_add(got / Output::kChannels, std::memory_order_relaxed);
@@ -567,8 +583,13 @@ bool Channel::tick() {
                 m_slide.active = false;
         }
     }
-    if (isDecodeOnly())
+    if (isDecodeOnly()) {
+        if (!m_endReported && m_sourceEnded.load() && m_ring.readable() == 0) {
+            m_endReported = true;
+            fireSyncs(BASS_SYNC_END, 0);
+        }
         return false;
+    }
     const bool playing = m_state.load() == Playing;
     const bool stalled = playing && m_stalled.load();
     if (playing && stalled != m_reportedStall) {

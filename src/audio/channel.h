@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -147,6 +148,8 @@ private:
     std::thread m_netThread;
     std::thread m_decodeThread;
     std::atomic<bool> m_abort{false};
+    std::mutex m_wakeMutex; // wakes the decoder thread's waits on abort
+    std::condition_variable m_wake;
 
     // Download callback (network thread, after start()).
     DOWNLOADPROC* m_downloadProc = nullptr;

@@ -255,7 +255,8 @@ int Decoder::openBuffer(ByteBuffer* buffer, StreamKind kind, const std::string& 
 }
 
 int Decoder::openFile(const std::string& path, StreamKind kind) {
-    if (avio_open2(&m_io, path.c_str(), AVIO_FLAG_READ, nullptr, nullptr) < 0)
+    // The "file:" prefix keeps a path with a colon from being taken for a protocol.
+    if (avio_open2(&m_io, ("file:" + path).c_str(), AVIO_FLAG_READ, nullptr, nullptr) < 0)
         return BASS_ERROR_FILEOPEN;
     m_ownsIo = true;
     const AVInputFormat* format = nullptr;
@@ -357,6 +358,8 @@ int Decoder::prepareCodec(StreamKind kind) {
     }
     if (m_bitRate <= 0)
         m_bitRate = m_codec->bit_rate;
+    if (!m_buffer && m_io)
+        m_sourceSize = m_memory ? m_memorySize : avio_size(m_io);
     m_channelType = channelTypeOf(m_format->iformat, codecId, m_codec->sample_fmt);
     return 0;
 }
@@ -448,6 +451,8 @@ Decoder::Result Decoder::decode(std::vector<float>& out) {
         }
         av_packet_unref(m_packet);
     }
+    if (!m_buffer && m_io)
+        m_sourcePosition = avio_tell(m_io);
     return out.size() > startSize ? Result::Samples : Result::End;
 }
 
@@ -488,15 +493,11 @@ std::string Decoder::formatName() const {
 }
 
 int64_t Decoder::sourcePosition() const {
-    if (m_buffer || !m_io)
-        return -1;
-    return avio_tell(m_io);
+    return m_sourcePosition.load();
 }
 
 int64_t Decoder::sourceSize() const {
-    if (m_buffer || !m_io)
-        return -1;
-    return m_memory ? m_memorySize : avio_size(m_io);
+    return m_sourceSize;
 }
 
 } // namespace qwaudio

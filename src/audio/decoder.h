@@ -54,7 +54,7 @@ public:
     // Length in frames, -1 for live streams.
     int64_t lengthFrames() const;
     std::string formatName() const;
-    // Source bytes consumed and the source size (files and memory only, else -1).
+    // Source bytes consumed and the source size (files and memory only, else -1); any thread.
     int64_t sourcePosition() const;
     int64_t sourceSize() const;
     // Comments of the stream (Ogg comments, ASF values), keys as the container gives them.
@@ -106,6 +106,8 @@ private:
     uint32_t m_channelType = 0;
     int m_originalBits = 0;
     int64_t m_bitRate = 0;
+    std::atomic<int64_t> m_sourcePosition{-1};
+    int64_t m_sourceSize = -1; // set while opening
     int m_swrRate = 0;
     int m_swrFormat = -1;
     int m_swrChannels = 0;

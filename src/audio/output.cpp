@@ -70,7 +70,7 @@ int Output::open(int device, int rate) {
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
     want.channels = kChannels;
-    want.samples = 1024;
+    want.samples = 2048; // about 46 ms: fewer wake-ups, still quick volume changes
     want.callback = [](void* self, Uint8* stream, int length) {
         sdlCallback(self, stream, length);
     };

@@ -13,7 +13,7 @@ void Ticker::start(std::function<void()> tick) {
     m_stop = false;
     m_thread = std::thread([this, tick = std::move(tick)] {
         while (!m_stop) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
             if (!m_stop)
                 tick();
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The library's housekeeping thread: every 10 ms it runs one function (volume slides, stall and
+// The library's housekeeping thread: every 20 ms it runs one function (volume slides, stall and
 // end detection with their syncs, automatic freeing). Started by BASS_Init, stopped by
 // BASS_Free; owned by Library. Syncs it fires run on this thread, never on the mixer's.
 

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -155,6 +156,9 @@ TEST_F(Streams, FilesOnDiskDecodeWithTheirOwnCreate) {
         EXPECT_EQ(info.chans, 2u);
         EXPECT_EQ(BASS_ChannelPlay(stream, FALSE), FALSE);
         EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DECODE);
+        SyncLog log;
+        TypedSync end{&log, BASS_SYNC_END};
+        ASSERT_NE(BASS_ChannelSetSync(stream, BASS_SYNC_END, 0, TypedSync::proc, &end), 0u);
 
         // Decode everything: five seconds of a 440 Hz sine.
         std::vector<float> samples;
@@ -175,8 +179,19 @@ TEST_F(Streams, FilesOnDiskDecodeWithTheirOwnCreate) {
         for (size_t i = 2 * rate + 2; i < 2 * 4 * rate && i < samples.size(); i += 2)
             crossings += (samples[i - 2] < 0) != (samples[i] < 0);
         EXPECT_NEAR(crossings / 2.0 / 3.0, 440.0, 2.0);
+        EXPECT_TRUE(waitFor([&] { return log.has(BASS_SYNC_END, 0); }, 2000));
+        EXPECT_EQ(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT),
+                  BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END));
         EXPECT_TRUE(BASS_StreamFree(stream));
     }
+    // A colon in a file name is not a protocol prefix.
+    const std::string colon = qwtest::wwwDir() + "/audiotest:colon.mp3";
+    std::filesystem::copy_file(qwtest::wwwDir() + "/sine.mp3", colon,
+                               std::filesystem::copy_options::overwrite_existing);
+    HSTREAM named = BASS_StreamCreateFile(FALSE, colon.c_str(), 0, 0, BASS_STREAM_DECODE);
+    EXPECT_NE(named, 0u) << BASS_ErrorGetCode();
+    BASS_StreamFree(named);
+    std::filesystem::remove(colon);
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, "/nonexistent/none.mp3", 0, 0, 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
 }
