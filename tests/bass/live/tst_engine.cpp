@@ -95,6 +95,10 @@ private slots:
     void titleChangeGivesOneEvent();
     void icyTitlesInCodePage();
     void droppedSourceEndsStream();
+    void schemesAndLocalFiles();
+    void adInjectorSkippedOnlyForward();
+    void retriesRepeatEveryDecoder();
+    void playlistDownloadError();
     void stopWithoutStreamRaisesNothing();
     void muteKeepsVolume();
 };
@@ -143,6 +147,7 @@ void TestEngine::everyMountPlays() {
     QVERIFY(player.engine.HeaderName().startsWith("Quillowave Test"));
     QCOMPARE(player.engine.CurrentSong().m_artist, QStringLiteral("Quillowave Test"));
 
+    QTRY_VERIFY(player.engine.BytesDownloaded() > 0);
     QVERIFY(player.engine.Stop(0));
     QCOMPARE(player.engine.GetHandle(), HSTREAM(0));
     QCOMPARE(player.log.codes.last(), uint(EVENT_STOPPED));
@@ -321,6 +326,82 @@ void TestEngine::droppedSourceEndsStream() {
     QTRY_VERIFY_WITH_TIMEOUT(player->log.count(EVENT_STREAM_END) == 1 ||
                                  player->log.paramsOf(EVENT_STALL).contains(0u),
                              30000);
+}
+
+void TestEngine::schemesAndLocalFiles() {
+    // "icy://" is an alias of http; the replacement is case-sensitive.
+    const QString mp3 = icecast("/mp3");
+    Player icy;
+    QVERIFY(icy.Open({QString(mp3).replace("http://", "icy://")}));
+    QCOMPARE(icy.engine.ConnectedURL(), mp3);
+    QVERIFY(icy.engine.GetHandle() != 0);
+
+    Player upper;
+    QVERIFY(upper.Open({QString(mp3).replace("http://", "ICY://")}));
+    QCOMPARE(upper.engine.GetHandle(), HSTREAM(0));
+
+    // A local path is opened as a file; written with backslashes it still reaches the file.
+    const QString file = QDir(QString::fromStdString(qwtest::wwwDir())).filePath("sine.mp3");
+    QVERIFY(QFile::exists(file));
+    Player local;
+    QVERIFY(local.Open({file}));
+    QVERIFY(local.engine.GetHandle() != 0);
+    QCOMPARE(local.engine.ConnectedURL(), file);
+    QCOMPARE(local.log.count(EVENT_PLAYING), 1);
+
+    Player backslashed;
+    QVERIFY(backslashed.Open({QString(file).replace(u'/', u'\\')}));
+    QCOMPARE(backslashed.engine.ConnectedURL(), QString(file).replace(u'/', u'\\'));
+
+    // Opening for decoding only: "playing" on success, "stopped" on failure.
+    AppStream decoder;
+    EventLog log;
+    QObject::connect(&decoder, &BassQt::sig_bassEvent, &log, &EventLog::onEvent);
+    QVERIFY(decoder.OpenAndStartFile(file));
+    QVERIFY(!decoder.OpenAndStartFile(file + ".missing"));
+    // One "stopped" for the stream the second open replaced, one for the failure.
+    QTRY_COMPARE(log.count(EVENT_STOPPED), 2);
+    QCOMPARE(log.count(EVENT_PLAYING), 1);
+    QCOMPARE(log.codes.last(), uint(EVENT_STOPPED));
+}
+
+void TestEngine::adInjectorSkippedOnlyForward() {
+    const QString ad = icecast("/mp3") + "?via=adinjector";
+    Player forward;
+    QVERIFY(forward.Open({ad}));
+    QCOMPARE(forward.engine.GetHandle(), HSTREAM(0));
+    QCOMPARE(forward.log.count(EVENT_CONNECTING), 0);
+
+    Player reverse;
+    reverse.thread.SetReverse(true);
+    QVERIFY(reverse.Open({ad}));
+    QVERIFY(reverse.engine.GetHandle() != 0);
+    QVERIFY(!reverse.thread.Reverse());
+}
+
+void TestEngine::retriesRepeatEveryDecoder() {
+    Player once;
+    QVERIFY(once.Open({http("/status/404")}));
+    const int attempts = once.log.count(EVENT_CONNECTING);
+    QVERIFY(attempts >= 2);
+
+    Player thrice;
+    thrice.engine.SetRetries(2);
+    QVERIFY(thrice.Open({http("/status/404")}));
+    QCOMPARE(thrice.log.count(EVENT_CONNECTING), 3 * attempts);
+    QCOMPARE(thrice.engine.GetHandle(), HSTREAM(0));
+}
+
+void TestEngine::playlistDownloadError() {
+    AppStream engine;
+    QSignalSpy ready(&engine, &Stream::sig_StreamReady);
+    QSignalSpy failed(&engine, &Stream::sig_StreamError);
+    QVERIFY(!engine.downloadPlaylistFile(QString()));
+    QVERIFY(engine.downloadPlaylistFile(http("/status/404?x=.pls")));
+    QVERIFY(failed.wait(kConnectWaitMs));
+    QVERIFY(!failed.at(0).at(2).toString().isEmpty());
+    QCOMPARE(ready.count(), 0);
+    QVERIFY(!engine.IsDownloading());
 }
 
 void TestEngine::stopWithoutStreamRaisesNothing() {
