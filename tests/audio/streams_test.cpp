@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -205,6 +206,33 @@ TEST_F(Streams, UnicodeAddressAndRedirect) {
     ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
     EXPECT_EQ(info.ctype, DWORD(BASS_CTYPE_STREAM_MP3));
     BASS_StreamFree(stream);
+}
+
+TEST_F(Streams, HlsPlaylistPlaysThroughFfmpegsOwnProtocol) {
+    // One-second AAC segments of the fixture's sine, served by the HTTP fixture.
+    const std::string www = qwtest::wwwDir();
+    const std::string command =
+        "ffmpeg -nostdin -v error -y -i '" + www + "/sine.mp3' -c:a aac -b:a 96k -f hls " +
+        "-hls_time 1 -hls_list_size 0 -hls_playlist_type vod -hls_segment_filename '" + www +
+        "/audiotest_hls%d.ts' '" + www + "/audiotest_hls.m3u8'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    HSTREAM stream = createUrl(qwtest::httpUrl("/files/audiotest_hls.m3u8"),
+                               BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO info;
+    ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
+    EXPECT_EQ(info.ctype, DWORD(BASS_CTYPE_STREAM_AAC));
+    EXPECT_EQ(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END), QWORD(-1));
+    std::vector<float> block(8192);
+    QWORD bytes = 0;
+    for (DWORD got; (got = BASS_ChannelGetData(stream, block.data(), 8192 * 4)) != DWORD(-1);)
+        bytes += got;
+    EXPECT_NEAR(BASS_ChannelBytes2Seconds(stream, bytes), 5.0, 0.2);
+    BASS_StreamFree(stream);
+    for (const auto& entry : std::filesystem::directory_iterator(www)) {
+        if (entry.path().filename().string().rfind("audiotest_hls", 0) == 0)
+            std::filesystem::remove(entry.path());
+    }
 }
 
 TEST_F(Streams, ServerFailuresGiveTheirErrorCodes) {
