@@ -1,4 +1,5 @@
-// Set-up, configuration, errors and devices of the public interface.
+// Set-up, configuration, errors and devices of the public interface. Any thread; the state
+// behind it belongs to Library and Config.
 
 #include "audio/bass.h"
 

@@ -1,5 +1,5 @@
 // Channel functions of the public interface: playback, state, attributes, tags, levels, data,
-// positions, syncs and DSP callbacks.
+// positions, syncs and DSP callbacks. Any thread; each call holds the channel while it runs.
 
 #include "audio/bass.h"
 

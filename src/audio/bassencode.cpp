@@ -1,5 +1,5 @@
-// Encoder functions of the public interface. Encoding is not built yet: starting an encoder
-// reports BASS_ERROR_NOTAVAIL.
+// Encoder functions of the public interface. Any thread. Encoding is not built yet: starting an
+// encoder reports BASS_ERROR_NOTAVAIL.
 
 #include "audio/bass.h"
 

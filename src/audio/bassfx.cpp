@@ -1,5 +1,5 @@
-// Effect functions of the public interface. The effects (parametric EQ, compressor, leveller)
-// are not built yet: creating one reports BASS_ERROR_NOTAVAIL.
+// Effect functions of the public interface. Any thread. The effects (parametric EQ, compressor,
+// leveller) are not built yet: creating one reports BASS_ERROR_NOTAVAIL.
 
 #include "audio/bass.h"
 

@@ -1,4 +1,5 @@
-// Stream creation, freeing and file positions of the public interface.
+// Stream creation, freeing and file positions of the public interface. A create runs on the
+// caller's thread until the stream is ready; the handle table (Library) then owns the channel.
 
 #include "audio/bass.h"
 

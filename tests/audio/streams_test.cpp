@@ -235,6 +235,23 @@ TEST_F(Streams, HlsPlaylistPlaysThroughFfmpegsOwnProtocol) {
     }
 }
 
+TEST_F(Streams, ProxyCarriesTheRequest) {
+    const std::string http = qwtest::httpUrl("");
+    const std::string hostPort = http.substr(http.find("//") + 2);
+    ASSERT_TRUE(BASS_SetConfigPtr(BASS_CONFIG_NET_PROXY, ("quill:wave@" + hostPort).c_str()));
+    HSTREAM stream = createUrl("http://proxied.invalid/files/sine.mp3?via=proxy");
+    BASS_SetConfigPtr(BASS_CONFIG_NET_PROXY, nullptr);
+    BASS_StreamFree(stream);
+    // The fixture logs the request line it got: a proxy request names the whole address.
+    std::ifstream log(qwtest::fixtureDir() + "/httpserver/requests.log");
+    std::string line;
+    bool proxied = false;
+    while (std::getline(log, line))
+        proxied = proxied || line.find("GET http://proxied.invalid/files/sine.mp3?via=proxy") !=
+                                 std::string::npos;
+    EXPECT_TRUE(proxied);
+}
+
 TEST_F(Streams, ServerFailuresGiveTheirErrorCodes) {
     struct Row {
         const char* name;
