@@ -24,7 +24,12 @@ BassQt::BassQt(QObject* parent) : CBass(parent), m_secondsTimer(new QTimer(this)
     m_secondsTimer->start(1000);
 }
 
-BassQt::~BassQt() = default;
+BassQt::~BassQt() {
+    // The library's callbacks reach this object through virtual calls: end them while it is
+    // still whole.
+    if (GetHandle())
+        ReleaseStream();
+}
 
 void BassQt::Reset() {
     CBass::Reset();

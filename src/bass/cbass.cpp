@@ -74,6 +74,7 @@ void CBass::Reset() {
     m_currentSong.Clear();
     m_previousSong.Clear();
     m_rawTitle.Clear();
+    m_channelInfo = BASS_CHANNELINFO{};
 }
 
 QString CBass::ErrorText(int code) {
@@ -418,6 +419,7 @@ void CBass::WaitForPrebuffer() {
 }
 
 BOOL CBass::Stop(int fadeOutMs) {
+    QMutexLocker stopLock(&m_stopMutex);
     const HSTREAM handle = m_hStream;
     if (!handle)
         return FALSE;
@@ -674,8 +676,10 @@ void CBass::OnAfterCreate() {
     SetStallSync();
     SetEndSync();
     BASS_CHANNELINFO info{};
-    if (GetChannelInfo(info))
+    if (GetChannelInfo(info)) {
+        QMutexLocker lock(&m_metaMutex);
         m_channelInfo = info;
+    }
     MetadataHandler();
     Play(m_fadeInMs);
     bassEvent(EVENT_PLAYING, 0);
@@ -882,15 +886,21 @@ QString CBass::ChannelFlagsText(DWORD flags) {
     return text;
 }
 
+BASS_CHANNELINFO CBass::ChannelInfo() const {
+    QMutexLocker lock(&m_metaMutex);
+    return m_channelInfo;
+}
+
 QString CBass::StreamFormatText() const {
+    const BASS_CHANNELINFO info = ChannelInfo();
     QStringList parts;
-    const QString type = ChannelTypeText(m_channelInfo.ctype);
+    const QString type = ChannelTypeText(info.ctype);
     if (!type.isEmpty())
         parts.append(type);
-    if (m_channelInfo.freq != 0)
-        parts.append(tr("%1 Hz").arg(m_channelInfo.freq));
-    if (m_channelInfo.chans != 0)
-        parts.append(m_channelInfo.chans == 2 ? tr("Stereo") : tr("Mono"));
+    if (info.freq != 0)
+        parts.append(tr("%1 Hz").arg(info.freq));
+    if (info.chans != 0)
+        parts.append(info.chans == 2 ? tr("Stereo") : tr("Mono"));
     return parts.join(QStringLiteral(", "));
 }
 

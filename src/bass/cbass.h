@@ -14,6 +14,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QRecursiveMutex>
 #include <QString>
 #include <QStringList>
 #include <QWaitCondition>
@@ -109,7 +110,7 @@ public:
     virtual DWORD GetChannelDevice() const;
     virtual bool SetChannelDevice(DWORD device);
     virtual bool GetChannelInfo(BASS_CHANNELINFO& info) const;
-    virtual BASS_CHANNELINFO ChannelInfo() const { return m_channelInfo; }
+    virtual BASS_CHANNELINFO ChannelInfo() const;
     virtual const char* GetTags(DWORD tags) const;
     virtual bool SetAttribute(DWORD attrib, float value);
     virtual bool GetAttribute(DWORD attrib, float& value) const;
@@ -164,7 +165,8 @@ public:
     // 10. fade-out
     virtual void FadeOut(int ms);
 
-    // 11. hooks called by the create procedure and the library's callbacks
+    // 11. hooks called by the create procedure and the library's callbacks. OnStreamData runs
+    // on the download thread under m_metaMutex; overrides call the base first.
     virtual void OnAfterCreate();
     virtual void OnStreamData(const void* buffer, DWORD length);
     virtual void OnMetaSync();
@@ -224,11 +226,10 @@ protected:
     std::atomic<int> m_lastErrorCode{0};
     QString m_lastErrorText;
     QString m_dataFolder;
-    QString m_secondPath;
-    BASS_CHANNELINFO m_channelInfo{};
 
     // Guarded by m_metaMutex: touched by the download, sync and connect threads.
     mutable QMutex m_metaMutex;
+    BASS_CHANNELINFO m_channelInfo{};
     QString m_connectedUrl;
     Station m_station;
     HeaderTags m_headerTags;
@@ -242,6 +243,9 @@ protected:
     std::atomic<qint64> m_secondsCounter2{0};
     std::atomic<int> m_lastPrebufferMs{0};
 
+    // Serialises Stop between the GUI thread and the connect thread; recursive because the
+    // fade-out processes events, which may stop again.
+    QRecursiveMutex m_stopMutex;
     QMutex m_waitMutex;
     QWaitCondition m_waitCondition;
 };
