@@ -763,7 +763,8 @@ DWORD Channel::data(void* buffer, DWORD length, int* error) {
         *error = BASS_ERROR_ILLPARAM;
         return DWORD(-1);
     }
-    const size_t samples = length / sampleBytes;
+    // At most 4 MB of samples per call; fewer than asked is a normal answer.
+    const size_t samples = std::min<size_t>(length / sampleBytes, size_t(1) << 20);
     std::vector<float> values(samples);
     size_t got = 0;
     if (isDecodeOnly()) {
