@@ -199,7 +199,7 @@ void Channel::start() {
     m_channelType = m_decoder->channelType();
     m_originalBits = m_decoder->originalBits();
     if (!m_oggScanner || !tags(BASS_TAG_OGG))
-        updateDecoderTags();
+        updateDecoderTags(TagOrigin::Opening);
     m_decoder->takeTagsChanged();
     m_started = true;
     startThread(m_decodeThread, &Channel::decodeThread);
@@ -312,7 +312,7 @@ void Channel::decodeThread() {
         decoded.clear();
         const Decoder::Result result = m_decoder->decode(decoded);
         if (m_decoder->takeTagsChanged() && !m_oggScanner) {
-            updateDecoderTags();
+            updateDecoderTags(TagOrigin::Change);
             fireSyncs(m_channelType == BASS_CTYPE_STREAM_WMA ||
                               m_channelType == BASS_CTYPE_STREAM_WMA_MP3
                           ? BASS_SYNC_WMA_META
@@ -436,17 +436,33 @@ void Channel::runDsp(std::vector<float>& samples) {
     }
 }
 
-void Channel::updateDecoderTags() {
+void Channel::updateDecoderTags(TagOrigin origin) {
+    const bool change = origin == TagOrigin::Change;
     const Decoder::Tags tags = m_decoder->tags();
-    if (tags.empty())
-        return;
-    std::vector<std::string> items;
-    for (const auto& [key, value] : tags)
-        items.push_back(key + "=" + value);
     const bool asf = m_decoder->formatName() == "asf";
-    setTag(asf ? BASS_TAG_WMA : BASS_TAG_OGG, joinList(items));
-    if (asf)
-        setTag(BASS_TAG_WMA_META, joinList(items));
+    std::vector<std::string> items;
+    for (const auto& [key, value] : tags) {
+        // FFmpeg's generic names back to the ASF attribute names Windows Media readers know.
+        std::string name = key;
+        if (asf) {
+            const std::string low = lower(key);
+            if (low == "artist")
+                name = "author";
+            else if (low == "genre")
+                name = "WM/Genre";
+            else if (low == "album")
+                name = "WM/AlbumTitle";
+        }
+        items.push_back(name + "=" + value);
+    }
+    if (asf && !change && m_decoder->bitRate() > 0)
+        items.push_back("Bitrate=" + std::to_string(m_decoder->bitRate()));
+    if (items.empty())
+        return;
+    if (!asf)
+        setTag(BASS_TAG_OGG, joinList(items));
+    else
+        setTag(change ? BASS_TAG_WMA_META : BASS_TAG_WMA, joinList(items));
 }
 
 // ---- callbacks ----

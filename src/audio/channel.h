@@ -125,7 +125,9 @@ private:
     void convertForOutput(const std::vector<float>& in, int rate, int channels,
                           std::vector<float>& out);
     void runDsp(std::vector<float>& samples);
-    void updateDecoderTags();
+    // The container's comments as Ogg tags, or ASF header values (opening) and changes.
+    enum class TagOrigin { Opening, Change };
+    void updateDecoderTags(TagOrigin origin);
     void fireSyncs(DWORD type, DWORD data);
     void deliverDownload(const void* data, DWORD length);
     void flushPendingDownload();

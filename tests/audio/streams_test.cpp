@@ -197,6 +197,28 @@ TEST_F(Streams, FilesOnDiskDecodeWithTheirOwnCreate) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
 }
 
+TEST_F(Streams, WmaFileOpensOnlyWithTheWmaCreateAndKeepsItsHeaderValues) {
+    const std::string path = qwtest::wwwDir() + "/audiotest.wma";
+    const std::string command = "ffmpeg -nostdin -v error -y -i '" + qwtest::wwwDir() +
+                                "/sine.mp3' -c:a wmav2 -b:a 64k -metadata title='Wma Title' " +
+                                "-metadata artist='Wma Author' '" + path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    HSTREAM stream = BASS_WMA_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO info;
+    ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
+    EXPECT_EQ(info.ctype, DWORD(BASS_CTYPE_STREAM_WMA));
+    const std::string header = listText(BASS_ChannelGetTags(stream, BASS_TAG_WMA));
+    EXPECT_NE(header.find("title=Wma Title\n"), std::string::npos) << header;
+    EXPECT_NE(header.find("author=Wma Author\n"), std::string::npos) << header;
+    EXPECT_NE(header.find("Bitrate="), std::string::npos) << header;
+    EXPECT_EQ(BASS_ChannelGetTags(stream, BASS_TAG_WMA_META), nullptr);
+    BASS_StreamFree(stream);
+    std::filesystem::remove(path);
+}
+
 TEST_F(Streams, UnicodeAddressAndRedirect) {
     const std::string url = qwtest::httpUrl("/redirect/302?to=/files/sine.mp3");
     const std::u16string wide(url.begin(), url.end());
