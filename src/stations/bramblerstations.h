@@ -25,8 +25,11 @@ public:
     // gzip stream. A file cut short gives true with what could be inflated.
     static bool gunzipFile(const QString& fileName, QByteArray& out);
 
+protected:
+    // One "Station" element with its "Source" children.
+    void writeStation(const Preset& preset);
+
 private:
     void read(QXmlStreamReader& reader, bool checkRoot);
-    void writeStation(const Preset& preset);
     QString failureText(const QString& what, const QString& fileName, const QString& reason) const;
 };

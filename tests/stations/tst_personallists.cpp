@@ -1,0 +1,290 @@
+// Favourites and history: filing and keys, the files they write, the backup and its restore,
+// the history order and length, and saving that never loses the previous file.
+#include "app/appsettings.h"
+#include "stations/favorites.h"
+#include "stations/history.h"
+#include "stations/listsaver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+Preset station(const QString& title, const QString& sources, const QString& group = QString()) {
+    Preset p;
+    p.title = title;
+    p.addSource(sources);
+    if (!group.isEmpty())
+        p.groupName = group;
+    p.computeId(false);
+    return p;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QStringList titles(const RadioStations::PresetList& list) {
+    QStringList out;
+    for (const Preset* p : list)
+        out << p->title;
+    return out;
+}
+
+} // namespace
+
+class TestPersonalLists : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    std::unique_ptr<Favorites> favorites(const QString& file) {
+        auto f = std::make_unique<Favorites>();
+        f->setInteractive(false);
+        f->setFileName(path(file));
+        f->reload();
+        return f;
+    }
+
+    std::unique_ptr<History> history(const QString& file) {
+        auto h = std::make_unique<History>();
+        h->setInteractive(false);
+        h->setFileName(path(file));
+        h->reload();
+        return h;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        AppSettings::setInstanceProgramFolder(m_dir.path());
+        AppSettings::instance();
+    }
+
+    void fileNames_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("backup");
+        QTest::addColumn<QString>("swap");
+        QTest::newRow("favourites") << "/d/favorites.xml"
+                                    << "/d/favorites_bak.xml"
+                                    << "/d/favorites.tmp.xml";
+        QTest::newRow("folder named .xml") << "/d.xml/history.xml"
+                                           << "/d.xml/history_bak.xml"
+                                           << "/d.xml/history.tmp.xml";
+    }
+
+    void fileNames() {
+        QFETCH(QString, file);
+        QFETCH(QString, backup);
+        QFETCH(QString, swap);
+        QCOMPARE(ListSaver::backupName(file), backup);
+        QCOMPARE(ListSaver::swapName(file), swap);
+    }
+
+    void addingFavorites() {
+        auto favs = favorites(QStringLiteral("add.xml"));
+        QCOMPARE(favs->topGroups.size(), 1);
+        QCOMPARE(favs->topGroups.first()->kind, int(Group::KindRoot));
+
+        QVERIFY(!favs->add(station(QStringLiteral("Silent"), QString())));
+
+        // Same title and addresses in two groups: two favourites with different keys.
+        Preset* morning =
+            favs->add(station(QStringLiteral("Jazz"), QStringLiteral("http://j/"), "Morning"));
+        Preset* evening =
+            favs->add(station(QStringLiteral("Jazz"), QStringLiteral("http://j/"), "Evening"));
+        QVERIFY(morning && evening);
+        QVERIFY(morning->id != evening->id);
+        QCOMPARE(favs->allPresets.size(), 2);
+        QCOMPARE(favs->groupNames(), (QStringList{"Morning", "Evening"}));
+        QCOMPARE(morning->group->name, QStringLiteral("Morning"));
+
+        // Everything equal: the old entry is replaced, not doubled.
+        Preset again = *evening;
+        again.splitDelay = 2500;
+        Preset* replaced = favs->add(again);
+        QCOMPARE(favs->allPresets.size(), 2);
+        QCOMPARE(replaced->splitDelay, 2500);
+        QCOMPARE(titles(favs->favorites()).size(), 2);
+
+        // Without a group name: filed in the root group.
+        Preset* loose = favs->add(station(QStringLiteral("Loose"), QStringLiteral("http://l/")));
+        QVERIFY(favs->topGroups.first()->stations.contains(loose));
+
+        QVERIFY(favs->contains(station(QStringLiteral("Jazz"), QString())));
+        QVERIFY(!favs->contains(station(QStringLiteral("jazz"), QString())));
+    }
+
+    void saveAndReload() {
+        auto favs = favorites(QStringLiteral("round.xml"));
+        Preset a = station(QStringLiteral("A & B"), QStringLiteral("http://a/\nhttp://a2/"), "G1");
+        a.website = QStringLiteral("http://site/");
+        a.keyPadNum = 3;
+        favs->add(a);
+        Preset* gone =
+            favs->add(station(QStringLiteral("Gone"), QStringLiteral("http://g/"), "G2"));
+        favs->add(station(QStringLiteral("Root one"), QStringLiteral("http://r/")));
+        favs->remove(gone);
+        QVERIFY(favs->save());
+
+        const QByteArray text = readFile(favs->fileName());
+        QVERIFY(text.contains("<Quillowave>"));
+        QVERIFY(!text.contains("G2"));
+        QVERIFY(text.contains("title=\"A &amp; B\""));
+
+        auto back = favorites(QStringLiteral("round.xml"));
+        QCOMPARE(titles(back->favorites()), (QStringList{"Root one", "A & B"}));
+        Preset* p = back->findByKeyPad(3);
+        QVERIFY(p);
+        QCOMPARE(p->sources, (QStringList{"http://a/", "http://a2/"}));
+        QCOMPARE(p->website, QStringLiteral("http://site/"));
+        QCOMPARE(p->groupNameText(), QStringLiteral("G1"));
+        QVERIFY(!back->findByKeyPad(4));
+    }
+
+    void pruneGroups() {
+        auto favs = favorites(QStringLiteral("prune.xml"));
+        Preset* a = favs->add(station(QStringLiteral("A"), QStringLiteral("http://a/"), "G"));
+        Preset* b = favs->add(station(QStringLiteral("B"), QStringLiteral("http://b/"), "G"));
+        favs->byId.remove(a->id);
+        favs->pruneGroups(favs->topGroups);
+        Group* g = b->group;
+        QCOMPARE(g->stations, QList<Preset*>{b});
+    }
+
+    void backupAndRestore() {
+        auto favs = favorites(QStringLiteral("favorites.xml"));
+        favs->add(station(QStringLiteral("First"), QStringLiteral("http://1/")));
+        QVERIFY(favs->save());
+        const QByteArray first = readFile(favs->fileName());
+        favs->add(station(QStringLiteral("Second"), QStringLiteral("http://2/")));
+        QVERIFY(favs->save());
+        const QByteArray second = readFile(favs->fileName());
+        QCOMPARE(readFile(path("favorites_bak.xml")), first);
+
+        favs->restoreBackup();
+        QCOMPARE(titles(favs->favorites()), QStringList{"First"});
+        QCOMPARE(readFile(path("favorites_bak.xml")), second);
+        favs->restoreBackup();
+        QCOMPARE(titles(favs->favorites()), (QStringList{"First", "Second"}));
+        QCOMPARE(readFile(favs->fileName()), second);
+        QVERIFY(!QFile::exists(path("favorites.tmp.xml")));
+    }
+
+    void otherProgramsFile() {
+        writeFile(path("brambler.xml"),
+                  "<?xml version=\"1.0\"?>\n<Brambler version=\"Brambler Radio Favorites\">"
+                  "<Group title=\"Rock & Roll\"><Station title=\"R&B Hits &amp; more\">"
+                  "<Source>http://rb/?a=1&b=2</Source></Station></Group></Brambler>");
+        auto favs = favorites(QStringLiteral("brambler.xml"));
+        QCOMPARE(titles(favs->favorites()), QStringList{"R&B Hits & more"});
+        QCOMPARE(favs->favorites().first()->firstUrl, QStringLiteral("http://rb/?a=1&b=2"));
+        QVERIFY(favs->save());
+        const QByteArray text = readFile(favs->fileName());
+        QVERIFY(text.contains("<Quillowave>"));
+        QVERIFY(!text.contains("Brambler"));
+        auto back = favorites(QStringLiteral("brambler.xml"));
+        QCOMPARE(titles(back->favorites()), QStringList{"R&B Hits & more"});
+        QCOMPARE(back->groupNames().first(), QStringLiteral("Rock & Roll"));
+        QVERIFY(back->messages().isEmpty());
+    }
+
+    void saveThatCannotOpen() {
+        auto favs = favorites(QStringLiteral("none/favorites.xml"));
+        favs->add(station(QStringLiteral("A"), QStringLiteral("http://a/")));
+        QVERIFY(!favs->save());
+        QCOMPARE(favs->messages(),
+                 QStringList{path("none/favorites.xml") + "\nFailed to open favorites file"});
+        QCOMPARE(favs->allPresets.size(), 1);
+
+        auto hist = history(QStringLiteral("none/history.xml"));
+        hist->add(station(QStringLiteral("A"), QStringLiteral("http://a/")));
+        QVERIFY(!hist->save());
+        QCOMPARE(hist->messages(),
+                 QStringList{path("none/history.xml") + "\nFailed to open history file"});
+    }
+
+    // A full disk while writing: the previous favourites file stays whole.
+    void diskFullKeepsTheOldFile() {
+        const QString mountPoint = path("small");
+        QDir().mkpath(mountPoint);
+        QProcess mount;
+        mount.start(QStringLiteral("mount"),
+                    {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint});
+        if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+            QSKIP("a small tmpfs cannot be mounted here");
+        auto unmount =
+            qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint}); });
+
+        const QString file = mountPoint + QStringLiteral("/favorites.xml");
+        auto favs = std::make_unique<Favorites>();
+        favs->setInteractive(false);
+        favs->setFileName(file);
+        favs->reload();
+        favs->add(station(QStringLiteral("Kept"), QStringLiteral("http://kept/")));
+        QVERIFY(favs->save());
+        const QByteArray before = readFile(file);
+
+        // Many long entries: far more text than the file system can take.
+        for (int i = 0; i < 400; ++i) {
+            favs->add(station(QStringLiteral("Station %1 ").arg(i) + QString(200, u'x'),
+                              QStringLiteral("http://s%1/").arg(i), "Full"));
+        }
+        QVERIFY(!favs->save());
+        QCOMPARE(readFile(file), before);
+        QVERIFY(favs->messages().last().contains("Failed to write favorites file"));
+        QCOMPARE(favs->allPresets.size(), 401);
+    }
+
+    void historyOrder() {
+        auto hist = history(QStringLiteral("order.xml"));
+        hist->add(station(QStringLiteral("A"), QStringLiteral("http://a/")));
+        hist->add(station(QStringLiteral("B"), QStringLiteral("http://b/")));
+        Preset played = station(QStringLiteral("A"), QStringLiteral("http://a/"));
+        hist->add(played);
+        QCOMPARE(hist->presets().size(), 2);
+        QCOMPARE(hist->presets().first()->title, QStringLiteral("A"));
+        QVERIFY(hist->save());
+
+        // After a restart the same station played again still moves to the front.
+        auto back = history(QStringLiteral("order.xml"));
+        QCOMPARE(titles(back->recent()), (QStringList{"A", "B"}));
+        back->add(station(QStringLiteral("B"), QStringLiteral("http://b/")));
+        QCOMPARE(titles(back->recent()), (QStringList{"B", "A"}));
+        back->clear();
+        QVERIFY(back->recent().isEmpty());
+    }
+
+    void historyLength() {
+        AppSettings::instance()->setMaxHistoryLength(20);
+        auto hist = history(QStringLiteral("long.xml"));
+        for (int i = 0; i < 30; ++i)
+            hist->add(station(QStringLiteral("S%1").arg(i), QStringLiteral("http://s%1/").arg(i)));
+        QCOMPARE(hist->presets().size(), 30);
+        QCOMPARE(hist->recent().size(), 20);
+        QVERIFY(hist->save());
+        QCOMPARE(readFile(hist->fileName()).count("<Station "), 20);
+        QVERIFY(!readFile(hist->fileName()).contains("<Group"));
+
+        auto back = history(QStringLiteral("long.xml"));
+        QCOMPARE(back->presets().size(), 20);
+        QCOMPARE(back->presets().first()->title, QStringLiteral("S29"));
+        QCOMPARE(back->presets().last()->title, QStringLiteral("S10"));
+        AppSettings::instance()->setMaxHistoryLength(5);
+    }
+};
+
+QTEST_MAIN(TestPersonalLists)
+#include "tst_personallists.moc"
