@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -185,6 +186,25 @@ TEST_F(Streams, FilesOnDiskDecodeWithTheirOwnCreate) {
                   BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END));
         EXPECT_TRUE(BASS_StreamFree(stream));
     }
+    // A file in memory, and bad arguments.
+    std::ifstream in(qwtest::wwwDir() + "/sine.ogg", std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    HSTREAM memory = BASS_StreamCreateFile(TRUE, bytes.data(), 0, bytes.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(memory, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO memoryInfo;
+    ASSERT_TRUE(BASS_ChannelGetInfo(memory, &memoryInfo));
+    EXPECT_EQ(memoryInfo.ctype, DWORD(BASS_CTYPE_STREAM_OGG));
+    EXPECT_FALSE(BASS_ChannelGetInfo(memory, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    EXPECT_EQ(BASS_ChannelSetSync(memory, BASS_SYNC_END, 0, nullptr, nullptr), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    BASS_StreamFree(memory);
+    EXPECT_EQ(BASS_StreamCreateFile(TRUE, bytes.data(), 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, nullptr, 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+
     // A colon in a file name is not a protocol prefix.
     const std::string colon = qwtest::wwwDir() + "/audiotest:colon.mp3";
     std::filesystem::copy_file(qwtest::wwwDir() + "/sine.mp3", colon,
