@@ -146,7 +146,10 @@ void NetSource::run() {
     auto* multi = static_cast<CURLM*>(m_multi);
     curl_slist* requestHeaders = curl_slist_append(nullptr, "Icy-MetaData: 1");
     curl_slist* aliases = curl_slist_append(nullptr, "ICY 200 OK");
-    const std::string proxy = m_options.proxy.empty() ? "" : "http://" + m_options.proxy;
+    // "user:pass@host:port" is an HTTP proxy; an address with its own scheme is taken as it is.
+    std::string proxy = m_options.proxy;
+    if (!proxy.empty() && proxy.find("://") == std::string::npos)
+        proxy = "http://" + proxy;
     curl_easy_setopt(easy, CURLOPT_URL, m_options.url.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, m_options.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
