@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -343,6 +348,60 @@ TEST_F(Streams, DroppedSourceEndsAndAutoFrees) {
         },
         2000));
     // About 1.9 s of audio was heard before the end (30000 bytes at 128 kbit/s).
+}
+
+TEST_F(Streams, IcecastSourceThatDropsEndsTheStream) {
+    // Our own source on a free mount, so that dropping it disturbs no other test.
+    const std::string base = qwtest::fixtureValue("QW_ICECAST_URL");
+    const std::string target =
+        "icecast://source:" + qwtest::fixtureValue("QW_ICECAST_SOURCE_PASSWORD") + "@" +
+        base.substr(base.find("//") + 2) + "/qwaudio_drop.mp3";
+    const char* argv[] = {"ffmpeg",
+                          "-nostdin",
+                          "-v",
+                          "error",
+                          "-re",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=frequency=440:sample_rate=44100",
+                          "-ac",
+                          "2",
+                          "-c:a",
+                          "libmp3lame",
+                          "-b:a",
+                          "128k",
+                          "-content_type",
+                          "audio/mpeg",
+                          "-f",
+                          "mp3",
+                          target.c_str(),
+                          nullptr};
+    pid_t source = 0;
+    ASSERT_EQ(posix_spawnp(&source, "ffmpeg", nullptr, nullptr, const_cast<char**>(argv), environ),
+              0);
+    HSTREAM stream = 0;
+    waitFor(
+        [&] {
+            stream = createUrl(base + "/qwaudio_drop.mp3");
+            return stream != 0;
+        },
+        10000);
+    if (stream != 0) {
+        SyncLog log;
+        TypedSync end{&log, BASS_SYNC_END};
+        BASS_ChannelSetSync(stream, BASS_SYNC_END, 0, TypedSync::proc, &end);
+        EXPECT_TRUE(BASS_ChannelPlay(stream, FALSE));
+        EXPECT_TRUE(
+            waitFor([&] { return BASS_ChannelGetPosition(stream, BASS_POS_BYTE) > 0; }, 5000));
+        kill(source, SIGTERM);
+        EXPECT_TRUE(waitFor([&] { return log.has(BASS_SYNC_END, 0); }, 15000));
+        EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD(BASS_ACTIVE_STOPPED));
+        BASS_StreamFree(stream);
+    }
+    kill(source, SIGTERM);
+    waitpid(source, nullptr, 0);
+    EXPECT_NE(stream, 0u) << "the test's own source never reached Icecast";
 }
 
 TEST_F(Streams, SlowServerStallsThenResumes) {
