@@ -31,7 +31,7 @@ int Library::init(int device, DWORD rate, DWORD flags) {
     m_initialised = true;
     m_device = device;
     m_initFlags = flags;
-    m_ticker.start([this] { tick(); });
+    m_ticker.start([this] { return tick(); });
     return 0;
 }
 
@@ -124,7 +124,7 @@ bool Library::freeChannel(DWORD handle) {
     return true;
 }
 
-void Library::tick() {
+bool Library::tick() {
     std::vector<std::shared_ptr<Channel>> channels;
     {
         std::lock_guard lock(m_mutex);
@@ -132,10 +132,14 @@ void Library::tick() {
         for (auto& [handle, channel] : m_channels)
             channels.push_back(channel);
     }
+    bool sliding = false;
     for (auto& channel : channels) {
         if (channel->tick())
             freeChannel(channel->handle());
+        else
+            sliding = sliding || channel->isSliding(0);
     }
+    return sliding;
 }
 
 } // namespace qwaudio

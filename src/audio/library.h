@@ -40,7 +40,8 @@ public:
 
 private:
     Library() = default;
-    void tick();
+    // True while a slide runs.
+    bool tick();
 
     mutable std::mutex m_mutex;
     bool m_initialised = false;                                     // guarded by m_mutex

@@ -194,7 +194,8 @@ void NetSource::run() {
         if (headersDone && m_options.readTimeoutMs > 0 &&
             now - m_lastDataMs > int64_t(m_options.readTimeoutMs))
             break;
-        curl_multi_poll(multi, nullptr, 0, 50, nullptr);
+        // abort() wakes the poll at once; the time-out only paces the time-out checks.
+        curl_multi_poll(multi, nullptr, 0, 200, nullptr);
     }
     if (finished && finalCode != CURLE_OK)
         finishHeaders(errorFromCurl(finalCode));

@@ -3,7 +3,7 @@
 // HTTP/ICY download of one stream address with libcurl: request with the configured agent,
 // proxy and time-out, response header lines, ICY metadata cut out of the data. run() is the
 // body of the network thread; the other members may be called from any thread. Owned by the
-// channel, whose network thread runs it. abort() makes run() return within about 50 ms.
+// channel, whose network thread runs it. abort() makes run() return at once.
 
 #include "audio/icystreamparser.h"
 

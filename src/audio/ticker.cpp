@@ -8,14 +8,15 @@ Ticker::~Ticker() {
     stop();
 }
 
-void Ticker::start(std::function<void()> tick) {
+void Ticker::start(std::function<bool()> tick) {
     stop();
     m_stop = false;
     m_thread = std::thread([this, tick = std::move(tick)] {
+        bool busy = false;
         while (!m_stop) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(busy ? 20 : 50));
             if (!m_stop)
-                tick();
+                busy = tick();
         }
     });
 }

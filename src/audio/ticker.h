@@ -1,7 +1,8 @@
 #pragma once
 
-// The library's housekeeping thread: every 20 ms it runs one function (volume slides, stall and
-// end detection with their syncs, automatic freeing). Started by BASS_Init, stopped by
+// The library's housekeeping thread: it runs one function (volume slides, stall and end
+// detection with their syncs, automatic freeing) every 20 ms while the function reports work in
+// progress (a slide), else every 50 ms. Started by BASS_Init, stopped by
 // BASS_Free; owned by Library. Syncs it fires run on this thread, never on the mixer's.
 
 #include <atomic>
@@ -14,7 +15,8 @@ class Ticker {
 public:
     ~Ticker();
 
-    void start(std::function<void()> tick);
+    // tick returns true while it needs the quicker pace.
+    void start(std::function<bool()> tick);
     // Returns at once when called from the tick itself; otherwise once the thread has ended.
     void stop();
     bool isTickerThread() const;
