@@ -1,31 +1,39 @@
+// The program's entry point: the application object, the settings store, the audio library and
+// the main window, which keeps its own geometry.
+
 #include "app/appsettings.h"
+#include "app/playbackcontroller.h"
+#include "app/quillowavewindow.h"
+#include "audio/bass.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
+#include <QMessageBox>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Desktops without an icon theme still get the artwork the distribution ships.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Tango"));
+    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
     AppSettings* settings = AppSettings::instance();
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("QuillowaveWindow"));
-    window.setWindowTitle(QStringLiteral("Quillowave"));
-    const bool mini = settings->MiniMode();
-    const bool restored = mini ? settings->restoreWindowGeometryMini(&window)
-                               : settings->restoreWindowGeometry(&window);
-    if (!restored) {
-        window.resize(640, 420);
+    QString error;
+    QString warning;
+    if (!PlaybackController::initEngine(settings, &error, &warning)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Quillowave"),
+                              QObject::tr("The audio library could not be started: %1").arg(error));
+        return 1;
     }
-    window.setWindowFlag(Qt::WindowStaysOnTopHint, settings->AlwaysOnTop());
-
-    // The geometry is kept for the mode the window was shown in, so that both sizes survive.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window, settings, mini] {
-        if (mini) {
-            settings->saveWindowGeometryMini(&window);
-        } else {
-            settings->saveWindowGeometry(&window);
-        }
-    });
-    window.show();
-    return app.exec();
+    int code = 0;
+    {
+        QuillowaveWindow window(settings);
+        if (!warning.isEmpty())
+            window.setStatusText(warning);
+        if (!QCoreApplication::arguments().contains(QStringLiteral("/show=minimized")))
+            window.show();
+        code = QApplication::exec();
+    }
+    BASS_Free();
+    return code;
 }

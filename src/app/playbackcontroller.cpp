@@ -1,0 +1,565 @@
+#include "app/playbackcontroller.h"
+
+#include "app/appsettings.h"
+#include "bass/bassevents.h"
+#include "bass/playlistparser.h"
+#include "bass/qtbassconnectthread.h"
+#include "recording/appstream.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace BASS;
+
+namespace {
+
+QString withEllipsis(const QString& text) {
+    return text + QStringLiteral("...");
+}
+
+} // namespace
+
+PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
+    : QObject(parent), m_settings(settings), m_engine(new AppStream(this)),
+      m_worker(new QtBassConnectThread(m_engine, this)), m_watchdog(new QTimer(this)) {
+    m_engine->SetDataFolder(settings->dataFolder());
+    m_watchdog->setSingleShot(true);
+    connect(m_watchdog, &QTimer::timeout, this, &PlaybackController::slot_Timeout);
+    // Engine events come from library threads: always queue them so they arrive in order.
+    connect(m_engine, &BassQt::sig_bassEvent, this, &PlaybackController::slot_bassEvent,
+            Qt::QueuedConnection);
+    connect(m_engine, &Stream::sig_StreamReady, this, &PlaybackController::slot_StreamReady);
+    connect(m_engine, &Stream::sig_StreamError, this, &PlaybackController::slot_StreamError);
+    connect(m_engine, &AppStream::signal_Timeout, this, &PlaybackController::slot_StreamTimeout);
+    connect(m_engine, &AppStream::signal_Started, this, &PlaybackController::slot_streamStarted,
+            Qt::QueuedConnection);
+    connect(m_worker, &QtBassConnectThread::signal_Finished, this,
+            &PlaybackController::slot_bassConnectFinished);
+    m_volume = std::clamp(settings->Volume(), 0, 100);
+    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, DWORD(m_volume * 100));
+}
+
+PlaybackController::~PlaybackController() {
+    m_watchdog->stop();
+    if (m_worker->isRunning()) {
+        m_worker->Abort();
+        if (!m_worker->wait(AbortWaitMs)) {
+            m_worker->terminate();
+            m_worker->wait();
+        }
+    }
+    disconnect(m_engine, nullptr, this, nullptr);
+    m_engine->Stop(0);
+}
+
+bool PlaybackController::initEngine(AppSettings* settings, QString* error, QString* warning) {
+    const uint netTimeout = CBass::NetTimeoutSecondsForSetting(settings->TimeoutValue());
+    const uint bufferMs = uint(qMax(0, settings->BufferSize()));
+    if (CBass::Init(settings->PlayOnDevices(), error, netTimeout, true, bufferMs, "Quillowave",
+                    nullptr))
+        return true;
+    if (warning)
+        *warning = tr("No sound device could be opened (%1); playing without sound.")
+                       .arg(error ? *error : QString());
+    return CBass::Init(0, error, netTimeout, true, bufferMs, "Quillowave", nullptr);
+}
+
+bool PlaybackController::hasStream() const {
+    return m_engine->GetHandle() != 0;
+}
+
+bool PlaybackController::isConnecting() const {
+    return m_worker->isRunning();
+}
+
+bool PlaybackController::isActive() const {
+    return hasStream() && m_engine->IsActive();
+}
+
+QString PlaybackController::stationName() const {
+    if (!m_current.title.isEmpty())
+        return m_current.title;
+    return m_engine->StationName();
+}
+
+QString PlaybackController::windowTitle() const {
+    const QString name = stationName();
+    if (m_songTitle.isEmpty())
+        return name;
+    return name + QStringLiteral(" - ") + m_songTitle;
+}
+
+QString PlaybackController::streamInfoText() const {
+    if (!hasStream())
+        return QString();
+    const BASS_CHANNELINFO info = m_engine->ChannelInfo();
+    QStringList parts;
+    const QString type = CBass::ChannelTypeText(info.ctype);
+    if (!type.isEmpty())
+        parts << type;
+    if (m_engine->Bitrate() > 0)
+        parts << m_engine->BitrateText();
+    if (info.freq != 0)
+        parts << tr("%1 Hz").arg(info.freq);
+    if (info.chans != 0)
+        parts << (info.chans == 1 ? tr("Mono") : tr("Stereo"));
+    return parts.join(QStringLiteral(", "));
+}
+
+QString PlaybackController::nowPlayingText(const QString& pattern, bool withUrl) const {
+    if (!hasStream())
+        return pattern;
+    QString text = pattern;
+    text.replace(QLatin1String("%station%"), stationName());
+    text.replace(QLatin1String("%track%"), m_songTitle);
+    text.replace(QLatin1String("%url%"), withUrl ? m_engine->ConnectedURL() : QString());
+    return text;
+}
+
+QString PlaybackController::currentUrl(const Preset& station) {
+    if (station.playlistUrls) {
+        const QStringList& list = *station.playlistUrls;
+        return station.playlistIndex >= 0 && station.playlistIndex < list.size()
+                   ? list.at(station.playlistIndex)
+                   : QString();
+    }
+    if (station.sourceIndex >= 0 && station.sourceIndex < station.sources.size())
+        return station.sources.at(station.sourceIndex);
+    return station.sources.isEmpty() ? station.firstUrl : QString();
+}
+
+bool PlaybackController::fetchesPlaylist(const QString& url) {
+    if (url.indexOf(QLatin1String("merkury"), 1) > 0 ||
+        url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        return false;
+    for (const char* end : {".m3u", ".pls", ".asx", "playlist.php", ".wax"}) {
+        if (url.endsWith(QLatin1String(end), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+QString PlaybackController::stationLabel(const Preset& station, bool plainText) {
+    if (plainText || !station.website.contains(QLatin1String("://")))
+        return station.title;
+    return QStringLiteral("<html><a href=\"%1\">%2</a>")
+        .arg(station.website.toHtmlEscaped(), station.title.toHtmlEscaped());
+}
+
+QStringList PlaybackController::playlistEntries(const QString& text, bool* replayAsx) {
+    if (replayAsx)
+        *replayAsx = false;
+    QStringList urls;
+    PlaylistParser::ParsePls(text, urls);
+    if (urls.isEmpty())
+        PlaylistParser::ParseAsx(text, urls);
+    if (urls.isEmpty() && text.contains(QLatin1String("<asx"), Qt::CaseInsensitive)) {
+        if (replayAsx)
+            *replayAsx = true;
+        return {};
+    }
+    if (urls.isEmpty())
+        PlaylistParser::ParseM3u(text, urls);
+    if (urls.isEmpty())
+        PlaylistParser::ParseMediaSrc(text, urls);
+    if (urls.isEmpty())
+        urls << text.trimmed();
+    urls.removeIf([](const QString& url) { return url.contains(QLatin1String(".asmx")); });
+    return urls;
+}
+
+void PlaybackController::playStation(const Preset& station, Ask ask) {
+    QString url = currentUrl(station);
+    if (url.isEmpty()) {
+        emit sig_noSources();
+        return;
+    }
+    if ((hasStream() || isConnecting()) && !stopPlayback(ask))
+        return;
+    url = url.section(QLatin1Char('\n'), 0, 0);
+
+    emit sig_waitCursor(true);
+    emit sig_errorCleared();
+    emit sig_urlShown(url);
+    emit sig_status(withEllipsis(tr("Connecting")));
+    if (ask == Ask::Yes)
+        m_engine->Reset();
+
+    m_current = station;
+    m_songTitle.clear();
+    m_counters.resetStation();
+    emit sig_stationShown(m_current);
+    emit sig_reportButton(false);
+    Station now;
+    now.m_name = station.title;
+    now.m_webSite = station.website;
+    now.m_url = url;
+    now.m_country = station.country;
+    now.m_genre = station.genre;
+    m_engine->SetStation(now);
+
+    if (fetchesPlaylist(url) && !m_openPlaylistDirect) {
+        m_engine->downloadPlaylistFile(url);
+        emit sig_busyChanged(true);
+    } else {
+        startWorker(url);
+    }
+    if (ask == Ask::Yes)
+        emit sig_remoteEvent(RemoteConnecting, QString());
+    emit sig_waitCursor(false);
+}
+
+void PlaybackController::startWorker(const QString& url) {
+    m_engine->SetURLs({url});
+    m_watchdog->start(qMax(1, m_settings->TimeoutValue()) * 2000);
+    m_worker->start(QThread::InheritPriority);
+    emit sig_busyChanged(true);
+}
+
+void PlaybackController::slot_StreamReady(Stream*, int, const QString& text) {
+    if (text.isEmpty()) {
+        showError(tr("The playlist is empty"), false);
+        afterStop(true);
+        return;
+    }
+    bool replayAsx = false;
+    const QStringList urls = playlistEntries(text, &replayAsx);
+    if (replayAsx) {
+        m_openPlaylistDirect = true;
+        playStation(m_current, Ask::No);
+        m_openPlaylistDirect = false;
+        return;
+    }
+    m_current.playlistUrls = urls;
+    m_current.playlistIndex = 0;
+    playStation(m_current, Ask::No);
+}
+
+void PlaybackController::slot_StreamError(Stream*, int, const QString& errorMess) {
+    showError(tr(errorMess.toUtf8().constData()), false);
+    afterStop(true);
+}
+
+void PlaybackController::slot_bassConnectFinished(BassQt*) {
+    m_watchdog->stop();
+    if (m_worker->WasAborted() || hasStream())
+        return;
+    showError(m_engine->LastErrorText(), false);
+    const int code = m_engine->LastErrorCode();
+    const bool reportable = std::find(std::begin(ReportableErrors), std::end(ReportableErrors),
+                                      code) != std::end(ReportableErrors);
+    if (!m_current.userMade && reportable && recentPresetCheck())
+        emit sig_reportButton(true);
+    if (!m_current.stoppedByUser && m_current.sources.size() > 1 && !m_current.isOnLastSource()) {
+        ++m_current.sourceIndex;
+        m_current.playlistUrls.reset();
+        m_current.playlistIndex = 0;
+        playStation(m_current, Ask::No);
+        return;
+    }
+    stopPlayback(Ask::Yes);
+}
+
+bool PlaybackController::recentPresetCheck() const {
+    const QDateTime checked = m_settings->LastPresetCheckDate();
+    return checked.isValid() && checked.daysTo(QDateTime::currentDateTime()) < 3;
+}
+
+void PlaybackController::slot_Timeout() {
+    if (!m_worker->isRunning() || hasStream())
+        return;
+    stopPlayback(Ask::Yes);
+    showError(tr("Connection timed out"), false);
+}
+
+void PlaybackController::slot_StreamTimeout() {
+    Preset again = m_current;
+    stopPlayback(Ask::No);
+    again.stoppedByUser = false;
+    playStation(again, Ask::No);
+}
+
+void PlaybackController::slot_streamStarted() {
+    applyVolume();
+}
+
+void PlaybackController::applyVolume() {
+    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, DWORD(m_volume * 100));
+    if (hasStream() && m_muted != m_engine->IsMuted())
+        m_engine->SetMute(m_muted, 0);
+}
+
+bool PlaybackController::stopPlayback(Ask ask) {
+    const bool userStop = ask == Ask::Yes;
+    m_watchdog->stop();
+    if (!m_worker->isRunning() || hasStream()) {
+        if (hasStream()) {
+            emit sig_status(tr("Stopping"));
+            m_engine->Stop(m_settings->StopFadeOut() ? StopFadeMs : 0);
+        }
+        afterStop(userStop);
+    } else {
+        emit sig_status(tr("Stopping"));
+        emit sig_waitCursor(true);
+        m_worker->Abort();
+        if (!m_worker->wait(AbortWaitMs)) {
+            qWarning() << "PlaybackController::stopPlayback the connect worker did not end";
+            m_worker->terminate();
+            m_worker->wait();
+        }
+        if (hasStream())
+            m_engine->Stop(0);
+        afterStop(userStop);
+        emit sig_waitCursor(false);
+    }
+    m_sleepLength = m_sleepElapsed = 0;
+    emit sig_sleepChanged(0);
+    return true;
+}
+
+void PlaybackController::afterStop(bool userStop) {
+    emit sig_remoteEvent(RemoteStopped, QString());
+    m_lastBitrate = 0;
+    m_engine->Reset();
+    m_songTitle.clear();
+    if (userStop)
+        m_current.stoppedByUser = true;
+    resetStatusBar();
+    emit sig_busyChanged(hasStream() || isConnecting());
+}
+
+void PlaybackController::resetStatusBar() {
+    emit sig_countersReset();
+    // The error shares the status label: it is shown again after the status is emptied.
+    emit sig_status(QString());
+    if (m_lastErrorText.isEmpty())
+        emit sig_errorCleared();
+    else
+        emit sig_error(m_lastErrorText);
+}
+
+void PlaybackController::showError(const QString& text, bool quiet) {
+    emit sig_remoteEvent(RemoteError, text);
+    m_lastErrorText = text.isEmpty() ? tr("Unknown Error") : text;
+    if (m_settings->ShowMessageBoxConnection() && !quiet) {
+        const QString name = m_current.title.isEmpty() ? currentUrl(m_current) : m_current.title;
+        emit sig_errorBox(name, m_lastErrorText);
+    } else {
+        emit sig_error(m_lastErrorText);
+    }
+}
+
+void PlaybackController::slot_bassEvent(BassQt* stream, uint msg, uint param) {
+    if (stream != m_engine)
+        return;
+    switch (msg) {
+    case EVENT_STALL:
+        emit sig_status(param == 0 ? withEllipsis(tr("Buffering")) : tr("Playing"));
+        break;
+    case EVENT_META_CHANGED:
+        onSongChanged();
+        break;
+    case EVENT_RECORD_STOPPED:
+        emit sig_remoteEvent(RemoteRecordStopped, QString());
+        break;
+    case EVENT_STREAM_END:
+        onStreamEnded();
+        break;
+    case EVENT_CONNECT_ABORTED:
+        emit sig_status(tr("Canceled"));
+        emit sig_countersReset();
+        break;
+    case EVENT_CONNECTING:
+        emit sig_busyChanged(true);
+        emit sig_status(withEllipsis(tr("Connecting")));
+        break;
+    case EVENT_PLAYING:
+        onStreamPlaying();
+        break;
+    case EVENT_STOPPED:
+        // A stop the user asked for has already run the after-stop steps.
+        if (!hasStream() && !isConnecting()) {
+            const bool wasUserStop = m_current.stoppedByUser;
+            afterStop(false);
+            m_current.stoppedByUser = wasUserStop;
+        }
+        emit sig_status(tr("Stopped"));
+        break;
+    default:
+        break;
+    }
+}
+
+void PlaybackController::onStreamEnded() {
+    if (!m_current.stoppedByUser && m_current.playlistUrls && m_current.playlistUrls->size() > 1 &&
+        !m_current.isOnLastPlaylistUrl()) {
+        ++m_current.playlistIndex;
+        playStation(m_current, Ask::No);
+        return;
+    }
+    stopPlayback(Ask::No);
+}
+
+void PlaybackController::onStreamPlaying() {
+    if (!hasStream())
+        return;
+    const HeaderTags tags = m_engine->Tags();
+    if (m_current.title.isEmpty())
+        m_current.title = tags.m_name.isEmpty() ? m_engine->StationName() : tags.m_name;
+    if (m_current.genre.isEmpty())
+        m_current.genre = tags.m_genre;
+    if (m_current.website.isEmpty())
+        m_current.website = tags.m_url;
+    m_current.stoppedByUser = false;
+    emit sig_stationShown(m_current);
+    emit sig_stationPlaying(m_current);
+    m_lastBitrate = m_engine->Bitrate();
+    emit sig_streamInfo(streamInfoText());
+    m_lastErrorText.clear();
+    emit sig_errorCleared();
+    emit sig_busyChanged(true);
+    emit sig_status(tr("Playing"));
+    applyVolume();
+    // A title read before playback started raised its event early; show it now.
+    if (m_songTitle.isEmpty() && !m_engine->CurrentSong().IsEmpty())
+        onSongChanged();
+}
+
+void PlaybackController::onSongChanged() {
+    const QString title = m_engine->CurrentSong().Text();
+    if (title.contains(QLatin1String("<?xml")))
+        return;
+    m_songTitle = title;
+    emit sig_songChanged(title);
+    if (m_settings->LyricsPlugin() == QLatin1String("Versewell")) {
+        QFile file(m_settings->dataFilePath(QStringLiteral("Versewell.txt")));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
+            file.write(title.toUtf8());
+    }
+    emit sig_remoteEvent(RemoteSong, title);
+}
+
+void PlaybackController::playOrStop() {
+    if (currentUrl(m_current).isEmpty())
+        return;
+    if (hasStream() || isConnecting())
+        stopPlayback(Ask::Yes);
+    else
+        playStation(m_current, Ask::Yes);
+}
+
+void PlaybackController::playLast() {
+    m_current.stoppedByUser = false;
+    playStation(m_current, Ask::Yes);
+}
+
+void PlaybackController::back() {
+    if (m_current.sourceIndex <= 0)
+        return;
+    --m_current.sourceIndex;
+    m_current.playlistUrls.reset();
+    m_current.playlistIndex = 0;
+    playStation(m_current, Ask::No);
+}
+
+void PlaybackController::forward() {
+    if (m_current.sourceIndex + 1 >= m_current.sources.size())
+        return;
+    ++m_current.sourceIndex;
+    m_current.playlistUrls.reset();
+    m_current.playlistIndex = 0;
+    playStation(m_current, Ask::No);
+}
+
+void PlaybackController::backPlaylist() {
+    if (!m_current.playlistUrls || m_current.playlistIndex <= 0)
+        return;
+    --m_current.playlistIndex;
+    playStation(m_current, Ask::No);
+}
+
+void PlaybackController::forwardPlaylist() {
+    if (!m_current.playlistUrls || m_current.playlistIndex + 1 >= m_current.playlistUrls->size())
+        return;
+    ++m_current.playlistIndex;
+    playStation(m_current, Ask::No);
+}
+
+void PlaybackController::playPlaylistEntry(const QString& url) {
+    if (!m_current.playlistUrls)
+        return;
+    const qsizetype index = m_current.playlistUrls->indexOf(url);
+    if (index < 0)
+        return;
+    if ((hasStream() || isConnecting()) && !stopPlayback(Ask::Yes))
+        return;
+    m_current.playlistIndex = int(index);
+    m_current.stoppedByUser = false;
+    startWorker(url);
+    emit sig_remoteEvent(RemoteConnecting, QString());
+}
+
+void PlaybackController::setVolume(int volume) {
+    const int v = std::clamp(volume, 0, 100);
+    if (m_muted) {
+        m_muted = false;
+        if (hasStream())
+            m_engine->SetMute(false, 0);
+        emit sig_muteChanged(false);
+    }
+    m_volume = v;
+    applyVolume();
+    m_settings->setVolume(v);
+    emit sig_volumeChanged(v);
+}
+
+void PlaybackController::toggleMute() {
+    m_muted = !m_muted;
+    if (hasStream())
+        m_engine->SetMute(m_muted, 0);
+    emit sig_muteChanged(m_muted);
+}
+
+void PlaybackController::setSleepTimer(int seconds, int action) {
+    m_sleepLength = qMax(0, seconds);
+    m_sleepElapsed = 0;
+    m_sleepAction = action;
+    emit sig_sleepChanged(sleepRemaining());
+}
+
+void PlaybackController::displayTick() {
+    if (++m_secondsCounter > 3600) {
+        m_secondsCounter = 0;
+        emit sig_hourlyCheck();
+    }
+    if (isActive()) {
+        const int kbps = m_engine->Bitrate();
+        const qint64 seconds = m_engine->SecondsPlaying();
+        m_counters.tick(kbps, seconds);
+        const bool data = kbps > 0;
+        emit sig_countersChanged(
+            data ? StatusCounters::byteText(m_counters.stationBytes()) : QString(),
+            data ? StatusCounters::byteText(m_counters.totalBytes()) : QString(),
+            StatusCounters::elapsedText(seconds),
+            StatusCounters::elapsedText(
+                m_engine->CurrentSong().m_time.isValid()
+                    ? m_engine->CurrentSong().m_time.secsTo(QDateTime::currentDateTime())
+                    : seconds));
+        if (kbps != m_lastBitrate) {
+            m_lastBitrate = kbps;
+            emit sig_streamInfo(streamInfoText());
+        }
+    }
+    if (m_sleepLength != 0) {
+        ++m_sleepElapsed;
+        emit sig_sleepChanged(sleepRemaining());
+        if (m_sleepElapsed >= m_sleepLength) {
+            const int action = m_sleepAction;
+            stopPlayback(Ask::No);
+            emit sig_sleepExpired(action);
+        }
+    }
+}

@@ -1,0 +1,163 @@
+#pragma once
+
+// The control flow of playing: starting a station (playlist download or the connect worker with
+// its watchdog), failover to further sources, reactions to engine events, stopping, volume and
+// mute, and the per-second counters. It decides; the main window only shows what it reports.
+// GUI thread; owned by the main window (tests own one directly). Owns the engine and the worker.
+
+#include "app/statuscounters.h"
+#include "stations/preset.h"
+
+#include <QObject>
+#include <QString>
+
+class AppSettings;
+class AppStream;
+class QTimer;
+
+namespace BASS {
+class BassQt;
+class Stream;
+class QtBassConnectThread;
+} // namespace BASS
+
+class PlaybackController : public QObject {
+    Q_OBJECT
+public:
+    enum class Ask { No, Yes };
+
+    // Remote-control event codes sent to a registered client.
+    enum RemoteEvent {
+        RemoteError = 1,
+        RemoteConnecting = 2,
+        RemoteStopped = 3,
+        RemoteRecordStopped = 5,
+        RemoteSong = 6
+    };
+
+    // Engine error codes after which a failing station may be reported as broken.
+    static constexpr int ReportableErrors[] = {41, 40, 2, 20};
+    static constexpr int StopFadeMs = 1000;
+    static constexpr int AbortWaitMs = 4000;
+
+    explicit PlaybackController(AppSettings* settings, QObject* parent = nullptr);
+    ~PlaybackController() override;
+
+    // Starts the audio library on the configured device, or on "No sound" when that fails; the
+    // reason of such a fall-back goes to warning. False only when no device at all works.
+    static bool initEngine(AppSettings* settings, QString* error, QString* warning);
+
+    AppStream* engine() const { return m_engine; }
+    BASS::QtBassConnectThread* worker() const { return m_worker; }
+    const Preset& currentStation() const { return m_current; }
+    bool hasStream() const;
+    bool isConnecting() const;
+    bool isActive() const;
+    int lastBitrate() const { return m_lastBitrate; }
+    const StatusCounters& counters() const { return m_counters; }
+    QString lastErrorText() const { return m_lastErrorText; }
+    QString songTitle() const { return m_songTitle; }
+    QString stationName() const;
+    // "station - song", or the station alone while no song is known.
+    QString windowTitle() const;
+    // "MP3, 128 kbps, 44100 Hz, Stereo" of the stream that plays.
+    QString streamInfoText() const;
+    // The now-playing text of the template: %station%, %track% and %url% filled in.
+    QString nowPlayingText(const QString& pattern, bool withUrl) const;
+
+    // The address the station plays next: its playlist entry in use, else its source in use.
+    static QString currentUrl(const Preset& station);
+    // Addresses that name a playlist to be fetched before connecting.
+    static bool fetchesPlaylist(const QString& url);
+    // The label of the station: a link to its web site where it has one.
+    static QString stationLabel(const Preset& station, bool plainText);
+    // The stream addresses of a downloaded playlist; sets replayAsx when the text is an ASX
+    // playlist without references, which the decoders then open themselves.
+    static QStringList playlistEntries(const QString& text, bool* replayAsx);
+
+    int volume() const { return m_volume; }
+    bool isMuted() const { return m_muted; }
+
+    // Sleep timer: seconds until playback stops and the action runs (0 switches it off).
+    void setSleepTimer(int seconds, int action);
+    int sleepRemaining() const { return m_sleepLength > 0 ? m_sleepLength - m_sleepElapsed : 0; }
+
+    void setLastErrorText(const QString& text) { m_lastErrorText = text; }
+
+public slots:
+    void playStation(const Preset& station, PlaybackController::Ask ask);
+    bool stopPlayback(PlaybackController::Ask ask);
+    // Stop when something plays, else play the current station again.
+    void playOrStop();
+    void playLast();
+    void back();
+    void forward();
+    void backPlaylist();
+    void forwardPlaylist();
+    void playPlaylistEntry(const QString& url);
+    void setVolume(int volume);
+    void toggleMute();
+    // One second of the display timer.
+    void displayTick();
+    void showError(const QString& text, bool quiet);
+
+signals:
+    void sig_status(const QString& text);
+    void sig_error(const QString& text);
+    void sig_errorBox(const QString& station, const QString& text);
+    void sig_errorCleared();
+    void sig_noSources();
+    void sig_urlShown(const QString& url);
+    void sig_stationShown(const Preset& station);
+    void sig_stationPlaying(const Preset& station);
+    void sig_songChanged(const QString& title);
+    void sig_streamInfo(const QString& text);
+    void sig_busyChanged(bool busy);
+    void sig_countersChanged(const QString& stationData, const QString& totalData,
+                             const QString& stationTime, const QString& songTime);
+    void sig_countersReset();
+    void sig_reportButton(bool visible);
+    void sig_remoteEvent(int code, const QString& text);
+    void sig_volumeChanged(int volume);
+    void sig_muteChanged(bool muted);
+    void sig_sleepChanged(int remainingSeconds);
+    void sig_sleepExpired(int action);
+    void sig_hourlyCheck();
+    void sig_waitCursor(bool on);
+
+private slots:
+    void slot_bassEvent(BASS::BassQt* stream, uint msg, uint param);
+    void slot_StreamReady(BASS::Stream* stream, int id, const QString& text);
+    void slot_StreamError(BASS::Stream* stream, int id, const QString& errorMess);
+    void slot_bassConnectFinished(BASS::BassQt* stream);
+    void slot_Timeout();
+    void slot_StreamTimeout();
+    void slot_streamStarted();
+
+private:
+    void startWorker(const QString& url);
+    void afterStop(bool userStop);
+    void resetStatusBar();
+    void onStreamPlaying();
+    void onSongChanged();
+    void onStreamEnded();
+    void applyVolume();
+    bool recentPresetCheck() const;
+
+    AppSettings* m_settings;
+    AppStream* m_engine;
+    BASS::QtBassConnectThread* m_worker;
+    QTimer* m_watchdog;
+    Preset m_current;
+    bool m_openPlaylistDirect = false;
+    int m_lastBitrate = 0;
+    StatusCounters m_counters;
+    QString m_lastErrorText;
+    QString m_songTitle;
+    int m_volume = 0;
+    bool m_muted = false;
+    int m_secondsCounter = 0;
+    int m_sleepLength = 0;
+    int m_sleepElapsed = 0;
+    int m_sleepAction = 0;
+};

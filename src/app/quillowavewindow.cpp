@@ -1,0 +1,1231 @@
+#include "app/quillowavewindow.h"
+
+#include "app/appsettings.h"
+#include "app/commandlinerequest.h"
+#include "app/dropresolver.h"
+#include "bass/bassqt.h"
+#include "recording/appstream.h"
+#include "stations/bramblerstations.h"
+#include "stations/countryflags.h"
+#include "ui/optionsdialog.h"
+#include "ui/peakmeter.h"
+#include "ui/popupinfo.h"
+#include "ui/stationtreeview.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDebug>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const QString kResources = QStringLiteral(":/QuillowaveWindow/Resources/");
+
+enum ClipboardCommand {
+    ClipPlay = 100,
+    ClipWhatsPlaying = 102,
+    ClipPlaylist = 103,
+    ClipStationTitle = 104,
+    ClipStationUrl = 105,
+    ClipCurrentUrl = 106,
+    ClipTrack = 107,
+    ClipPlayStation = 108,
+    ClipMetadata = 109,
+    ClipNextEntry = 110,
+    ClipPreviousEntry = 111,
+    ClipPlayEntry = 113
+};
+
+// Status-bar fields as bits of the StatusBarLabels option.
+enum StatusField {
+    FieldRecording = 1,
+    FieldStreamInfo = 2,
+    FieldStationTime = 4,
+    FieldSongTime = 8,
+    FieldStationData = 16,
+    FieldTotalData = 32
+};
+
+constexpr int kDropDelayMs = 200;
+constexpr int kInitDelayMs = 500;
+constexpr int kHideDelayMs = 100;
+constexpr int kAnnounceMuteMs = 8000;
+constexpr int kBalloonMs = 10000;
+
+} // namespace
+
+QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_playback(new PlaybackController(settings, this)),
+      m_directory(new BramblerStations(this)), m_builtWith(SettingsApplier::snapshot(*settings)) {
+    setObjectName(QStringLiteral("QuillowaveWindow"));
+    setWindowTitle(QStringLiteral("Quillowave"));
+    setAcceptDrops(true);
+    CountryFlags::initResources();
+    setWindowIcon(themedIcon(QStringLiteral("multimedia-player"),
+                             kResources + QStringLiteral("QuillowaveWindow.ico"),
+                             kResources + QStringLiteral("Station.ico")));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 4);
+    layout->setSpacing(6);
+    setCentralWidget(central);
+    setupInfoPanel();
+    setupButtons();
+    setupStationPages();
+    layout->addWidget(m_frameInfo);
+    layout->addWidget(m_buttonBar);
+    layout->addWidget(m_stack, 1);
+    setupStatusBar();
+    setupMenus();
+    setupTray();
+    setupPlayback();
+    loadDirectory();
+    applySettings();
+    setupTimers();
+
+    m_miniMode = settings->MiniMode();
+    const bool restored = m_miniMode ? settings->restoreWindowGeometryMini(this)
+                                     : settings->restoreWindowGeometry(this);
+    if (!restored)
+        resize(760, 560);
+    if (m_miniMode) {
+        m_miniMode = false;
+        slot_toggleCollapse();
+        settings->restoreWindowGeometryMini(this);
+    }
+    m_sliderVolume->setValue(m_playback->volume());
+    QTimer::singleShot(kInitDelayMs, this, &QuillowaveWindow::slot_Init);
+}
+
+QuillowaveWindow::~QuillowaveWindow() {
+    m_quitting = true;
+    if (m_miniMode)
+        m_settings->saveWindowGeometryMini(this);
+    else
+        m_settings->saveWindowGeometry(this);
+    for (int column = 0; column < m_treeStations->columnCount(); ++column)
+        m_settings->setColumnWidth(m_treeStations->objectName(), column,
+                                   m_treeStations->columnWidth(column));
+}
+
+QIcon QuillowaveWindow::themedIcon(const QString& themeName, const QString& resource,
+                                   const QString& fallback) const {
+    const QIcon themed = QIcon::fromTheme(themeName);
+    if (!themed.isNull())
+        return themed;
+    if (QFile::exists(resource))
+        return QIcon(resource);
+    if (!fallback.isEmpty() && QFile::exists(fallback))
+        return QIcon(fallback);
+    return QIcon();
+}
+
+void QuillowaveWindow::sayMissing(const QString& text) {
+    if (m_missing.contains(text))
+        return;
+    m_missing << text;
+    qWarning().noquote() << "QuillowaveWindow" << text;
+    if (m_labelStatus)
+        setStatusText(text);
+}
+
+// --- set-up -----------------------------------------------------------------------------------
+
+void QuillowaveWindow::setupInfoPanel() {
+    m_frameInfo = new QFrame(this);
+    m_frameInfo->setObjectName(QStringLiteral("frameInfo"));
+    m_frameInfo->setFrameShape(QFrame::StyledPanel);
+    m_frameInfo->setAutoFillBackground(true);
+
+    m_labelFlag = new QLabel(m_frameInfo);
+    m_labelFlag->setObjectName(QStringLiteral("labelFlag"));
+    m_labelFlag->setFixedWidth(24);
+    m_labelFlag->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    m_labelStation = new QLabel(tr("No station playing"), m_frameInfo);
+    m_labelStation->setObjectName(QStringLiteral("labelStation"));
+    m_labelStation->setOpenExternalLinks(true);
+    m_labelStation->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    QFont stationFont = m_labelStation->font();
+    stationFont.setBold(true);
+    stationFont.setPointSizeF(stationFont.pointSizeF() * 1.1);
+    m_labelStation->setFont(stationFont);
+
+    m_labelSong = new QLabel(m_frameInfo);
+    m_labelSong->setObjectName(QStringLiteral("labelSong"));
+    m_labelSong->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont songFont = m_labelSong->font();
+    songFont.setPointSizeF(songFont.pointSizeF() * 1.45);
+    m_labelSong->setFont(songFont);
+    m_labelSong->setMinimumHeight(QFontMetrics(songFont).height());
+
+    m_labelStreamInfo = new QLabel(m_frameInfo);
+    m_labelStreamInfo->setObjectName(QStringLiteral("labelStreamInfo"));
+    m_labelStreamInfo->setForegroundRole(QPalette::PlaceholderText);
+
+    m_btReportBad = new QToolButton(m_frameInfo);
+    m_btReportBad->setObjectName(QStringLiteral("btReportBad"));
+    m_btReportBad->setText(tr("Report station"));
+    m_btReportBad->setToolTip(tr("Tell us that this station does not work"));
+    m_btReportBad->hide();
+
+    m_meters = new QWidget(m_frameInfo);
+    auto* meterLayout = new QHBoxLayout(m_meters);
+    meterLayout->setContentsMargins(0, 0, 0, 0);
+    meterLayout->setSpacing(2);
+    m_peakLeft = new PeakMeter(m_meters);
+    m_peakLeft->setObjectName(QStringLiteral("peakLeft"));
+    m_peakRight = new PeakMeter(m_meters);
+    m_peakRight->setObjectName(QStringLiteral("peakRight"));
+    meterLayout->addWidget(m_peakLeft);
+    meterLayout->addWidget(m_peakRight);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addWidget(m_labelStation);
+    texts->addWidget(m_labelSong);
+    texts->addWidget(m_labelStreamInfo);
+    auto* row = new QHBoxLayout(m_frameInfo);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->addWidget(m_labelFlag);
+    row->addLayout(texts, 1);
+    row->addWidget(m_btReportBad, 0, Qt::AlignTop);
+    row->addWidget(m_meters);
+}
+
+QToolButton* QuillowaveWindow::makeButton(const QString& objectName, const QString& caption,
+                                          const QIcon& icon, const QString& toolTip) {
+    auto* button = new QToolButton(m_buttonBar);
+    button->setObjectName(objectName);
+    button->setText(caption);
+    button->setIcon(icon);
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    m_mainButtons << button;
+    return button;
+}
+
+void QuillowaveWindow::setupButtons() {
+    m_buttonBar = new QWidget(this);
+    m_btPlay = makeButton(
+        QStringLiteral("btPlay"), tr("&Play"),
+        themedIcon(QStringLiteral("media-playback-start"), kResources + QStringLiteral("Play.png")),
+        tr("Play the last station"));
+    m_btStop = makeButton(
+        QStringLiteral("btStop"), tr("&Stop"),
+        themedIcon(QStringLiteral("media-playback-stop"), kResources + QStringLiteral("Stop.png")),
+        tr("Stop playing"));
+    m_btRecord = makeButton(
+        QStringLiteral("btRecord"), tr("&Record"),
+        themedIcon(QStringLiteral("media-record"), kResources + QStringLiteral("Record.png")),
+        tr("Record the station"));
+    m_btMute = makeButton(QStringLiteral("btMute"), tr("M&ute"), QIcon(), tr("Sound on or off"));
+    m_btOptions =
+        makeButton(QStringLiteral("btOptions"), tr("&Options"),
+                   themedIcon(QStringLiteral("preferences-system"), QString()), tr("Options"));
+    m_btSearch = makeButton(QStringLiteral("btSearch"), tr("Searc&h"),
+                            themedIcon(QStringLiteral("system-search"), QString()),
+                            tr("Search the directory"));
+    m_btFavs = makeButton(QStringLiteral("btFavs"), tr("&Favorites"),
+                          themedIcon(QStringLiteral("emblem-favorite"), QString()),
+                          tr("Your favourite stations"));
+    m_btHistory = makeButton(QStringLiteral("btHistory"), tr("H&istory"),
+                             themedIcon(QStringLiteral("document-open-recent"), QString()),
+                             tr("Recently played stations"));
+    m_btBrowser = makeButton(
+        QStringLiteral("StationBrowser"), tr("&Directory"),
+        themedIcon(QStringLiteral("network-workgroup"), kResources + QStringLiteral("Station.ico")),
+        tr("Browse the station directory"));
+    updateMuteButton(false);
+
+    m_sliderVolume = new QSlider(Qt::Horizontal, m_buttonBar);
+    m_sliderVolume->setObjectName(QStringLiteral("sliderVolume"));
+    m_sliderVolume->setRange(0, 100);
+    m_sliderVolume->setPageStep(10);
+    m_sliderVolume->setSingleStep(1);
+    m_sliderVolume->setFixedWidth(120);
+
+    m_editSearch = new QLineEdit(m_buttonBar);
+    m_editSearch->setObjectName(QStringLiteral("editSearch"));
+    m_editSearch->setPlaceholderText(tr("Type to search"));
+    m_editSearch->setClearButtonEnabled(true);
+    m_editSearch->setMinimumWidth(140);
+
+    auto* row = new QHBoxLayout(m_buttonBar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    for (QToolButton* button : {m_btPlay, m_btStop, m_btRecord, m_btMute})
+        row->addWidget(button);
+    row->addWidget(m_sliderVolume);
+    row->addSpacing(12);
+    for (QToolButton* button : {m_btBrowser, m_btFavs, m_btHistory})
+        row->addWidget(button);
+    row->addStretch(1);
+    row->addWidget(m_editSearch);
+    row->addWidget(m_btSearch);
+    row->addWidget(m_btOptions);
+
+    connect(m_btPlay, &QToolButton::clicked, this, &QuillowaveWindow::slot_Play);
+    connect(m_btStop, &QToolButton::clicked, this, &QuillowaveWindow::slot_Stop);
+    connect(m_btRecord, &QToolButton::clicked, this, &QuillowaveWindow::slot_Record);
+    connect(m_btMute, &QToolButton::clicked, this, &QuillowaveWindow::slot_volumeMute);
+    connect(m_btOptions, &QToolButton::clicked, this, &QuillowaveWindow::slot_options);
+    connect(m_btBrowser, &QToolButton::clicked, this, [this] {
+        m_stack->setCurrentIndex(PageDirectory);
+        m_treeStations->setFocus();
+    });
+    connect(m_btFavs, &QToolButton::clicked, this,
+            [this] { m_stack->setCurrentIndex(PageFavorites); });
+    connect(m_btHistory, &QToolButton::clicked, this,
+            [this] { m_stack->setCurrentIndex(PageHistory); });
+    connect(m_btSearch, &QToolButton::clicked, this, [this] {
+        m_stack->setCurrentIndex(PageSearch);
+        m_editSearch->setFocus();
+    });
+    connect(m_sliderVolume, &QSlider::valueChanged, this, &QuillowaveWindow::slot_volumeChanged);
+}
+
+void QuillowaveWindow::setupStationPages() {
+    m_stack = new QStackedWidget(this);
+    m_stack->setObjectName(QStringLiteral("stackStations"));
+    m_treeStations = new StationTreeView(m_stack);
+    for (int column = 0; column < StationTreeView::ColumnCount - 1; ++column)
+        m_treeStations->setColumnWidth(
+            column, m_settings->columnWidth(m_treeStations->objectName(), column,
+                                            m_treeStations->columnWidth(column)));
+    connect(m_treeStations, &StationTreeView::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    m_stack->insertWidget(PageDirectory, m_treeStations);
+
+    // The favourites, history and search-result lists fill these pages.
+    const auto page = [this](const QString& name, const QString& header) {
+        auto* tree = new QTreeWidget(m_stack);
+        tree->setObjectName(name);
+        tree->setHeaderLabels({header});
+        tree->setRootIsDecorated(false);
+        m_stack->addWidget(tree);
+        return tree;
+    };
+    m_treeFavorites = page(QStringLiteral("treeFavorites"), tr("Favorites"));
+    m_treeHistory = page(QStringLiteral("treeHistory"), tr("History"));
+    m_treeSearch = page(QStringLiteral("treeSearch"), tr("Search results"));
+    m_stack->setCurrentIndex(PageDirectory);
+}
+
+void QuillowaveWindow::setupStatusBar() {
+    QStatusBar* bar = statusBar();
+    m_labelStatus = new QLabel(bar);
+    m_labelStatus->setObjectName(QStringLiteral("labelStatus"));
+    m_labelStatus->setMinimumWidth(160);
+    m_labelRecording = new QLabel(bar);
+    m_labelRecording->setObjectName(QStringLiteral("labelRecording"));
+    m_labelStatusInfo = new QLabel(bar);
+    m_labelStatusInfo->setObjectName(QStringLiteral("labelStatusInfo"));
+    bar->addWidget(m_labelStatus, 1);
+    bar->addPermanentWidget(m_labelRecording);
+    bar->addPermanentWidget(m_labelStatusInfo);
+    const char* names[4] = {"labelStationData", "labelTotalData", "labelStationTime",
+                            "labelSongTime"};
+    for (int i = 0; i < 4; ++i) {
+        m_counters[i] = new QLabel(bar);
+        m_counters[i]->setObjectName(QString::fromLatin1(names[i]));
+        m_counters[i]->setMinimumWidth(52);
+        m_counters[i]->setAlignment(Qt::AlignCenter);
+        bar->addPermanentWidget(m_counters[i]);
+    }
+    m_labelSleep = new QLabel(bar);
+    m_labelSleep->setObjectName(QStringLiteral("labelSleep"));
+    bar->addPermanentWidget(m_labelSleep);
+    connect(m_labelStatus, &QLabel::linkActivated, this,
+            &QuillowaveWindow::slot_statusLabelChanged);
+    resetCounters();
+}
+
+void QuillowaveWindow::setupMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Open URL..."), QKeySequence(Qt::CTRL | Qt::Key_L), this,
+                    &QuillowaveWindow::slot_openURL);
+    file->addAction(tr("Play"), this, &QuillowaveWindow::slot_Play);
+    file->addAction(tr("Stop"), this, &QuillowaveWindow::slot_Stop);
+    file->addSeparator();
+    file->addAction(tr("Previous source"), this, &QuillowaveWindow::slot_Back);
+    file->addAction(tr("Next source"), this, &QuillowaveWindow::slot_Forward);
+    file->addSeparator();
+    file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QuillowaveWindow::slot_Exit);
+
+    QMenu* settingsMenu = menuBar()->addMenu(tr("&Settings"));
+    settingsMenu->addAction(tr("&Options..."), this, &QuillowaveWindow::slot_options);
+    m_actAlwaysOnTop =
+        settingsMenu->addAction(tr("Always on top"), this, &QuillowaveWindow::slot_alwaysOnTop);
+    m_actAlwaysOnTop->setCheckable(true);
+    m_actAlwaysOnTop->setChecked(m_settings->AlwaysOnTop());
+    m_actMiniMode =
+        settingsMenu->addAction(tr("Mini mode"), this, &QuillowaveWindow::slot_toggleCollapse);
+    m_actMiniMode->setCheckable(true);
+    settingsMenu->addAction(tr("Mute"), this, &QuillowaveWindow::slot_volumeMute);
+
+    // The favourites list adds its actions here.
+    m_menuFavorites = menuBar()->addMenu(tr("F&avorites"));
+    m_menuFavorites->setObjectName(QStringLiteral("menuFavorites"));
+    m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
+
+    QMenu* presets = menuBar()->addMenu(tr("&Presets"));
+    presets->setObjectName(QStringLiteral("menuPresets"));
+    setupPresetsMenu(presets);
+
+    m_menuRecording = menuBar()->addMenu(tr("&Recording"));
+    m_menuRecording->addAction(tr("Start or stop recording"), this, &QuillowaveWindow::slot_Record);
+    m_menuRecording->addAction(tr("Record a single song"), this,
+                               &QuillowaveWindow::slot_recordSingleSong);
+
+    QMenu* clipboard = menuBar()->addMenu(tr("&Clipboard"));
+    setupClipboardMenu(clipboard);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("Keyboard shortcuts"), this, &QuillowaveWindow::slot_showShortcuts);
+    help->addAction(tr("About Quillowave"), this, [this] {
+        QMessageBox::about(this, tr("About Quillowave"),
+                           tr("<b>Quillowave</b> 1.40.1<br>Internet radio player and recorder."));
+    });
+    m_mainMenus = {file, settingsMenu, m_menuFavorites, presets, m_menuRecording, help};
+}
+
+void QuillowaveWindow::setupPresetsMenu(QMenu* menu) {
+    // Filled when first opened: the directory is loaded after the menus are built.
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        if (!menu->isEmpty())
+            return;
+        const auto addStations = [this](QMenu* into, const QList<Preset*>& stations) {
+            for (Preset* preset : stations) {
+                QAction* action = into->addAction(preset->title);
+                connect(action, &QAction::triggered, this,
+                        [this, preset] { playStation(*preset, true); });
+            }
+        };
+        std::function<void(QMenu*, Group*)> addGroup = [&](QMenu* into, Group* group) {
+            QMenu* sub = into->addMenu(group->title.isEmpty() ? group->name : group->title);
+            if (group->icon)
+                sub->setIcon(*group->icon);
+            for (const auto& child : std::as_const(group->children))
+                addGroup(sub, child.data());
+            addStations(sub, group->stations);
+        };
+        QMenu* regions = menu->addMenu(tr("Regions"));
+        for (const auto& group : std::as_const(m_directory->topGroups))
+            addGroup(regions, group.data());
+        const auto addByGenre = [&](const QString& title, const QStringList& names) {
+            QMenu* sub = menu->addMenu(title);
+            for (const QString& name : names) {
+                QList<Preset*> found;
+                m_directory->findByGenre(name, found);
+                if (!found.isEmpty())
+                    addStations(sub->addMenu(name), found);
+            }
+            sub->setEnabled(!sub->isEmpty());
+        };
+        addByGenre(tr("Genres"), m_directory->genres);
+        addByGenre(tr("National music"), m_directory->ethnicGenres);
+        QMenu* networks = menu->addMenu(tr("Networks"));
+        for (const QString& name : std::as_const(m_directory->networks)) {
+            QList<Preset*> found;
+            m_directory->findByTitle(name, found);
+            if (!found.isEmpty())
+                addStations(networks->addMenu(name), found);
+        }
+        networks->setEnabled(!networks->isEmpty());
+    });
+}
+
+void QuillowaveWindow::setupClipboardMenu(QMenu* menu) {
+    const auto add = [menu](const QString& text, int command) {
+        menu->addAction(text)->setData(command);
+    };
+    add(tr("Play from clipboard"), ClipPlay);
+    menu->addSeparator();
+    add(tr("What's playing"), ClipWhatsPlaying);
+    add(tr("Radio station title"), ClipStationTitle);
+    add(tr("Radio station URL"), ClipStationUrl);
+    add(tr("Track title"), ClipTrack);
+    add(tr("Radio station metadata"), ClipMetadata);
+    menu->addSeparator();
+    add(tr("Next playlist entry"), ClipNextEntry);
+    add(tr("Previous playlist entry"), ClipPreviousEntry);
+    connect(menu, &QMenu::triggered, this, &QuillowaveWindow::slot_menuClipboard);
+}
+
+void QuillowaveWindow::setupTray() {
+    if (!m_settings->ShowTrayIcon())
+        return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        sayMissing(tr("No system tray is available; the tray icon is not shown."));
+        return;
+    }
+    m_tray = new QSystemTrayIcon(windowIcon(), this);
+    m_menuTray = new QMenu(this);
+    m_menuTray->addAction(tr("Show main window"), this, &QuillowaveWindow::slot_restoreMainWindow);
+    m_menuTray->addSeparator();
+    m_menuTray->addAction(tr("Play"), this, &QuillowaveWindow::slot_Play);
+    m_menuTray->addAction(tr("Stop"), this, &QuillowaveWindow::slot_Stop);
+    m_menuTray->addAction(tr("Record"), this, &QuillowaveWindow::slot_Record);
+    m_menuTray->addSeparator();
+    for (QMenu* menu : std::as_const(m_mainMenus))
+        m_menuTray->addMenu(menu);
+    m_menuTray->addSeparator();
+    m_menuTray->addAction(tr("Exit"), this, &QuillowaveWindow::slot_Exit);
+    m_tray->setToolTip(windowTitle());
+    connect(m_tray, &QSystemTrayIcon::activated, this, &QuillowaveWindow::slot_iconActivated);
+    connect(m_tray, &QSystemTrayIcon::messageClicked, this, &QuillowaveWindow::slot_messageClicked);
+    m_tray->show();
+}
+
+void QuillowaveWindow::setupPlayback() {
+    PlaybackController* p = m_playback;
+    connect(p, &PlaybackController::sig_status, this,
+            [this](const QString& text) { setStatusText(text); });
+    connect(p, &PlaybackController::sig_error, this, &QuillowaveWindow::showError);
+    connect(p, &PlaybackController::sig_errorBox, this,
+            [this](const QString& station, const QString& text) {
+                QMessageBox::warning(this, tr("Quillowave"),
+                                     station + QStringLiteral("\n\n") + text);
+            });
+    connect(p, &PlaybackController::sig_errorCleared, this, &QuillowaveWindow::clearError);
+    connect(p, &PlaybackController::sig_noSources, this, [this] {
+        setStatusText(tr("No Sources"));
+        if (!m_quitting)
+            QMessageBox::information(this, tr("Quillowave"), tr("No Sources"));
+    });
+    connect(p, &PlaybackController::sig_urlShown, m_labelStatusInfo, &QLabel::setText);
+    connect(p, &PlaybackController::sig_stationShown, this, &QuillowaveWindow::showStation);
+    connect(p, &PlaybackController::sig_songChanged, this, &QuillowaveWindow::showSong);
+    connect(p, &PlaybackController::sig_streamInfo, this, [this](const QString& text) {
+        m_labelStreamInfo->setText(text);
+        m_labelStatusInfo->setText(text);
+    });
+    connect(p, &PlaybackController::sig_busyChanged, this, &QuillowaveWindow::updatePlayButton);
+    connect(p, &PlaybackController::sig_countersChanged, this,
+            [this](const QString& a, const QString& b, const QString& c, const QString& d) {
+                m_counters[0]->setText(a);
+                m_counters[1]->setText(b);
+                m_counters[2]->setText(c);
+                m_counters[3]->setText(d);
+            });
+    connect(p, &PlaybackController::sig_countersReset, this, &QuillowaveWindow::resetCounters);
+    connect(p, &PlaybackController::sig_reportButton, m_btReportBad, &QWidget::setVisible);
+    connect(p, &PlaybackController::sig_volumeChanged, this, [this](int volume) {
+        m_sliderVolume->blockSignals(true);
+        m_sliderVolume->setValue(volume);
+        m_sliderVolume->blockSignals(false);
+        m_sliderVolume->setToolTip(QStringLiteral("%1 %2%").arg(tr("Volume")).arg(volume));
+    });
+    connect(p, &PlaybackController::sig_muteChanged, this, &QuillowaveWindow::updateMuteButton);
+    connect(p, &PlaybackController::sig_sleepChanged, this, [this](int remaining) {
+        m_labelSleep->setText(
+            remaining > 0 ? tr("Sleep %1").arg(StatusCounters::elapsedText(remaining)) : QString());
+    });
+    connect(p, &PlaybackController::sig_sleepExpired, this, [this](int action) {
+        if (action == 4)
+            QTimer::singleShot(1000, this, &QuillowaveWindow::slot_Exit);
+    });
+    connect(p, &PlaybackController::sig_waitCursor, this, [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    updatePlayButton(false);
+}
+
+void QuillowaveWindow::setupTimers() {
+    m_displayTimer = new QTimer(this);
+    connect(m_displayTimer, &QTimer::timeout, this, &QuillowaveWindow::slot_displayTimerUpdate);
+    m_displayTimer->start(1000);
+}
+
+void QuillowaveWindow::loadDirectory() {
+    const QString file = m_settings->presetsFile();
+    if (QFile::exists(file)) {
+        m_directory->load(file);
+    } else {
+        const QString bundled = m_settings->programFilePath(m_settings->PresetsFileUncompressed());
+        if (QFile::exists(bundled))
+            m_directory->load(bundled);
+        else
+            sayMissing(tr("The station directory %1 was not found.").arg(file));
+    }
+    m_treeStations->setStations(m_directory);
+}
+
+// --- what the controller reports ------------------------------------------------------------
+
+void QuillowaveWindow::setStatusText(const QString& text, bool withEllipsis) {
+    m_labelStatus->setText(withEllipsis ? text + QStringLiteral("...") : text);
+}
+
+void QuillowaveWindow::showError(const QString& text) {
+    m_labelStatus->setStyleSheet(QStringLiteral("color: red;"));
+    m_labelStatus->setText(text);
+    m_labelStatus->setToolTip(text);
+}
+
+void QuillowaveWindow::clearError() {
+    m_labelStatus->setStyleSheet(QString());
+    m_labelStatus->setToolTip(QString());
+}
+
+void QuillowaveWindow::resetCounters() {
+    const QString tips[4] = {
+        tr("Amount of data used for current station"), tr("Total amount of data used"),
+        tr("Time elapsed for current station"), tr("Time elapsed for current song")};
+    for (int i = 0; i < 4; ++i) {
+        m_counters[i]->setToolTip(tips[i]);
+        m_counters[i]->clear();
+    }
+    if (m_peakLeft) {
+        m_peakLeft->setLevel(0);
+        m_peakRight->setLevel(0);
+    }
+}
+
+void QuillowaveWindow::showStation(const Preset& station) {
+    m_labelStation->setText(
+        PlaybackController::stationLabel(station, m_settings->UseInfoStyleSheet()));
+    QStringList tip{station.title};
+    for (const QString& part : {station.genre, station.country, station.city}) {
+        if (!part.isEmpty())
+            tip << part;
+    }
+    m_labelStation->setToolTip(tip.join(QStringLiteral(" · ")));
+    const QIcon* flag =
+        station.flagIcon ? station.flagIcon : CountryFlags::flagIcon(station.country);
+    m_labelFlag->setPixmap(flag && m_settings->ShowInfoIcon() ? flag->pixmap(16, 11) : QPixmap());
+    m_labelSong->clear();
+    m_labelStreamInfo->clear();
+    updateTitles();
+}
+
+void QuillowaveWindow::showSong(const QString& title) {
+    m_labelSong->setText(title);
+    m_labelSong->setAccessibleName(title);
+    if (m_tray)
+        notify(m_playback->stationName(), title.isEmpty() ? m_playback->stationName() : title);
+    updateTitles();
+}
+
+void QuillowaveWindow::updateTitles() {
+    const QString title = m_playback->windowTitle();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Quillowave") : title);
+    if (m_tray)
+        m_tray->setToolTip(windowTitle());
+}
+
+void QuillowaveWindow::updatePlayButton(bool busy) {
+    const bool iconOnly = m_settings->ButtonsStyle() == 0;
+    const bool textOnly = m_settings->ButtonsStyle() == 1;
+    const QString caption = busy ? tr("&Stop") : tr("&Play");
+    m_btPlay->setText(iconOnly ? QString() : caption);
+    if (iconOnly)
+        m_btPlay->setToolTip(busy ? tr("Stop") : tr("Play"));
+    const QIcon icon = busy ? themedIcon(QStringLiteral("media-playback-stop"),
+                                         kResources + QStringLiteral("Stop.png"))
+                            : themedIcon(QStringLiteral("media-playback-start"),
+                                         kResources + QStringLiteral("Play.png"));
+    m_btPlay->setIcon(textOnly ? QIcon() : icon);
+    m_btPlay->setAccessibleName(busy ? tr("Stop playing") : tr("Play"));
+    m_btStop->setEnabled(busy);
+    m_btRecord->setEnabled(busy);
+}
+
+void QuillowaveWindow::updateMuteButton(bool muted) {
+    m_btMute->setIcon(muted ? themedIcon(QStringLiteral("audio-volume-muted"),
+                                         kResources + QStringLiteral("sound_mute.png"),
+                                         kResources + QStringLiteral("SoundOff.png"))
+                            : themedIcon(QStringLiteral("audio-volume-high"),
+                                         kResources + QStringLiteral("sound.png"),
+                                         kResources + QStringLiteral("SoundOn.png")));
+    m_btMute->setChecked(muted);
+}
+
+void QuillowaveWindow::notify(const QString& title, const QString& text, int kind) {
+    if (!m_settings->BalloonTooltip())
+        return;
+    if (kind < 0)
+        kind = m_settings->TrayNotification();
+    if (kind == NotifyBalloon && m_tray) {
+        m_tray->showMessage(title, text, QSystemTrayIcon::Information, kBalloonMs);
+        return;
+    }
+    if (!m_popup)
+        m_popup = new PopupInfo(this);
+    m_popup->showMessage(title, text, m_settings->PopupBackColor(), m_settings->PopupTextColor1(),
+                         m_settings->PopupTextColor2());
+}
+
+// --- settings ---------------------------------------------------------------------------------
+
+void QuillowaveWindow::applySettings() {
+    AppSettings* s = m_settings;
+    const bool meters = s->PeakMeterEnabled();
+    for (PeakMeter* meter : {m_peakLeft, m_peakRight}) {
+        meter->setEnabled(meters);
+        meter->setColors(QColor(s->PeakBackColor()), QColor(s->PeakBarColorTop()),
+                         QColor(s->PeakBarColorBottom()));
+    }
+    bool restart = m_applier.applyEngine(*s, m_playback->engine());
+
+    if (!m_quickTimer) {
+        m_quickTimer = new QTimer(this);
+        connect(m_quickTimer, &QTimer::timeout, this, &QuillowaveWindow::slot_quickTimerUpdate);
+    } else {
+        m_quickTimer->stop();
+    }
+    m_quickTimer->start(qMax(10, s->UpdateInterval()));
+
+    restart = restart || !(SettingsApplier::snapshot(*s) == m_builtWith);
+    if (s->ButtonsStyle() != m_buttonsStyle)
+        applyButtonStyle();
+    m_recordingMode = s->RecordingMode();
+    m_keys.setAllowSingleKeyShortcuts(s->AllowSingleKeyShortcuts());
+    m_keys.setPageStep(m_sliderVolume->pageStep());
+    m_keys.setMaximum(m_sliderVolume->maximum());
+    if (m_tray)
+        m_tray->setContextMenu(s->TrayClickMuteVolume() ? nullptr : m_menuTray);
+    if (restart)
+        restartApplication();
+    m_btRecord->setAccessibleName(tr("Record the station"));
+    QApplication::setFont(s->AppFont());
+    m_frameInfo->setStyleSheet(s->UseInfoStyleSheet() ? s->infoStyleSheet() : QString());
+    placePeakMeters();
+}
+
+void QuillowaveWindow::restartApplication() {
+    if (m_quitting)
+        return;
+    // The window keeps the values it was built with until the next start.
+    m_builtWith = SettingsApplier::snapshot(*m_settings);
+    QMessageBox::information(this, tr("Quillowave"),
+                             tr("Some of the changed options take effect after a restart."));
+}
+
+void QuillowaveWindow::applyButtonStyle() {
+    const int style = m_settings->ButtonsStyle();
+    m_buttonsStyle = style;
+    const Qt::ToolButtonStyle qtStyle = style == 0   ? Qt::ToolButtonIconOnly
+                                        : style == 1 ? Qt::ToolButtonTextOnly
+                                                     : Qt::ToolButtonTextBesideIcon;
+    QMap<QChar, QString> letters;
+    for (QToolButton* button : std::as_const(m_mainButtons)) {
+        button->setToolButtonStyle(qtStyle);
+        const QChar letter = KeyboardRules::shortcutLetter(button->text());
+        if (!letter.isNull() && !letters.contains(letter))
+            letters.insert(letter, button->objectName());
+    }
+    m_keys.setShortcutLetters(letters);
+    updatePlayButton(m_playback->hasStream() || m_playback->isConnecting());
+}
+
+void QuillowaveWindow::placePeakMeters() {
+    auto* row = qobject_cast<QHBoxLayout*>(m_frameInfo->layout());
+    if (!row)
+        return;
+    row->removeWidget(m_meters);
+    // 2 puts the meters on the left; 1 and the default keep them on the right.
+    if (m_settings->PeakmetersOrientation() == 2)
+        row->insertWidget(0, m_meters);
+    else
+        row->addWidget(m_meters);
+}
+
+void QuillowaveWindow::slot_options() {
+    OptionsDialog dialog(m_settings, this);
+    if (dialog.exec() == QDialog::Accepted)
+        applySettings();
+}
+
+// --- start-up and remote control -------------------------------------------------------------
+
+void QuillowaveWindow::slot_Init() {
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2) {
+        if (m_settings->AutoPlayOnStart() &&
+            !PlaybackController::currentUrl(m_playback->currentStation()).isEmpty())
+            m_playback->playLast();
+        return;
+    }
+    processCommandLine(arguments);
+}
+
+void QuillowaveWindow::processCommandLine(const QStringList& arguments) {
+    if (arguments.size() < 2) {
+        slot_restoreMainWindow();
+        return;
+    }
+    const CommandLineRequest request = CommandLineRequest::parse(arguments);
+    if (request.endAction >= 0)
+        m_playback->setSleepTimer(request.sleepSeconds, request.endAction);
+    if (request.startLast && !m_playback->hasStream() && !m_playback->isConnecting())
+        m_playback->playLast();
+    if (!request.url.isEmpty())
+        playAddress(request.url, request.name, false);
+    if (request.showWindow)
+        slot_restoreMainWindow();
+    else
+        showMinimized();
+}
+
+void QuillowaveWindow::playAddress(const QString& url, const QString& name, bool ask) {
+    Preset station;
+    station.title = name;
+    station.addSource(url);
+    station.userMade = true;
+    playStation(station, ask);
+}
+
+void QuillowaveWindow::playStation(const Preset& station, bool ask) {
+    m_playback->playStation(station,
+                            ask ? PlaybackController::Ask::Yes : PlaybackController::Ask::No);
+}
+
+// --- buttons, volume and navigation -----------------------------------------------------------
+
+void QuillowaveWindow::slot_Play() {
+    const Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
+    if (modifiers.testFlag(Qt::ShiftModifier) || modifiers.testFlag(Qt::AltModifier)) {
+        if (Preset* preset = m_treeStations->currentPreset()) {
+            playStation(*preset, true);
+            return;
+        }
+    }
+    m_playback->playOrStop();
+}
+
+void QuillowaveWindow::slot_Stop() {
+    m_playback->stopPlayback(PlaybackController::Ask::Yes);
+}
+
+void QuillowaveWindow::slot_Record() {
+    if (!m_playback->isActive())
+        return;
+    // Recording is not part of this engine build yet: say so instead of pretending.
+    sayMissing(tr("Recording is not available in this version."));
+}
+
+void QuillowaveWindow::slot_recordSingleSong() {
+    slot_Record();
+}
+
+void QuillowaveWindow::slot_openURL() {
+    bool ok = false;
+    const QString url =
+        QInputDialog::getText(this, tr("Open URL"), tr("Address of a stream or playlist:"),
+                              QLineEdit::Normal, m_pendingStation.firstUrl, &ok)
+            .trimmed();
+    m_pendingStation = Preset();
+    if (ok && !url.isEmpty())
+        playAddress(url, QString(), true);
+}
+
+void QuillowaveWindow::slot_connectStation() {
+    if (PlaybackController::currentUrl(m_pendingStation).isEmpty())
+        return;
+    playStation(m_pendingStation, true);
+    m_pendingStation = Preset();
+}
+
+void QuillowaveWindow::slot_volumeChanged(int value) {
+    setVolume(value);
+}
+
+void QuillowaveWindow::setVolume(int volume) {
+    m_playback->setVolume(volume);
+}
+
+void QuillowaveWindow::volumeUp() {
+    setVolume(m_playback->volume() + m_sliderVolume->pageStep());
+}
+
+void QuillowaveWindow::volumeDown() {
+    setVolume(m_playback->volume() - m_sliderVolume->pageStep());
+}
+
+void QuillowaveWindow::slot_volumeMute() {
+    m_playback->toggleMute();
+}
+
+void QuillowaveWindow::slot_Back() {
+    m_playback->back();
+}
+
+void QuillowaveWindow::slot_Forward() {
+    m_playback->forward();
+}
+
+void QuillowaveWindow::slot_BackPlaylist() {
+    m_playback->backPlaylist();
+}
+
+void QuillowaveWindow::slot_ForwardPlaylist() {
+    m_playback->forwardPlaylist();
+}
+
+void QuillowaveWindow::slot_alwaysOnTop() {
+    const bool on = m_settings->toggleAlwaysOnTop();
+    m_actAlwaysOnTop->setChecked(on);
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        show();
+}
+
+void QuillowaveWindow::slot_toggleCollapse() {
+    if (m_miniMode)
+        m_settings->saveWindowGeometryMini(this);
+    else
+        m_settings->saveWindowGeometry(this);
+    m_miniMode = !m_miniMode;
+    m_settings->setMiniMode(m_miniMode);
+    m_actMiniMode->setChecked(m_miniMode);
+    m_stack->setVisible(!m_miniMode);
+    m_editSearch->setVisible(!m_miniMode);
+    for (QToolButton* button : {m_btSearch, m_btFavs, m_btHistory, m_btBrowser, m_btOptions})
+        button->setVisible(!m_miniMode);
+    statusBar()->setVisible(!m_miniMode);
+    menuBar()->setVisible(!m_miniMode);
+    const bool restored = m_miniMode ? m_settings->restoreWindowGeometryMini(this)
+                                     : m_settings->restoreWindowGeometry(this);
+    if (!restored) {
+        if (m_miniMode)
+            resize(minimumSizeHint().width(), 0);
+        else
+            resize(760, 560);
+    }
+    if (m_miniMode)
+        adjustSize();
+}
+
+void QuillowaveWindow::slot_showShortcuts() {
+    QMessageBox::information(this, tr("Keyboard shortcuts"),
+                             KeyboardRules::shortcutLines().join(QLatin1Char('\n')));
+}
+
+// --- timers -----------------------------------------------------------------------------------
+
+void QuillowaveWindow::slot_displayTimerUpdate() {
+    m_playback->displayTick();
+}
+
+void QuillowaveWindow::slot_quickTimerUpdate() {
+    if (!m_settings->PeakMeterEnabled() || !m_playback->isActive())
+        return;
+    const DWORD level = m_playback->engine()->GetLevel();
+    m_peakLeft->setLevel(int(level & 0xffff));
+    m_peakRight->setLevel(int(level >> 16));
+}
+
+// --- clipboard --------------------------------------------------------------------------------
+
+void QuillowaveWindow::slot_menuClipboard(QAction* action) {
+    if (!action)
+        return;
+    const int command = action->data().toInt();
+    QClipboard* clipboard = QApplication::clipboard();
+    AppStream* engine = m_playback->engine();
+    switch (command) {
+    case ClipPlay: {
+        const QString text = clipboard->text().trimmed();
+        if (text.isEmpty())
+            return;
+        if (!text.contains(QLatin1String("://"))) {
+            const QString question =
+                QStringLiteral("'%1' <br><br><b>%2. %3</b>")
+                    .arg(text.toHtmlEscaped(), tr("Is not a valid station URL"),
+                         tr("Continue anyway?"));
+            if (QMessageBox::question(this, tr("Quillowave"), question) != QMessageBox::Yes)
+                return;
+        }
+        playAddress(text, QString(), true);
+        return;
+    }
+    case ClipPlayStation: {
+        QList<Preset*> found;
+        m_directory->findByTitle(action->text(), found);
+        if (!found.isEmpty())
+            playStation(*found.constFirst(), true);
+        return;
+    }
+    case ClipPlayEntry:
+        m_playback->playPlaylistEntry(action->text());
+        return;
+    case ClipNextEntry:
+        slot_ForwardPlaylist();
+        return;
+    case ClipPreviousEntry:
+        slot_BackPlaylist();
+        return;
+    case ClipWhatsPlaying:
+        clipboard->setText(m_playback->nowPlayingText(m_settings->IRQString(), true));
+        return;
+    case ClipStationTitle:
+        clipboard->setText(engine->StationName());
+        return;
+    case ClipStationUrl:
+        clipboard->setText(engine->ConnectedURL());
+        return;
+    case ClipCurrentUrl:
+        clipboard->setText(PlaybackController::currentUrl(m_playback->currentStation()));
+        return;
+    case ClipTrack:
+        clipboard->setText(m_playback->songTitle());
+        return;
+    case ClipMetadata:
+        clipboard->setText(engine->LastRawTitle().m_complete);
+        return;
+    default:
+        return;
+    }
+}
+
+// --- tray -------------------------------------------------------------------------------------
+
+void QuillowaveWindow::slot_iconActivated(QSystemTrayIcon::ActivationReason reason) {
+    const bool clickMutes = m_settings->TrayClickMuteVolume();
+    if (reason == QSystemTrayIcon::Context) {
+        if (clickMutes)
+            slot_volumeMute();
+        return;
+    }
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick &&
+        reason != QSystemTrayIcon::MiddleClick)
+        return;
+    if (!clickMutes)
+        slot_restoreMainWindow();
+    else if (m_menuTray)
+        m_menuTray->popup(QCursor::pos());
+}
+
+void QuillowaveWindow::slot_trayMouseWheel(int steps, int) {
+    m_sliderVolume->setValue(m_sliderVolume->value() + steps);
+}
+
+void QuillowaveWindow::slot_restoreMainWindow() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void QuillowaveWindow::slot_messageClicked() {
+    slot_restoreMainWindow();
+}
+
+void QuillowaveWindow::slot_statusLabelChanged() {
+    if (!m_playback->lastErrorText().isEmpty())
+        QMessageBox::information(this, tr("Quillowave"), m_playback->lastErrorText());
+}
+
+void QuillowaveWindow::slot_hideApp() {
+    hide();
+}
+
+void QuillowaveWindow::slot_Exit() {
+    m_quitting = true;
+    close();
+    QCoreApplication::quit();
+}
+
+// --- events -----------------------------------------------------------------------------------
+
+bool QuillowaveWindow::mainAreaFocused() const {
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus == this)
+        return true;
+    const QWidget* area[] = {m_stack,         m_stack->currentWidget(), m_treeStations,
+                             m_treeFavorites, m_treeHistory,            m_treeSearch};
+    return std::find(std::begin(area), std::end(area), focus) != std::end(area);
+}
+
+void QuillowaveWindow::keyPressEvent(QKeyEvent* event) {
+    KeyboardRules::KeyPress press;
+    press.key = event->key();
+    press.modifiers = event->modifiers();
+    press.text = event->text();
+    press.mainAreaFocused = mainAreaFocused();
+    press.streamPlaying = m_playback->hasStream();
+    const KeyboardRules::Result result = m_keys.decide(press);
+    if (result.action == KeyboardRules::Action::Default) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    executeKey(result);
+}
+
+void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
+    using Action = KeyboardRules::Action;
+    switch (result.action) {
+    case Action::SwapPeakMeters:
+        // Measured inside the panel's margin, so a meter at the left edge reads as 0.
+        m_settings->setPeakmetersOrientation(
+            m_meters->x() - m_frameInfo->layout()->contentsMargins().left() >= 10 ? 2 : 1);
+        placePeakMeters();
+        break;
+    case Action::NextPage:
+    case Action::PreviousPage: {
+        const int count = m_stack->count();
+        const int step = result.action == Action::NextPage ? 1 : count - 1;
+        m_stack->setCurrentIndex((m_stack->currentIndex() + step) % count);
+        m_stack->currentWidget()->setFocus();
+        break;
+    }
+    case Action::PlayFavorite:
+        // Favourites are numbered by the favourites list once it is wired in.
+        break;
+    case Action::ShowShortcuts:
+        slot_showShortcuts();
+        break;
+    case Action::PlayOrStop:
+        if (m_playback->hasStream() || m_playback->isConnecting())
+            m_playback->stopPlayback(PlaybackController::Ask::Yes);
+        else
+            m_playback->playLast();
+        break;
+    case Action::Record:
+        slot_Record();
+        break;
+    case Action::RecordSingleSong:
+        slot_recordSingleSong();
+        break;
+    case Action::AddFavorite:
+    case Action::EditFavorite:
+        m_btFavs->click();
+        break;
+    case Action::ToggleAutoVolume:
+        setStatusText(m_settings->toggleAutoVolume() ? tr("Automatic volume on")
+                                                     : tr("Automatic volume off"));
+        break;
+    case Action::ToggleMute:
+        slot_volumeMute();
+        break;
+    case Action::VolumeBy:
+        setVolume(m_playback->volume() + result.value);
+        break;
+    case Action::VolumeTo:
+        setVolume(result.value);
+        break;
+    case Action::Announce: {
+        const QString text = m_playback->hasStream()
+                                 ? m_playback->nowPlayingText(m_settings->IRQString(), false)
+                                 : tr("No radio station is currently playing");
+        setStatusText(text);
+        if (!m_playback->isMuted()) {
+            m_playback->toggleMute();
+            QTimer::singleShot(kAnnounceMuteMs, this, [this] {
+                if (m_playback->isMuted())
+                    m_playback->toggleMute();
+            });
+        }
+        notify(tr("Quillowave"), text);
+        break;
+    }
+    case Action::ToggleCollapse:
+        slot_toggleCollapse();
+        break;
+    case Action::FocusSearch:
+        m_editSearch->setFocus();
+        break;
+    case Action::ClickFocusedButton:
+        for (QToolButton* button : std::as_const(m_mainButtons)) {
+            if (button->hasFocus())
+                button->click();
+        }
+        break;
+    case Action::ClickButton:
+        if (auto* button = findChild<QToolButton*>(result.button))
+            button->click();
+        break;
+    case Action::OpenStationBrowser:
+        m_btBrowser->click();
+        break;
+    case Action::Default:
+        break;
+    }
+}
+
+void QuillowaveWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasText() || event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void QuillowaveWindow::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    handleDrop(event->mimeData(), event->modifiers().testFlag(Qt::ControlModifier));
+}
+
+void QuillowaveWindow::handleDrop(const QMimeData* mime, bool showFormats) {
+    if (showFormats)
+        QMessageBox::information(this, tr("Dropped data"), mime->formats().join(QLatin1Char('\n')));
+    const DropResolver::Result result = DropResolver::resolve(mime);
+    if (result.kind == DropResolver::Kind::FavoritesList) {
+        setStatusText(tr("Favourites lists cannot be imported by dropping them yet."));
+        return;
+    }
+    if (result.kind != DropResolver::Kind::Address)
+        return;
+    bool ok = false;
+    const QString url =
+        QInputDialog::getText(this, tr("Open URL"), tr("Address of a stream or playlist:"),
+                              QLineEdit::Normal, result.text, &ok)
+            .trimmed();
+    if (!ok || url.isEmpty())
+        return;
+    m_pendingStation = Preset();
+    m_pendingStation.addSource(url);
+    m_pendingStation.userMade = true;
+    QTimer::singleShot(kDropDelayMs, this, &QuillowaveWindow::slot_connectStation);
+}
+
+void QuillowaveWindow::closeEvent(QCloseEvent* event) {
+    if (!m_quitting && m_settings->MinimizeOnExit()) {
+        event->ignore();
+        showMinimized();
+        return;
+    }
+    m_quitting = true;
+    m_playback->stopPlayback(PlaybackController::Ask::No);
+    event->accept();
+}
+
+void QuillowaveWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized() &&
+        m_settings->TrayOnMinimize() && m_tray) {
+        QTimer::singleShot(kHideDelayMs, this, &QuillowaveWindow::slot_hideApp);
+    } else if (event->type() == QEvent::FontChange && m_buttonsStyle >= 0) {
+        applyButtonStyle();
+    }
+    QMainWindow::changeEvent(event);
+}

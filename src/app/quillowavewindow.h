@@ -1,0 +1,204 @@
+#pragma once
+
+// The main window: the now-playing panel, the main buttons and volume, the station pages, the
+// menus, the status bar, the tray icon and the keyboard. It wires the user's actions to the
+// playback controller and shows what the controller reports; the decisions live there and in
+// the other widget-free classes of this folder.
+// GUI thread; created by main() and owning every dialog, the directory and the engine.
+
+#include "app/keyboardrules.h"
+#include "app/playbackcontroller.h"
+#include "app/settingsapplier.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+class AppSettings;
+class BramblerStations;
+class PeakMeter;
+class PopupInfo;
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QMenu;
+class QSlider;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class StationTreeView;
+
+class QuillowaveWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // The pages of the station stack.
+    enum Page { PageDirectory = 0, PageFavorites = 1, PageHistory = 2, PageSearch = 3 };
+    // Notification kinds; a negative kind takes the user's choice.
+    enum NotifyKind { NotifyDefault = -1, NotifyBalloon = 1, NotifyPopup = 2 };
+
+    explicit QuillowaveWindow(AppSettings* settings, QWidget* parent = nullptr);
+    ~QuillowaveWindow() override;
+
+    PlaybackController* playback() const { return m_playback; }
+    BramblerStations* directory() const { return m_directory; }
+    StationTreeView* directoryView() const { return m_treeStations; }
+    QStackedWidget* stationStack() const { return m_stack; }
+    QSlider* volumeSlider() const { return m_sliderVolume; }
+    QLabel* statusLabel() const { return m_labelStatus; }
+    QLabel* songLabel() const { return m_labelSong; }
+    QLabel* stationLabel() const { return m_labelStation; }
+    QLabel* streamInfoLabel() const { return m_labelStreamInfo; }
+    QLabel* counterLabel(int index) const { return m_counters[index]; }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    PopupInfo* popupInfo() const { return m_popup; }
+    const KeyboardRules& keyboardRules() const { return m_keys; }
+    // Texts of things that do not work here (no tray, no sound device), each said once.
+    QStringList missingParts() const { return m_missing; }
+
+    void setStatusText(const QString& text, bool withEllipsis = false);
+    void notify(const QString& title, const QString& text, int kind = NotifyDefault);
+    void applySettings();
+    void applyButtonStyle();
+    bool isMiniMode() const { return m_miniMode; }
+    // A restart is needed for options the window was built with; the default asks the user.
+    virtual void restartApplication();
+
+public slots:
+    // Start-up and remote control.
+    void slot_Init();
+    void processCommandLine(const QStringList& arguments);
+    void playStation(const Preset& station, bool ask);
+    void slot_Play();
+    void slot_Stop();
+    void slot_Record();
+    void slot_recordSingleSong();
+    void slot_openURL();
+    void slot_connectStation();
+    void slot_volumeChanged(int value);
+    void slot_volumeMute();
+    void setVolume(int volume);
+    void volumeUp();
+    void volumeDown();
+    void slot_Back();
+    void slot_Forward();
+    void slot_BackPlaylist();
+    void slot_ForwardPlaylist();
+    void slot_alwaysOnTop();
+    void slot_menuClipboard(QAction* action);
+    void slot_iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void slot_trayMouseWheel(int steps, int degrees);
+    void slot_restoreMainWindow();
+    void slot_messageClicked();
+    void slot_statusLabelChanged();
+    void slot_toggleCollapse();
+    void slot_displayTimerUpdate();
+    void slot_quickTimerUpdate();
+    void slot_options();
+    void slot_showShortcuts();
+    void slot_hideApp();
+    void slot_Exit();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Set-up, one step each.
+    void setupInfoPanel();
+    void setupButtons();
+    void setupStationPages();
+    void setupStatusBar();
+    void setupMenus();
+    void setupPresetsMenu(QMenu* menu);
+    void setupClipboardMenu(QMenu* menu);
+    void setupTray();
+    void setupPlayback();
+    void setupTimers();
+    void loadDirectory();
+
+    void showStation(const Preset& station);
+    void showSong(const QString& title);
+    void showError(const QString& text);
+    void clearError();
+    void resetCounters();
+    void updatePlayButton(bool busy);
+    void updateMuteButton(bool muted);
+    void updateTitles();
+    void placePeakMeters();
+    void executeKey(const KeyboardRules::Result& result);
+    void handleDrop(const QMimeData* mime, bool showFormats);
+    bool mainAreaFocused() const;
+    void playAddress(const QString& url, const QString& name, bool ask);
+    void sayMissing(const QString& text);
+    QIcon themedIcon(const QString& themeName, const QString& resource,
+                     const QString& fallback = QString()) const;
+    QToolButton* makeButton(const QString& objectName, const QString& caption, const QIcon& icon,
+                            const QString& toolTip);
+
+    AppSettings* m_settings;
+    PlaybackController* m_playback;
+    BramblerStations* m_directory;
+    SettingsApplier m_applier;
+    SettingsApplier::BuiltWith m_builtWith;
+    KeyboardRules m_keys;
+    Preset m_pendingStation;
+    QStringList m_missing;
+    bool m_miniMode = false;
+    bool m_quitting = false;
+    int m_buttonsStyle = -1;
+    int m_recordingMode = -1;
+
+    QFrame* m_frameInfo = nullptr;
+    QLabel* m_labelFlag = nullptr;
+    QLabel* m_labelStation = nullptr;
+    QLabel* m_labelSong = nullptr;
+    QLabel* m_labelStreamInfo = nullptr;
+    QToolButton* m_btReportBad = nullptr;
+    PeakMeter* m_peakLeft = nullptr;
+    PeakMeter* m_peakRight = nullptr;
+    QWidget* m_meters = nullptr;
+    QWidget* m_buttonBar = nullptr;
+    QList<QToolButton*> m_mainButtons;
+    QToolButton* m_btPlay = nullptr;
+    QToolButton* m_btStop = nullptr;
+    QToolButton* m_btRecord = nullptr;
+    QToolButton* m_btMute = nullptr;
+    QToolButton* m_btOptions = nullptr;
+    QToolButton* m_btSearch = nullptr;
+    QToolButton* m_btFavs = nullptr;
+    QToolButton* m_btHistory = nullptr;
+    QToolButton* m_btBrowser = nullptr;
+    QSlider* m_sliderVolume = nullptr;
+    QLineEdit* m_editSearch = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    StationTreeView* m_treeStations = nullptr;
+    // The favourites, history and search-result pages; their lists fill them.
+    QTreeWidget* m_treeFavorites = nullptr;
+    QTreeWidget* m_treeHistory = nullptr;
+    QTreeWidget* m_treeSearch = nullptr;
+
+    QLabel* m_labelStatus = nullptr;
+    QLabel* m_labelRecording = nullptr;
+    QLabel* m_labelStatusInfo = nullptr;
+    QLabel* m_counters[4] = {nullptr, nullptr, nullptr, nullptr};
+    QLabel* m_labelSleep = nullptr;
+
+    QMenu* m_menuFavorites = nullptr;
+    QMenu* m_menuRecording = nullptr;
+    QMenu* m_menuTray = nullptr;
+    QAction* m_actAlwaysOnTop = nullptr;
+    QAction* m_actMiniMode = nullptr;
+    QList<QMenu*> m_mainMenus;
+
+    QSystemTrayIcon* m_tray = nullptr;
+    PopupInfo* m_popup = nullptr;
+    QTimer* m_displayTimer = nullptr;
+    QTimer* m_quickTimer = nullptr;
+};

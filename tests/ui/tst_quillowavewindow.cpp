@@ -1,0 +1,253 @@
+// The main window as a user meets it, on the offscreen platform: the bundled directory, playing a
+// station from the tree, the panel and status bar, the volume keys, options and mini mode.
+
+#include "app/appsettings.h"
+#include "app/quillowavewindow.h"
+#include "stations/bramblerstations.h"
+#include "support/fixture.h"
+#include "ui/optionsdialog.h"
+#include "ui/peakmeter.h"
+#include "ui/stationtreeview.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+QString icecast(const char* mount) {
+    return QString::fromStdString(qwtest::icecastUrl(mount));
+}
+
+// A one-station list whose only station plays the fixture's MP3 mount.
+class LoopbackStations : public RadioStations {
+public:
+    explicit LoopbackStations(const QString& url) {
+        auto group = QSharedPointer<Group>::create();
+        group->name = group->title = QStringLiteral("Loopback");
+        group->kind = Group::KindTop;
+        auto preset = QSharedPointer<Preset>::create();
+        preset->title = QStringLiteral("Loopback Radio");
+        preset->website = QStringLiteral("http://127.0.0.1/");
+        preset->addSource(url);
+        preset->setGroup(group.data());
+        group->stations << preset.data();
+        allPresets << preset;
+        topGroups << group;
+    }
+};
+
+} // namespace
+
+class TestQuillowaveWindow : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    AppSettings* m_settings = nullptr;
+    std::unique_ptr<QuillowaveWindow> m_window;
+
+    void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
+                            m_dir.filePath(QStringLiteral("presets.xml.gz"))));
+        AppSettings::setInstanceProgramFolder(m_dir.path());
+        m_settings = AppSettings::instance();
+        m_settings->setStopFadeOut(false);
+        m_settings->setShowTrayIcon(false);
+        m_settings->setTimeoutValue(10);
+        QString error;
+        QString warning;
+        QVERIFY2(PlaybackController::initEngine(m_settings, &error, &warning), qPrintable(error));
+    }
+
+    void init() {
+        m_window = std::make_unique<QuillowaveWindow>(m_settings);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void opensWithTheBundledDirectory() {
+        StationTreeView* tree = m_window->directoryView();
+        QVERIFY(tree->topLevelItemCount() > 0);
+        QTreeWidgetItem* region = tree->topLevelItem(0);
+        QVERIFY(region->text(0).contains(QLatin1Char('(')));
+        tree->expandItem(region);
+        QVERIFY(region->childCount() > 0);
+        bool flagged = false;
+        for (int i = 0; i < region->childCount(); ++i)
+            flagged |= !region->child(i)->icon(0).isNull();
+        QVERIFY2(flagged, "no country of the first region shows a flag");
+        QVERIFY(m_window->missingParts().isEmpty());
+    }
+
+    void playsTheStationChosenInTheTree() {
+        LoopbackStations stations(icecast("/mp3"));
+        StationTreeView* tree = m_window->directoryView();
+        tree->setStations(&stations);
+        QTreeWidgetItem* group = tree->topLevelItem(0);
+        tree->expandItem(group);
+        tree->setCurrentItem(group->child(0));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        QVERIFY(m_window->stationLabel()->text().contains(QLatin1String("Loopback Radio")));
+        QVERIFY(m_window->stationLabel()->text().contains(QLatin1String("href")));
+        QVERIFY(m_window->streamInfoLabel()->text().contains(QLatin1String("128 kbps")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->songLabel()->text(),
+                                  QStringLiteral("Quillowave Test - Sine 440"), kWaitMs);
+        QCOMPARE(m_window->windowTitle(),
+                 QStringLiteral("Loopback Radio - Quillowave Test - Sine 440"));
+        auto* play = m_window->findChild<QToolButton*>(QStringLiteral("btPlay"));
+        QCOMPARE(play->text(), QStringLiteral("&Stop"));
+
+        m_window->slot_displayTimerUpdate();
+        QVERIFY(!m_window->counterLabel(0)->text().isEmpty());
+        QVERIFY(!m_window->counterLabel(2)->text().isEmpty());
+
+        m_window->slot_Stop();
+        QVERIFY(m_window->counterLabel(0)->text().isEmpty());
+        QCOMPARE(play->text(), QStringLiteral("&Play"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Stopped"),
+                                  kWaitMs);
+        tree->setStations(m_window->directory());
+    }
+
+    void deadStationShowsItsErrorInRed() {
+        Preset dead;
+        dead.title = QStringLiteral("Dead");
+        dead.addSource(QString::fromStdString(qwtest::httpUrl("/status/404")));
+        m_window->playStation(dead, true);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_window->statusLabel()->styleSheet().contains(QLatin1String("red")), kWaitMs);
+        QCOMPARE(m_window->statusLabel()->text(), m_window->playback()->lastErrorText());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->playback()->isConnecting(), kWaitMs);
+    }
+
+    void volumeKeys() {
+        QSlider* slider = m_window->volumeSlider();
+        StationTreeView* tree = m_window->directoryView();
+        m_window->setVolume(50);
+        QCOMPARE(slider->value(), 50);
+        press(tree, Qt::Key_F8);
+        QCOMPARE(m_window->playback()->volume(), 40);
+        press(tree, Qt::Key_F9);
+        press(tree, Qt::Key_F9);
+        QCOMPARE(m_window->playback()->volume(), 60);
+        QCOMPARE(slider->value(), 60);
+        // In the list "+" is the list's own key; with Ctrl it is the volume's.
+        press(tree, Qt::Key_Plus);
+        QCOMPARE(m_window->playback()->volume(), 60);
+        press(tree, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(m_window->playback()->volume(), 65);
+        auto* options = m_window->findChild<QToolButton*>(QStringLiteral("btOptions"));
+        press(options, Qt::Key_Minus);
+        QCOMPARE(m_window->playback()->volume(), 60);
+        press(options, Qt::Key_Home);
+        QCOMPARE(m_window->playback()->volume(), 100);
+        press(options, Qt::Key_F9);
+        QCOMPARE(m_window->playback()->volume(), 100);
+        press(options, Qt::Key_End);
+        QCOMPARE(m_window->playback()->volume(), 0);
+        press(options, Qt::Key_F8);
+        QCOMPARE(m_window->playback()->volume(), 0);
+    }
+
+    void muteKeepsTheVolume() {
+        m_window->setVolume(35);
+        press(m_window->directoryView(), Qt::Key_F7);
+        QVERIFY(m_window->playback()->isMuted());
+        QCOMPARE(m_window->volumeSlider()->value(), 35);
+        press(m_window->directoryView(), Qt::Key_F7);
+        QVERIFY(!m_window->playback()->isMuted());
+        QCOMPARE(m_window->playback()->volume(), 35);
+        QCOMPARE(m_settings->Volume(), 35);
+    }
+
+    void ctrlTabWalksTheStationPages() {
+        QStackedWidget* stack = m_window->stationStack();
+        QCOMPARE(stack->currentIndex(), int(QuillowaveWindow::PageDirectory));
+        press(m_window->directoryView(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(stack->currentIndex(), int(QuillowaveWindow::PageFavorites));
+        for (int i = 0; i < stack->count() - 1; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(stack->currentIndex(), int(QuillowaveWindow::PageDirectory));
+    }
+
+    void optionsApplyTheButtonStyle() {
+        auto* play = m_window->findChild<QToolButton*>(QStringLiteral("btPlay"));
+        QVERIFY(!play->text().isEmpty());
+        {
+            OptionsDialog dialog(m_settings, m_window.get());
+            auto* style = qobject_cast<QComboBox*>(dialog.editor(QStringLiteral("ButtonsStyle")));
+            QVERIFY(style);
+            style->setCurrentIndex(style->findData(0));
+            dialog.save();
+        }
+        QCOMPARE(m_settings->ButtonsStyle(), 0);
+        m_window->applySettings();
+        QVERIFY(play->text().isEmpty());
+        QCOMPARE(play->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        // Shortcut letters still come from the captions of the other buttons.
+        QCOMPARE(m_window->keyboardRules().shortcutLetters().value(QLatin1Char('O')),
+                 QStringLiteral("btOptions"));
+        m_settings->setButtonsStyle(2);
+        m_window->applySettings();
+        QCOMPARE(play->text(), QStringLiteral("&Play"));
+    }
+
+    void optionsDialogKeepsEveryValueItDoesNotTouch() {
+        const QMap<QString, QString> before = m_settings->defaults();
+        OptionsDialog dialog(m_settings, m_window.get());
+        dialog.save();
+        for (auto it = before.constBegin(); it != before.constEnd(); ++it)
+            QCOMPARE(m_settings->defaults().value(it.key()), it.value());
+    }
+
+    void meterColoursFollowTheSettings() {
+        m_settings->setPeakMeterEnabled(false);
+        m_window->applySettings();
+        auto* meter = m_window->findChild<PeakMeter*>(QStringLiteral("peakLeft"));
+        QVERIFY(!meter->isEnabled());
+        m_settings->setPeakMeterEnabled(true);
+        m_window->applySettings();
+        QVERIFY(meter->isEnabled());
+        meter->setLevel(PeakMeter::MaximumLevel * 2);
+        QCOMPARE(meter->level(), PeakMeter::MaximumLevel);
+    }
+
+    void miniModeHidesTheListsAndComesBack() {
+        QStackedWidget* stack = m_window->stationStack();
+        QVERIFY(stack->isVisible());
+        press(m_window->directoryView(), Qt::Key_F12);
+        QVERIFY(m_window->isMiniMode());
+        QVERIFY(!stack->isVisible());
+        QVERIFY(m_settings->MiniMode());
+        m_window->slot_toggleCollapse();
+        QVERIFY(!m_window->isMiniMode());
+        QVERIFY(stack->isVisible());
+        QVERIFY(!m_settings->MiniMode());
+    }
+};
+
+QTEST_MAIN(TestQuillowaveWindow)
+#include "tst_quillowavewindow.moc"
