@@ -625,8 +625,11 @@ void QuillowaveWindow::showStation(const Preset& station) {
     const QIcon* flag =
         station.flagIcon ? station.flagIcon : CountryFlags::flagIcon(station.country);
     m_labelFlag->setPixmap(flag && m_settings->ShowInfoIcon() ? flag->pixmap(16, 11) : QPixmap());
-    m_labelSong->clear();
-    m_labelStreamInfo->clear();
+    // A title read before playback started has already been shown; keep it.
+    if (m_playback->songTitle().isEmpty())
+        m_labelSong->clear();
+    if (!m_playback->hasStream())
+        m_labelStreamInfo->clear();
     updateTitles();
 }
 
