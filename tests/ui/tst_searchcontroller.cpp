@@ -1,0 +1,169 @@
+// The search flow: matching in each mode over a directory, word narrowing, the information-station
+// setting, translated country names, the search history in the settings, and clearing.
+#include "app/appsettings.h"
+#include "app/qappsettings.h"
+#include "stationsample.h"
+#include "ui/searchcontroller.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSearchController : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    SampleStations m_list;
+    SampleTranslator m_translator;
+
+    static QStringList titles(const RadioStations::PresetList& list) {
+        QStringList out;
+        for (const Preset* p : list)
+            out << p->title;
+        return out;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        AppSettings::setInstanceProgramFolder(m_dir.path());
+        AppSettings::instance();
+        m_list.fill();
+        QCoreApplication::installTranslator(&m_translator);
+    }
+
+    void find_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("hideInformation");
+        QTest::addColumn<QStringList>("found");
+
+        const bool off = false;
+        const bool on = true;
+        QTest::newRow("lower case finds capitals and a longer genre")
+            << "rock" << 0 << off << QStringList{"ROCK ANTENNE"};
+        QTest::newRow("genre inside a longer genre")
+            << "jazz" << 0 << off << QStringList{"Smooth Berlin", "Jazz & Blues"};
+        QTest::newRow("two words narrow")
+            << "jazz berlin" << 0 << off << QStringList{"Smooth Berlin"};
+        QTest::newRow("joined words are one text") << "jazzberlin" << 0 << off << QStringList{};
+        QTest::newRow("three words, one matching nothing")
+            << "jazz berlin polka" << 0 << off << QStringList{};
+        QTest::newRow("region finds everything below it")
+            << "north america" << 4 << off << QStringList{"Austin Tower Scanner", "KUT Austin"};
+        QTest::newRow("region words narrow within the region")
+            << "america kut" << 0 << off << QStringList{"KUT Austin"};
+        QTest::newRow("tower station listed while the setting is off")
+            << "austin" << 0 << off << QStringList{"Austin Tower Scanner", "KUT Austin"};
+        QTest::newRow("tower station hidden even when the city matched")
+            << "austin" << 0 << on << QStringList{"KUT Austin"};
+        QTest::newRow("translated country name")
+            << "deutschland" << 0 << off
+            << QStringList{"ROCK ANTENNE", "Smooth Berlin", "Alpen Welle"};
+        QTest::newRow("genre mode")
+            << "JAZZ" << 2 << off << QStringList{"Smooth Berlin", "Jazz & Blues"};
+        QTest::newRow("group-name mode is case-sensitive")
+            << "germany" << 3 << off << QStringList{};
+        // Germany and North America match "er"; Bavaria below Germany does not, and North
+        // America holds no stations of its own.
+        QTest::newRow("group-name mode: stations of the matching groups")
+            << "er" << 3 << off << QStringList{"ROCK ANTENNE", "Smooth Berlin"};
+        QTest::newRow("whole-text mode does not split")
+            << "jazz berlin" << 5 << off << QStringList{};
+        QTest::newRow("unknown mode finds nothing") << "rock" << 7 << off << QStringList{};
+        QTest::newRow("a leading blank is not a word break")
+            << " rock" << 0 << off << QStringList{};
+    }
+
+    void find() {
+        QFETCH(QString, text);
+        QFETCH(int, mode);
+        QFETCH(bool, hideInformation);
+        QFETCH(QStringList, found);
+        AppSettings::instance()->setDoNotShowInfoStations(hideInformation);
+        QCOMPARE(titles(SearchController::find(m_list, text, mode)), found);
+        AppSettings::instance()->setDoNotShowInfoStations(false);
+    }
+
+    void emptyTextShowsEverything() {
+        SearchController search;
+        search.setFallbackList(&m_list);
+        QSignalSpy finished(&search, &SearchController::signal_Finished);
+        QVERIFY(search.search(QString(), SearchController::ModeText));
+        QCOMPARE(search.results().size(), m_list.allPresets.size());
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(search.history().isEmpty());
+
+        SampleStations empty;
+        search.setList(&empty);
+        QVERIFY(search.search(QStringLiteral("rock"), SearchController::ModeText));
+        QVERIFY(search.results().isEmpty());
+        QCOMPARE(search.countText(), QStringLiteral("0 stations"));
+    }
+
+    void historyInSettings() {
+        {
+            QAppSettings settings;
+            for (int i = 0; i < 10; ++i)
+                settings.remove(SearchController::historyKey(i));
+            settings.setValue(QStringLiteral("00_Search"), QStringLiteral("old one"));
+            settings.setValue(QStringLiteral("03_Search"), QStringLiteral("old two"));
+        }
+        SearchController search;
+        search.setList(&m_list);
+        search.loadHistory();
+        QCOMPARE(search.history(), (QStringList{"old one", "old two"}));
+
+        search.search(QStringLiteral("rock"), SearchController::ModeText);
+        search.search(QStringLiteral("jazz"), SearchController::ModeGenre);
+        search.search(QStringLiteral("old two"), SearchController::ModeText);
+        QCOMPARE(search.history(), (QStringList{"old two", "jazz", "rock", "old one"}));
+        QCOMPARE(QAppSettings().value(QStringLiteral("01_Search")).toString(),
+                 QStringLiteral("jazz"));
+        QVERIFY(!QAppSettings().contains(QStringLiteral("04_Search")));
+
+        for (int i = 0; i < 12; ++i)
+            search.search(QStringLiteral("word %1").arg(i), SearchController::ModeText);
+        QCOMPARE(search.history().size(), 10);
+        QCOMPARE(search.history().first(), QStringLiteral("word 11"));
+        QCOMPARE(QAppSettings().value(QStringLiteral("09_Search")).toString(),
+                 QStringLiteral("word 2"));
+
+        SearchController again;
+        again.loadHistory();
+        QCOMPARE(again.history(), search.history());
+    }
+
+    void oneSearchAtATime() {
+        SearchController search;
+        search.setList(&m_list);
+        bool nested = true;
+        connect(&search, &SearchController::signal_Started, this, [&]() {
+            nested = search.search(QStringLiteral("jazz"), SearchController::ModeText);
+        });
+        QVERIFY(search.search(QStringLiteral("rock"), SearchController::ModeText));
+        QVERIFY(!nested);
+        QCOMPARE(titles(search.results()), QStringList{"ROCK ANTENNE"});
+        QCOMPARE(search.countText(), QStringLiteral("1 stations"));
+    }
+
+    void searchSimilarAndClear() {
+        SearchController search;
+        search.setList(&m_list);
+        QVERIFY(search.searchSimilar(QStringLiteral("Search for Jazz ")));
+        QCOMPARE(search.text(), QStringLiteral("Jazz"));
+        QCOMPARE(search.mode(), int(SearchController::ModeGenre));
+        QCOMPARE(search.results().size(), 2);
+        QVERIFY(!search.searchSimilar(QStringLiteral("Search for ")));
+
+        QSignalSpy count(&search, &SearchController::signal_CountChanged);
+        search.slot_clearSearch();
+        QVERIFY(search.text().isEmpty());
+        QVERIFY(search.results().isEmpty());
+        QCOMPARE(count.takeFirst().first().toString(), QStringLiteral("0 stations"));
+    }
+};
+
+QTEST_MAIN(TestSearchController)
+#include "tst_searchcontroller.moc"
