@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QStringMatcher>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -168,15 +170,99 @@ void RadioStations::findByUrls(const Preset& preset, PresetList& out) const {
         findByUrl(url, out);
 }
 
+struct RadioStations::SearchContext {
+    explicit SearchContext(const QString& searchText)
+        : text(searchText), folded(searchText.toCaseFolded()),
+          matcher(searchText, Qt::CaseInsensitive) {
+        asciiText =
+            std::all_of(folded.cbegin(), folded.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    }
+
+    static char16_t fold(char16_t c) {
+        if (c < 0x80)
+            return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        return QChar::toCaseFolded(c);
+    }
+
+    // Whether field contains the text, ignoring case; every field contains the empty text.
+    // Typed searches are almost always plain ASCII: those skip the general matcher, whose case
+    // folding of every character dominates a scan of a large directory.
+    bool contains(const QString& field) const {
+        if (text.isEmpty())
+            return true;
+        if (!asciiText)
+            return matcher.indexIn(field) >= 0;
+        const qsizetype n = folded.size();
+        const qsizetype m = field.size();
+        const QChar* h = field.constData();
+        const QChar* p = folded.constData();
+        const char16_t lower = p[0].unicode();
+        const char16_t upper = lower >= u'a' && lower <= u'z' ? char16_t(lower - 32) : lower;
+        for (qsizetype i = 0; i + n <= m; ++i) {
+            const char16_t c = h[i].unicode();
+            if (c != lower && c != upper && (c < 0x80 || fold(c) != lower))
+                continue;
+            qsizetype j = 1;
+            while (j < n && fold(h[i + j].unicode()) == p[j].unicode())
+                ++j;
+            if (j == n)
+                return true;
+        }
+        return false;
+    }
+
+    // The country and its translation into the user's language.
+    bool countryMatches(const QString& country) {
+        const auto it = countries.constFind(country);
+        if (it != countries.constEnd())
+            return *it;
+        const QByteArray name = country.toUtf8();
+        const bool hit = contains(country) ||
+                         contains(QCoreApplication::translate("Countries", name.constData()));
+        countries.insert(country, hit);
+        return hit;
+    }
+
+    bool groupMatches(const Group* g) {
+        const auto it = groups.constFind(g);
+        if (it != groups.constEnd())
+            return *it;
+        const bool hit = contains(g->name);
+        groups.insert(g, hit);
+        return hit;
+    }
+
+    // The first group above g whose name contains the text, or null.
+    const Group* matchingAncestor(const Group* g) {
+        const auto it = ancestors.constFind(g);
+        if (it != ancestors.constEnd())
+            return *it;
+        const Group* found = nullptr;
+        if (g->parent)
+            found = groupMatches(g->parent) ? g->parent : matchingAncestor(g->parent);
+        ancestors.insert(g, found);
+        return found;
+    }
+
+    QString text;
+    QString folded;
+    bool asciiText = false;
+    QStringMatcher matcher;
+    QHash<QString, bool> countries;
+    QHash<const Group*, bool> groups;
+    QHash<const Group*, const Group*> ancestors;
+};
+
 void RadioStations::search(const QString& text, PresetList& out, const PresetList* subset) {
     const bool hide = AppSettings::instance()->DoNotShowInfoStations();
+    SearchContext context(text);
     if (subset) {
         for (Preset* p : *subset)
-            matchPreset(p, text, out, hide);
+            match(p, context, out, hide);
         return;
     }
     for (const auto& p : std::as_const(allPresets))
-        matchPreset(p.get(), text, out, hide);
+        match(p.get(), context, out, hide);
 }
 
 void RadioStations::findByTitle(const QString& stationTitle, PresetList& out,
@@ -229,18 +315,21 @@ void RadioStations::findByGenre(const QString& genreText, PresetList& out,
     }
 }
 
-bool RadioStations::fieldMatches(const Preset& preset, const QString& text) const {
-    if (containsText(preset.title, text) || containsText(preset.genre, text) ||
-        containsText(preset.state, text) || containsText(preset.city, text) ||
-        containsText(preset.country, text))
-        return true;
-    const QByteArray country = preset.country.toUtf8();
-    return containsText(QCoreApplication::translate("Countries", country.constData()), text);
+bool RadioStations::fieldMatches(const Preset& preset, SearchContext& context) const {
+    return context.contains(preset.title) || context.contains(preset.genre) ||
+           context.contains(preset.state) || context.contains(preset.city) ||
+           context.countryMatches(preset.country);
 }
 
 void RadioStations::matchPreset(Preset* preset, const QString& text, PresetList& out,
                                 bool hideInformation) const {
-    const bool fieldHit = fieldMatches(*preset, text);
+    SearchContext context(text);
+    match(preset, context, out, hideInformation);
+}
+
+void RadioStations::match(Preset* preset, SearchContext& context, PresetList& out,
+                          bool hideInformation) const {
+    const bool fieldHit = fieldMatches(*preset, context);
     if (!preset->group) {
         if (!fieldHit)
             return;
@@ -250,19 +339,16 @@ void RadioStations::matchPreset(Preset* preset, const QString& text, PresetList&
         out << preset;
         return;
     }
-    if (fieldHit || containsText(preset->group->name, text)) {
+    if (fieldHit || context.groupMatches(preset->group)) {
         if (hideInformation && isInformationStation(*preset))
             return;
         out << preset;
         return;
     }
-    for (const Group* g = preset->group->parent; g; g = g->parent) {
-        if (containsText(g->name, text)) {
-            if (hideInformation && isInformationText(g->name))
-                return;
-            out << preset;
+    if (const Group* g = context.matchingAncestor(preset->group)) {
+        if (hideInformation && isInformationText(g->name))
             return;
-        }
+        out << preset;
     }
 }
 

@@ -92,7 +92,11 @@ protected:
     void report(MessageKind kind, const QString& text);
 
 private:
-    bool fieldMatches(const Preset& preset, const QString& text) const;
+    // What one search learns once and reuses for every record: the matcher of the text and the
+    // answers for country names and groups, which many records share.
+    struct SearchContext;
+    bool fieldMatches(const Preset& preset, SearchContext& context) const;
+    void match(Preset* preset, SearchContext& context, PresetList& out, bool hideInformation) const;
 
     bool m_interactive = true;
     QStringList m_messages;
