@@ -1,0 +1,168 @@
+// Tests of the command line: the switches read before any window exists, the hand-over text and
+// the walk that applies a command line to the player.
+
+#include "app/appsettings.h"
+#include "app/commandline.h"
+#include "stateplayer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Early = CommandLine::EarlySwitch;
+Q_DECLARE_METATYPE(CommandLine::EarlySwitch)
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void earlySwitch_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<Early>("expected");
+        QTest::addColumn<QString>("languageFile");
+        const QString prog = QStringLiteral("/usr/bin/quillowave");
+        QTest::newRow("nothing") << QStringList{prog} << Early::None << QString();
+        QTest::newRow("empty list") << QStringList{} << Early::None << QString();
+        QTest::newRow("uninstall")
+            << QStringList{prog, "/uninstall"} << Early::Uninstall << QString();
+        QTest::newRow("uninstall in capitals")
+            << QStringList{prog, "/UNINSTALL"} << Early::Uninstall << QString();
+        QTest::newRow("uninstall later is ignored")
+            << QStringList{prog, "/url=http://x", "/uninstall"} << Early::None << QString();
+        QTest::newRow("uninstall with a tail")
+            << QStringList{prog, "/uninstallx"} << Early::None << QString();
+        QTest::newRow("language") << QStringList{prog, "/lang=German"} << Early::Language
+                                  << "german.lng";
+        QTest::newRow("portuguese br") << QStringList{prog, "/lang=Portuguese_BR"}
+                                       << Early::Language << "portuguese (brazilian).lng";
+        QTest::newRow("chinese simplified") << QStringList{prog, "/LANG=chinese_simplified"}
+                                            << Early::Language << "chinese (simplified).lng";
+        QTest::newRow("chinese traditional") << QStringList{prog, "/lang=Chinese_Traditional"}
+                                             << Early::Language << "chinese (traditional).lng";
+        QTest::newRow("empty language") << QStringList{prog, "/lang="} << Early::Language << ".lng";
+        QTest::newRow("language later is ignored")
+            << QStringList{prog, "/startlast", "/lang=german"} << Early::None << QString();
+        QTest::newRow("language not at the start")
+            << QStringList{prog, "x/lang=german"} << Early::None << QString();
+    }
+    void earlySwitch() {
+        QFETCH(QStringList, args);
+        QFETCH(Early, expected);
+        QFETCH(QString, languageFile);
+        QCOMPARE(CommandLine::earlySwitch(args), expected);
+        QCOMPARE(CommandLine::languageFile(args), languageFile);
+    }
+
+    void languageSwitchIsStored() {
+        QTemporaryDir root;
+        qputenv("HOME", root.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("data")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toLocal8Bit());
+        AppSettings settings(root.filePath(QStringLiteral("program")));
+        QVERIFY(!CommandLine::applyLanguageSwitch({"prog", "/url=x"}, &settings));
+        QVERIFY(CommandLine::applyLanguageSwitch({"prog", "/lang=Portuguese_BR"}, &settings));
+        QCOMPARE(settings.LanguageFile(), QStringLiteral("portuguese (brazilian).lng"));
+    }
+
+    void removeDataFolder() {
+        QTemporaryDir root;
+        const QString data = root.filePath(QStringLiteral("Quillowave"));
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/Recordings/sub")));
+        for (const char* name :
+             {"/favorites.xml", "/Recordings/a.mp3", "/Recordings/sub/.hidden"}) {
+            QFile file(data + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(CommandLine::removeDataFolder(data));
+        QVERIFY(!QFileInfo::exists(data));
+        QVERIFY(QFileInfo::exists(root.path()));
+        QVERIFY(!CommandLine::removeDataFolder(QString()));
+    }
+
+    void handOver_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("program only") << QStringList{"/opt/q/quillowave"};
+        QTest::newRow("switches") << QStringList{"/opt/q/quillowave", "/url=http://a/b?c=d",
+                                                 "/name=Radio One", "/show=minimized"};
+        QTest::newRow("empty argument kept") << QStringList{"prog", "", "/startlast", ""};
+    }
+    void handOver() {
+        QFETCH(QStringList, args);
+        const QString message = CommandLine::handOverMessage(args);
+        QCOMPARE(CommandLine::handOverArguments(message), args);
+    }
+
+    void startsMinimized() {
+        QVERIFY(CommandLine::startsMinimized({"prog", "/url=x", "/show=minimized"}));
+        QVERIFY(!CommandLine::startsMinimized({"prog", "/show=minimized2"}));
+        QVERIFY(!CommandLine::startsMinimized({"prog", "/SHOW=MINIMIZED"}));
+    }
+
+    // Each row: the arguments after the program path, and the player's log after the walk.
+    void process_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("program only restores")
+            << QStringList{} << false << QStringList{"restoreWindow"};
+        QTest::newRow("unknown switches") << QStringList{"/foo", "/URL=http://x", "/lang=german"}
+                                          << false << QStringList{"restoreWindow"};
+        QTest::newRow("url and name")
+            << QStringList{"/name=Sine", "/url=http://127.0.0.1:1/mp3?a=b"} << false
+            << QStringList{"playUrl http://127.0.0.1:1/mp3?a=b Sine", "restoreWindow"};
+        QTest::newRow("url stops what plays")
+            << QStringList{"/url=http://x"} << true
+            << QStringList{"stopPlaying", "playUrl http://x ", "restoreWindow"};
+        QTest::newRow("minimized") << QStringList{"/url=u", "/show=minimized"} << false
+                                   << QStringList{"playUrl u ", "minimizeWindow"};
+        QTest::newRow("record with duration")
+            << QStringList{"/url=u", "/action=RECORD", "/duration=120"} << false
+            << QStringList{"playUrl u ", "setTimedRecordingSeconds 120", "restoreWindow"};
+        QTest::newRow("other action") << QStringList{"/action=Play", "/duration=120"} << false
+                                      << QStringList{"restoreWindow"};
+        QTest::newRow("non-numeric duration")
+            << QStringList{"/action=record", "/duration=ten"} << false
+            << QStringList{"setTimedRecordingSeconds 0", "restoreWindow"};
+        QTest::newRow("end action after duration")
+            << QStringList{"/duration=600", "/end_action=1"} << false
+            << QStringList{"startSleepTimer 4 600", "restoreWindow"};
+        QTest::newRow("end action before duration")
+            << QStringList{"/end_action=2", "/duration=600"} << false
+            << QStringList{"startSleepTimer 2 0", "restoreWindow"};
+        QTest::newRow("end action 0") << QStringList{"/end_action=0"} << false
+                                      << QStringList{"startSleepTimer 0 0", "restoreWindow"};
+        QTest::newRow("end action 4") << QStringList{"/end_action=4"} << false
+                                      << QStringList{"startSleepTimer 1 0", "restoreWindow"};
+        QTest::newRow("end action 3") << QStringList{"/end_action=3"} << false
+                                      << QStringList{"startSleepTimer 3 0", "restoreWindow"};
+        QTest::newRow("end action out of range") << QStringList{"/end_action=5", "/end_action=-1"}
+                                                 << false << QStringList{"restoreWindow"};
+        QTest::newRow("end action not a number")
+            << QStringList{"/end_action=x"} << false
+            << QStringList{"startSleepTimer 0 0", "restoreWindow"};
+        QTest::newRow("start last") << QStringList{"/startlast"} << false
+                                    << QStringList{"playLastStation", "restoreWindow"};
+        QTest::newRow("start last while playing")
+            << QStringList{"/startlast"} << true << QStringList{"restoreWindow"};
+    }
+    void process() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, playing);
+        QFETCH(QStringList, expected);
+        StatePlayer player;
+        player.playing = playing;
+        args.prepend(QStringLiteral("/usr/bin/quillowave"));
+        CommandLine::process(args, &player);
+        QCOMPARE(player.log, expected);
+    }
+
+    void processEmptyListOnlyRestores() {
+        StatePlayer player;
+        CommandLine::process({}, &player);
+        QCOMPARE(player.log, QStringList{"restoreWindow"});
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
