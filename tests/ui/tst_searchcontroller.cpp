@@ -4,6 +4,7 @@
 #include "app/qappsettings.h"
 #include "stationsample.h"
 #include "ui/searchcontroller.h"
+#include "ui/searchlineedit.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -86,6 +87,28 @@ private slots:
         AppSettings::instance()->setDoNotShowInfoStations(false);
     }
 
+    // Typed words outside ASCII take the general matcher; both ways ignore case alike.
+    void caseFolding_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("lower-case umlaut") << QString::fromUtf8("zürich") << true;
+        QTest::newRow("mixed case") << QString::fromUtf8("ZüRiCH") << true;
+        QTest::newRow("ASCII in a longer word") << "RICH" << true;
+        QTest::newRow("no umlaut is another letter") << "zurich" << false;
+        QTest::newRow("sharp s") << QString::fromUtf8("straße") << true;
+    }
+
+    void caseFolding() {
+        QFETCH(QString, text);
+        QFETCH(bool, found);
+        SampleStations list;
+        Group* g = list.group(nullptr, QStringLiteral("Alps"), Group::KindTop);
+        list.station(g, QString::fromUtf8("Radio ZÜRICH"), QStringLiteral("News"),
+                     QString::fromUtf8("Hauptstraße"));
+        QCOMPARE(SearchController::find(list, text, SearchController::ModeText).size(),
+                 found ? 1 : 0);
+    }
+
     void emptyTextShowsEverything() {
         SearchController search;
         search.setFallbackList(&m_list);
@@ -146,6 +169,22 @@ private slots:
         QVERIFY(!nested);
         QCOMPARE(titles(search.results()), QStringList{"ROCK ANTENNE"});
         QCOMPARE(search.countText(), QStringLiteral("1 stations"));
+    }
+
+    void searchFieldWaitsForAPause() {
+        SearchLineEdit edit;
+        QSignalSpy search(&edit, &SearchLineEdit::signal_Search);
+        QTest::keyClicks(&edit, QStringLiteral("jaz"));
+        QTest::keyClick(&edit, Qt::Key_Z);
+        QVERIFY(search.wait());
+        QCOMPARE(search.count(), 1);
+        QCOMPARE(search.first().first().toString(), QStringLiteral("jazz"));
+
+        edit.setText(QStringLiteral("set by the program"));
+        QTest::keyClick(&edit, Qt::Key_Return);
+        QCOMPARE(search.count(), 2);
+        QCOMPARE(search.last().first().toString(), QStringLiteral("set by the program"));
+        QVERIFY(!search.wait(SearchLineEdit::kTypingPauseMs * 2));
     }
 
     void searchSimilarAndClear() {
