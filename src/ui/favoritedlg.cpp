@@ -1,5 +1,7 @@
 #include "ui/favoritedlg.h"
 
+#include "stations/favorites.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -100,4 +102,19 @@ void FavoriteDlg::accept() {
     emit signal_Invalid(problem);
     if (isVisible())
         QMessageBox::warning(this, windowTitle(), problem);
+}
+
+Preset* FavoriteDlg::addToFavorites(Favorites& favorites, const Preset& station, QWidget* parent) {
+    if (favorites.contains(station) &&
+        QMessageBox::question(parent, tr("Add to favorites"),
+                              tr("Station already exists in your favorites. Add anyway?"),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return nullptr;
+    FavoriteDlg dlg(station, favorites.groupNames(), parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return nullptr;
+    Preset* added = favorites.add(dlg.preset());
+    if (added)
+        favorites.save();
+    return added;
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class Favorites;
 class QComboBox;
 class QDoubleSpinBox;
 class QLineEdit;
@@ -18,6 +19,11 @@ public:
 
     // The record as edited: a copy of the one given with the dialog's fields applied.
     Preset preset() const;
+
+    // "Add to favorites": asks first when a favourite of that title exists, then opens the dialog
+    // prefilled from station; on OK adds the result and saves. Returns the new favourite or null.
+    static Preset* addToFavorites(Favorites& favorites, const Preset& station,
+                                  QWidget* parent = nullptr);
 
     // Seconds as shown in the dialog to the stored milliseconds, and back.
     static int splitDelayMs(double seconds);

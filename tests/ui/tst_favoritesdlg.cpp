@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -151,6 +152,57 @@ private slots:
         QVERIFY(!m_favs->findByKeyPad(4));
         m_favs->reload();
         QCOMPARE(m_favs->findByKeyPad(8)->title, QStringLiteral("Beta"));
+    }
+
+    // A directory station whose title is already a favourite: the question comes first.
+    void addToFavorites_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("count");
+        QTest::newRow("new title, no question") << "Other" << false << 0 << 2;
+        QTest::newRow("same title, No") << "Jazz" << true << int(QMessageBox::No) << 1;
+        QTest::newRow("same title, Yes adds a second entry")
+            << "Jazz" << true << int(QMessageBox::Yes) << 2;
+    }
+
+    void addToFavorites() {
+        QFETCH(QString, title);
+        QFETCH(bool, asked);
+        QFETCH(int, answer);
+        QFETCH(int, count);
+        add(QStringLiteral("Jazz"), QStringLiteral("Evening"));
+        QVERIFY(m_favs->save());
+        Preset directory;
+        directory.title = title;
+        directory.addSource(QStringLiteral("http://127.0.0.1/Jazz"));
+        directory.computeId(false);
+
+        bool questioned = false;
+        std::function<void(QDialog*)> favoriteDialog = [](QDialog* d) {
+            QVERIFY(qobject_cast<FavoriteDlg*>(d));
+            d->accept();
+        };
+        if (asked) {
+            onModal([&](QDialog* d) {
+                auto* box = qobject_cast<QMessageBox*>(d);
+                QVERIFY(box);
+                questioned = true;
+                QCOMPARE(box->text(),
+                         QStringLiteral("Station already exists in your favorites. Add anyway?"));
+                if (answer == QMessageBox::Yes)
+                    onModal(favoriteDialog);
+                box->button(QMessageBox::StandardButton(answer))->click();
+            });
+        } else {
+            onModal(favoriteDialog);
+        }
+        Preset* added = FavoriteDlg::addToFavorites(*m_favs, directory);
+        QCOMPARE(questioned, asked);
+        QCOMPARE(added != nullptr, count == 2);
+        QCOMPARE(m_favs->allPresets.size(), count);
+        m_favs->reload();
+        QCOMPARE(m_favs->allPresets.size(), count);
     }
 
     void splitDelay_data() {
