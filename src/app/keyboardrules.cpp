@@ -46,10 +46,12 @@ KeyboardRules::Result KeyboardRules::decide(const KeyPress& press) const {
 
     if (!ctrl && !m_singleKeys)
         return act(Action::Default);
-    const QString upper = press.text.toUpper();
-    QChar letter = upper.size() == 1 ? upper.at(0) : QChar();
-    if (letter.isNull() && press.key >= Qt::Key_A && press.key <= Qt::Key_Z)
+    // With Ctrl held the text is a control character, so the key code names the letter.
+    QChar letter;
+    if (press.key >= Qt::Key_A && press.key <= Qt::Key_Z)
         letter = QChar(press.key);
+    else if (press.text.size() == 1 && press.text.at(0).isLetter())
+        letter = press.text.at(0).toUpper();
     const QString button = m_letters.value(letter);
     if (button.isEmpty())
         return act(Action::Default);

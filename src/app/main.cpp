@@ -11,6 +11,9 @@
 #include <QMessageBox>
 
 int main(int argc, char* argv[]) {
+    // The sound library would otherwise catch SIGTERM and SIGINT for an event loop we do not
+    // run, and the program could not be ended by the session or the shell.
+    qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
     QApplication app(argc, argv);
     // Desktops without an icon theme still get the artwork the distribution ships.
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))

@@ -117,8 +117,8 @@ private slots:
                                   << r(Action::NextPage);
         QTest::newRow("letter without ctrl")
             << int(Qt::Key_P) << none << "p" << false << false << r(Action::Default);
-        QTest::newRow("ctrl letter")
-            << int(Qt::Key_P) << ctrl << "" << true << false << r(Action::ClickButton, 0, "btPlay");
+        QTest::newRow("ctrl letter") << int(Qt::Key_P) << ctrl << "\x10" << true << false
+                                     << r(Action::ClickButton, 0, "btPlay");
         QTest::newRow("single key allowed") << int(Qt::Key_P) << none << "p" << false << true
                                             << r(Action::ClickButton, 0, "btPlay");
         QTest::newRow("single key but list focused")
