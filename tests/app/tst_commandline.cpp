@@ -156,12 +156,6 @@ private slots:
         CommandLine::process(args, &player);
         QCOMPARE(player.log, expected);
     }
-
-    void processEmptyListOnlyRestores() {
-        StatePlayer player;
-        CommandLine::process({}, &player);
-        QCOMPARE(player.log, QStringList{"restoreWindow"});
-    }
 };
 
 QTEST_MAIN(TestCommandLine)

@@ -163,10 +163,7 @@ private slots:
 
         QCOMPARE(value(Root, "Identity").toString(), QStringLiteral("Quillowave"));
         QCOMPARE(value(Root, "DesktopEntry").toString(), QStringLiteral("quillowave"));
-        QCOMPARE(value(Root, "CanRaise").toBool(), true);
         QCOMPARE(value(Player, "PlaybackStatus").toString(), QStringLiteral("Stopped"));
-        QCOMPARE(value(Player, "CanControl").toBool(), true);
-        QCOMPARE(value(Player, "CanGoNext").toBool(), false);
         QCOMPARE(value(Player, "Volume").toDouble(), 0.25);
 
         const QVariantMap meta =

@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -126,30 +125,6 @@ private slots:
         QCOMPARE(status, QProcess::CrashExit);
         QTest::qWait(200);
         QVERIFY(!QFile::exists(path(QStringLiteral("starts.txt"))));
-    }
-
-    void descriptions_data() {
-        QTest::addColumn<uint>("code");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("access") << 0xC0000005u << "an Access Violation";
-        QTest::newRow("stack") << 0xC00000FDu << "a Stack Overflow";
-        QTest::newRow("bounds") << 0xC000008Cu << "a Array Bounds Exceeded";
-        QTest::newRow("c++") << 0xE06D7363u << "a Microsoft C++ Exception";
-        QTest::newRow("zero") << 0u << "an Unknown exception type";
-        QTest::newRow("near miss") << 0xC0000004u << "an Unknown exception type";
-    }
-    void descriptions() {
-        QFETCH(uint, code);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromLatin1(ExceptionHandler::describe(code)), text);
-    }
-
-    void signalCodes() {
-        QCOMPARE(ExceptionHandler::exceptionCode(SIGSEGV, SEGV_MAPERR), 0xC0000005u);
-        QCOMPARE(ExceptionHandler::exceptionCode(SIGBUS, BUS_ADRALN), 0x80000002u);
-        QCOMPARE(ExceptionHandler::exceptionCode(SIGBUS, BUS_ADRERR), 0xC0000006u);
-        QCOMPARE(ExceptionHandler::exceptionCode(SIGILL, ILL_ILLOPC), 0xC000001Du);
-        QCOMPARE(ExceptionHandler::exceptionCode(SIGFPE, FPE_FLTDIV), 0xC000008Eu);
     }
 
     // The report program restarts the program on Yes only, and refuses a missing argument.
