@@ -33,10 +33,11 @@ void StationMenus::emptyMenu(QMenu* menu) {
 }
 
 void StationMenus::fillOnFirstShow(QMenu* menu, const std::function<void()>& fill) {
-    auto* connection = new QMetaObject::Connection;
-    *connection = QObject::connect(menu, &QMenu::aboutToShow, menu, [connection, fill]() {
-        QObject::disconnect(*connection);
-        delete connection;
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, fill]() {
+        const char* filled = "qwStationMenuFilled";
+        if (menu->property(filled).toBool())
+            return;
+        menu->setProperty(filled, true);
         fill();
     });
 }
