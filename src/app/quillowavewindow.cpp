@@ -283,6 +283,9 @@ void QuillowaveWindow::setupButtons() {
     row->setSpacing(2);
     for (QToolButton* button : {m_btPlay, m_btStop, m_btRecord, m_btMute})
         row->addWidget(button);
+    // The Play button turns into Stop while a station plays, so a second Stop in the bar would
+    // only repeat it; the button stays for its shortcut letter and remote control.
+    m_btStop->hide();
     row->addWidget(m_sliderVolume);
     row->addSpacing(12);
     for (QToolButton* button : {m_btBrowser, m_btFavs, m_btHistory})
@@ -924,12 +927,10 @@ void QuillowaveWindow::slot_toggleCollapse() {
                                      : m_settings->restoreWindowGeometry(this);
     if (!restored) {
         if (m_miniMode)
-            resize(minimumSizeHint().width(), 0);
+            resize(qMax(minimumSizeHint().width(), 520), minimumSizeHint().height());
         else
             resize(760, 560);
     }
-    if (m_miniMode)
-        adjustSize();
 }
 
 void QuillowaveWindow::slot_showShortcuts() {

@@ -37,7 +37,7 @@ OptionsDialog::OptionsDialog(AppSettings* settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    resize(560, 480);
+    resize(700, 500);
 }
 
 void OptionsDialog::accept() {
