@@ -925,6 +925,9 @@ void QuillowaveWindow::slot_toggleCollapse() {
     menuBar()->setVisible(!m_miniMode);
     const bool restored = m_miniMode ? m_settings->restoreWindowGeometryMini(this)
                                      : m_settings->restoreWindowGeometry(this);
+    // The hints must come from the layout without the hidden parts.
+    centralWidget()->layout()->activate();
+    layout()->activate();
     if (!restored) {
         if (m_miniMode)
             resize(qMax(minimumSizeHint().width(), 520), minimumSizeHint().height());
@@ -1068,8 +1071,9 @@ bool QuillowaveWindow::mainAreaFocused() const {
     const QWidget* focus = QApplication::focusWidget();
     if (!focus || focus == this)
         return true;
-    const QWidget* area[] = {m_stack,         m_stack->currentWidget(), m_treeStations,
-                             m_treeFavorites, m_treeHistory,            m_treeSearch};
+    const QWidget* area[] = {m_stack,        m_stack->currentWidget(),
+                             m_treeStations, m_treeFavorites,
+                             m_treeHistory,  m_treeSearch};
     return std::find(std::begin(area), std::end(area), focus) != std::end(area);
 }
 

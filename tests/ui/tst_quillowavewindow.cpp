@@ -7,11 +7,13 @@
 #include "support/fixture.h"
 #include "ui/optionsdialog.h"
 #include "ui/peakmeter.h"
+#include "ui/popupinfo.h"
 #include "ui/stationtreeview.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QNetworkProxy>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -233,6 +235,46 @@ private slots:
         QVERIFY(meter->isEnabled());
         meter->setLevel(PeakMeter::MaximumLevel * 2);
         QCOMPARE(meter->level(), PeakMeter::MaximumLevel);
+    }
+
+    void popupNotificationUsesTheColours() {
+        m_settings->setBalloonTooltip(true);
+        m_settings->setPopupBackColor(QStringLiteral("#102030"));
+        m_window->notify(QStringLiteral("Station"), QStringLiteral("Song"),
+                         QuillowaveWindow::NotifyPopup);
+        PopupInfo* popup = m_window->popupInfo();
+        QVERIFY(popup);
+        QVERIFY(popup->isVisible());
+        QCOMPARE(popup->heading(), QStringLiteral("Station"));
+        QCOMPARE(popup->text(), QStringLiteral("Song"));
+        QVERIFY(popup->styleSheet().contains(QLatin1String("#102030")));
+        // Without the option nothing is shown, not even on request.
+        popup->hide();
+        m_settings->setBalloonTooltip(false);
+        m_window->notify(QStringLiteral("Other"), QStringLiteral("Text"),
+                         QuillowaveWindow::NotifyPopup);
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(popup->heading(), QStringLiteral("Station"));
+        m_settings->setBalloonTooltip(true);
+    }
+
+    void proxyIsAppliedAndOnlyItsRemovalNeedsARestart() {
+        SettingsApplier applier;
+        m_settings->setProxy(QString());
+        QVERIFY(!applier.applyEngine(*m_settings, nullptr));
+        m_settings->setProxy(QStringLiteral("proxy.example"));
+        m_settings->setProxyPort(QStringLiteral("3128"));
+        m_settings->setProxyUsername(QStringLiteral("me"));
+        m_settings->setProxyPassword(QStringLiteral("pw"));
+        QVERIFY(!applier.applyEngine(*m_settings, nullptr));
+        const QNetworkProxy proxy = QNetworkProxy::applicationProxy();
+        QCOMPARE(proxy.type(), QNetworkProxy::HttpProxy);
+        QCOMPARE(proxy.hostName(), QStringLiteral("proxy.example"));
+        QCOMPARE(proxy.port(), quint16(3128));
+        QCOMPARE(proxy.user(), QStringLiteral("me"));
+        m_settings->setProxy(QString());
+        QVERIFY(applier.applyEngine(*m_settings, nullptr));
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     }
 
     void miniModeHidesTheListsAndComesBack() {
