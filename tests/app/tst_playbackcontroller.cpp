@@ -168,6 +168,28 @@ private slots:
         QVERIFY(!busy.last().value(0).toBool());
     }
 
+    void failingStationOffersTheReportOnlyForDirectoryStations() {
+        m_settings->setLastPresetCheckDate(QDateTime::currentDateTime().addDays(-1));
+        QSignalSpy report(m_player.get(), &PlaybackController::sig_reportButton);
+        QSignalSpy errors(m_player.get(), &PlaybackController::sig_error);
+        m_player->playStation(station(QStringLiteral("Gone"), {http("/status/404")}),
+                              PlaybackController::Ask::Yes);
+        QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), kWaitMs);
+        QVERIFY2(report.last().value(0).toBool(),
+                 qPrintable(QString::number(m_player->engine()->LastErrorCode())));
+
+        // An address the user typed is not the directory's to fix.
+        Preset typed = station(QString(), {http("/status/404")});
+        typed.userMade = true;
+        report.clear();
+        errors.clear();
+        m_player->playStation(typed, PlaybackController::Ask::Yes);
+        QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), kWaitMs);
+        for (const auto& args : report)
+            QVERIFY(!args.value(0).toBool());
+        m_settings->setLastPresetCheckDate(QDateTime());
+    }
+
     void playlistIsFetchedAndExpanded() {
         const QString name = QStringLiteral("loop.PLS");
         QFile file(QString::fromStdString(qwtest::wwwDir()) + QLatin1Char('/') + name);
