@@ -7,6 +7,8 @@
 #include "recording/appstream.h"
 #include "stations/bramblerstations.h"
 #include "stations/countryflags.h"
+#include "stations/favorites.h"
+#include "stations/history.h"
 #include "ui/optionsdialog.h"
 #include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
@@ -81,7 +83,8 @@ constexpr int kBalloonMs = 10000;
 
 QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_playback(new PlaybackController(settings, this)),
-      m_directory(new BramblerStations(this)), m_builtWith(SettingsApplier::snapshot(*settings)) {
+      m_directory(new BramblerStations(this)), m_favorites(new Favorites(this)),
+      m_history(new History(this)), m_builtWith(SettingsApplier::snapshot(*settings)) {
     setObjectName(QStringLiteral("QuillowaveWindow"));
     setWindowTitle(QStringLiteral("Quillowave"));
     setAcceptDrops(true);
@@ -327,7 +330,13 @@ void QuillowaveWindow::setupStationPages() {
             [this](Preset* preset) { playStation(*preset, true); });
     m_stack->insertWidget(PageDirectory, m_treeStations);
 
-    // The favourites, history and search-result lists fill these pages.
+    m_treeFavorites = new StationTreeView(m_stack);
+    m_treeFavorites->setObjectName(QStringLiteral("treeFavorites"));
+    connect(m_treeFavorites, &StationTreeView::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    m_stack->insertWidget(PageFavorites, m_treeFavorites);
+
+    // The history and search-result lists fill these pages.
     const auto page = [this](const QString& name, const QString& header) {
         auto* tree = new QTreeWidget(m_stack);
         tree->setObjectName(name);
@@ -336,8 +345,12 @@ void QuillowaveWindow::setupStationPages() {
         m_stack->addWidget(tree);
         return tree;
     };
-    m_treeFavorites = page(QStringLiteral("treeFavorites"), tr("Favorites"));
     m_treeHistory = page(QStringLiteral("treeHistory"), tr("History"));
+    connect(m_treeHistory, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        const int index = m_treeHistory->indexOfTopLevelItem(item);
+        if (index >= 0 && index < m_history->presets().size())
+            playStation(*m_history->presets().at(index), true);
+    });
     m_treeSearch = page(QStringLiteral("treeSearch"), tr("Search results"));
     m_stack->setCurrentIndex(PageDirectory);
 }
@@ -397,6 +410,7 @@ void QuillowaveWindow::setupMenus() {
     // The favourites list adds its actions here.
     m_menuFavorites = menuBar()->addMenu(tr("F&avorites"));
     m_menuFavorites->setObjectName(QStringLiteral("menuFavorites"));
+    m_menuFavorites->addAction(tr("Add to favorites"), this, &QuillowaveWindow::addToFavorites);
     m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
 
     QMenu* presets = menuBar()->addMenu(tr("&Presets"));
@@ -526,6 +540,7 @@ void QuillowaveWindow::setupPlayback() {
     });
     connect(p, &PlaybackController::sig_urlShown, m_labelStatusInfo, &QLabel::setText);
     connect(p, &PlaybackController::sig_stationShown, this, &QuillowaveWindow::showStation);
+    connect(p, &PlaybackController::sig_stationPlaying, this, &QuillowaveWindow::addToHistory);
     connect(p, &PlaybackController::sig_songChanged, this, &QuillowaveWindow::showSong);
     connect(p, &PlaybackController::sig_streamInfo, this, [this](const QString& text) {
         m_labelStreamInfo->setText(text);
@@ -583,6 +598,45 @@ void QuillowaveWindow::loadDirectory() {
             sayMissing(tr("The station directory %1 was not found.").arg(file));
     }
     m_treeStations->setStations(m_directory);
+
+    m_favorites->load(m_favorites->fileName());
+    m_treeFavorites->setStations(m_favorites);
+    m_treeFavorites->expandAll();
+    m_history->load(m_history->fileName());
+    fillHistory();
+}
+
+void QuillowaveWindow::fillHistory() {
+    m_treeHistory->clear();
+    for (const Preset* preset : m_history->recent()) {
+        auto* item = new QTreeWidgetItem(m_treeHistory, {preset->title});
+        item->setToolTip(0, preset->sources.join(QLatin1Char('\n')));
+    }
+}
+
+void QuillowaveWindow::addToHistory(const Preset& station) {
+    if (PlaybackController::currentUrl(station).isEmpty())
+        return;
+    m_history->add(station);
+    m_history->save();
+    fillHistory();
+}
+
+void QuillowaveWindow::addToFavorites() {
+    const Preset& station = m_playback->currentStation();
+    if (PlaybackController::currentUrl(station).isEmpty()) {
+        setStatusText(tr("No radio station is currently playing"));
+        return;
+    }
+    if (m_favorites->contains(station)) {
+        setStatusText(tr("%1 is already a favorite").arg(station.title));
+        return;
+    }
+    if (m_favorites->add(station) && m_favorites->save()) {
+        m_treeFavorites->setStations(m_favorites);
+        m_treeFavorites->expandAll();
+        setStatusText(tr("%1 added to favorites").arg(station.title));
+    }
 }
 
 // --- what the controller reports ------------------------------------------------------------
@@ -1111,7 +1165,8 @@ void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
         break;
     }
     case Action::PlayFavorite:
-        // Favourites are numbered by the favourites list once it is wired in.
+        if (const Preset* favorite = m_favorites->findByKeyPad(result.value + 1))
+            playStation(*favorite, true);
         break;
     case Action::ShowShortcuts:
         slot_showShortcuts();
@@ -1129,6 +1184,8 @@ void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
         slot_recordSingleSong();
         break;
     case Action::AddFavorite:
+        addToFavorites();
+        break;
     case Action::EditFavorite:
         m_btFavs->click();
         break;

@@ -16,6 +16,8 @@
 
 class AppSettings;
 class BramblerStations;
+class Favorites;
+class History;
 class PeakMeter;
 class PopupInfo;
 class QAction;
@@ -45,6 +47,8 @@ public:
 
     PlaybackController* playback() const { return m_playback; }
     BramblerStations* directory() const { return m_directory; }
+    Favorites* favorites() const { return m_favorites; }
+    History* history() const { return m_history; }
     StationTreeView* directoryView() const { return m_treeStations; }
     QStackedWidget* stationStack() const { return m_stack; }
     QSlider* volumeSlider() const { return m_sliderVolume; }
@@ -101,6 +105,7 @@ public slots:
     void slot_showShortcuts();
     void slot_hideApp();
     void slot_Exit();
+    void addToFavorites();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -122,6 +127,8 @@ private:
     void setupPlayback();
     void setupTimers();
     void loadDirectory();
+    void fillHistory();
+    void addToHistory(const Preset& station);
 
     void showStation(const Preset& station);
     void showSong(const QString& title);
@@ -145,6 +152,8 @@ private:
     AppSettings* m_settings;
     PlaybackController* m_playback;
     BramblerStations* m_directory;
+    Favorites* m_favorites;
+    History* m_history;
     SettingsApplier m_applier;
     SettingsApplier::BuiltWith m_builtWith;
     KeyboardRules m_keys;
@@ -179,8 +188,8 @@ private:
     QLineEdit* m_editSearch = nullptr;
     QStackedWidget* m_stack = nullptr;
     StationTreeView* m_treeStations = nullptr;
-    // The favourites, history and search-result pages; their lists fill them.
-    QTreeWidget* m_treeFavorites = nullptr;
+    // The favourites, history and search-result pages.
+    StationTreeView* m_treeFavorites = nullptr;
     QTreeWidget* m_treeHistory = nullptr;
     QTreeWidget* m_treeSearch = nullptr;
 

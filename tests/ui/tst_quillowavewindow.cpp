@@ -4,6 +4,8 @@
 #include "app/appsettings.h"
 #include "app/quillowavewindow.h"
 #include "stations/bramblerstations.h"
+#include "stations/favorites.h"
+#include "stations/history.h"
 #include "support/fixture.h"
 #include "ui/optionsdialog.h"
 #include "ui/peakmeter.h"
@@ -121,6 +123,14 @@ private slots:
                  QStringLiteral("Loopback Radio - Quillowave Test - Sine 440"));
         auto* play = m_window->findChild<QToolButton*>(QStringLiteral("btPlay"));
         QCOMPARE(play->text(), QStringLiteral("&Stop"));
+
+        // A station that plays goes to the front of the history; F5 makes it a favourite once.
+        QVERIFY(!m_window->history()->recent().isEmpty());
+        QCOMPARE(m_window->history()->recent().first()->title, QStringLiteral("Loopback Radio"));
+        const int favorites = m_window->favorites()->favorites().size();
+        press(tree, Qt::Key_F5);
+        press(tree, Qt::Key_F5);
+        QCOMPARE(m_window->favorites()->favorites().size(), favorites + 1);
 
         m_window->slot_displayTimerUpdate();
         QVERIFY(!m_window->counterLabel(0)->text().isEmpty());
