@@ -9,15 +9,6 @@ namespace BASS {
 
 using QT_EXT::QtTextParse;
 
-namespace {
-
-// Whether key occurs at or after the cursor.
-bool aheadContains(const QtTextParse& p, const QString& key) {
-    return p.text().indexOf(key, p.position(), Qt::CaseInsensitive) >= 0;
-}
-
-} // namespace
-
 QString MetaDataProcessor::FormatFor(const QString& complete) {
     if (complete.contains(QStringLiteral("&artist=")) &&
         complete.contains(QStringLiteral("&title=")) &&
@@ -43,7 +34,7 @@ void MetaDataProcessor::MatchFormat(const QString& format, const QString& text, 
             const qsizetype next = format.indexOf(u'<', i);
             const QString literal = format.mid(i, next < 0 ? -1 : next - i);
             i += literal.size();
-            if (!literal.isEmpty() && aheadContains(p, literal))
+            if (!literal.isEmpty() && p.containsAhead(literal))
                 p.movePast(literal);
         } else if (ahead.startsWith(kArtist) || ahead.startsWith(kSong)) {
             const bool isArtist = ahead.startsWith(kArtist);

@@ -11,15 +11,6 @@ using QT_EXT::QtTextParse;
 
 namespace {
 
-// Whether key occurs at or after the cursor.
-bool aheadContains(const QtTextParse& p, const QString& key) {
-    return p.text().indexOf(key, p.position(), Qt::CaseInsensitive) >= 0;
-}
-
-} // namespace
-
-namespace {
-
 struct CountryCodePage {
     QStringList countries;
     const char* codePage;
@@ -129,7 +120,7 @@ bool MetaText::ParseShoutcast(const QString& text, RawTitle& raw) {
     p.skipOne(u'\'');
     QString title;
     // The value ends at "';": a title may itself contain apostrophes ("Could've Been").
-    if (aheadContains(p, QStringLiteral("';"))) {
+    if (p.containsAhead(QStringLiteral("';"))) {
         title = p.readUpToText(QStringLiteral("';"));
         p.setPosition(p.position() + 2);
     } else {

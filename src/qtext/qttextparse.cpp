@@ -21,6 +21,10 @@ bool QtTextParse::contains(const QString& what, Qt::CaseSensitivity cs) const {
     return !what.isEmpty() && m_text.contains(what, cs);
 }
 
+bool QtTextParse::containsAhead(const QString& what, Qt::CaseSensitivity cs) const {
+    return !what.isEmpty() && m_text.indexOf(what, m_pos, cs) >= 0;
+}
+
 bool QtTextParse::startsWith(const QString& what, Qt::CaseSensitivity cs) const {
     return !what.isEmpty() && QStringView(m_text).mid(m_pos).startsWith(what, cs);
 }

@@ -26,6 +26,8 @@ public:
 
     // Whole text, independent of the cursor.
     bool contains(const QString& what, Qt::CaseSensitivity cs = Qt::CaseInsensitive) const;
+    // Whether what occurs at or after the cursor.
+    bool containsAhead(const QString& what, Qt::CaseSensitivity cs = Qt::CaseInsensitive) const;
     // Whether the text at the cursor begins with what.
     bool startsWith(const QString& what, Qt::CaseSensitivity cs = Qt::CaseInsensitive) const;
 

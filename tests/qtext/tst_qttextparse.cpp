@@ -65,6 +65,8 @@ void TestQtTextParse::operations_data() {
     QTest::newRow("startsWith at end") << "abc" << 3 << "startsWith" << "c" << "0" << 3;
     QTest::newRow("contains behind cursor") << "file1=u" << 3 << "contains" << "FILE1" << "1" << 3;
     QTest::newRow("contains empty") << "abc" << 0 << "contains" << "" << "0" << 0;
+    QTest::newRow("ahead at cursor") << "a';b';" << 3 << "containsAhead" << "';" << "1" << 3;
+    QTest::newRow("ahead only behind") << "a';b" << 3 << "containsAhead" << "';" << "0" << 3;
     QTest::newRow("position clamped") << "abc" << 99 << "readToEnd" << "" << "" << 3;
     QTest::newRow("negative position") << "abc" << -5 << "readToEnd" << "" << "abc" << 3;
     // clang-format on
@@ -110,6 +112,8 @@ void TestQtTextParse::operations() {
         result = flag(p.startsWith(arg));
     else if (op == "contains")
         result = flag(p.contains(arg));
+    else if (op == "containsAhead")
+        result = flag(p.containsAhead(arg));
     else if (op == "readToEnd")
         result = p.readToEnd();
     else
