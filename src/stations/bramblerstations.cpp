@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "stations/busycursor.h"
 #include "stations/countryflags.h"
+#include "stations/listsaver.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -408,4 +409,22 @@ void BramblerStations::compressPresets(const QString& inputPath, const QString& 
     output.close();
     busy.restore();
     report(MessageKind::Information, tr("Presets Compressed"));
+}
+
+bool BramblerStations::saveReporting(const QString& file, const QString& openFailedText,
+                                     const QString& writeFailedText) {
+    QString reason;
+    switch (ListSaver::save(*this, file, reason)) {
+    case ListSaver::Result::Saved:
+        return true;
+    case ListSaver::Result::OpenFailed:
+        report(MessageKind::Critical, file + QStringLiteral("\n") + openFailedText);
+        return false;
+    case ListSaver::Result::WriteFailed:
+        report(MessageKind::Critical, file + QStringLiteral("\n") + writeFailedText +
+                                          QStringLiteral(".\n\n") + tr("Reason") +
+                                          QStringLiteral(": ") + reason);
+        return false;
+    }
+    return false;
 }

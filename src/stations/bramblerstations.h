@@ -28,6 +28,10 @@ public:
 protected:
     // One "Station" element with its "Source" children.
     void writeStation(const Preset& preset);
+    // Saves the list to file without losing the old one; on failure reports the given text
+    // (the open failure alone, the write failure with the system's reason) and returns false.
+    bool saveReporting(const QString& file, const QString& openFailedText,
+                       const QString& writeFailedText);
 
 private:
     void read(QXmlStreamReader& reader, bool checkRoot);

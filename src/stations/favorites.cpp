@@ -131,22 +131,8 @@ void Favorites::write(QIODevice* device) {
 }
 
 bool Favorites::save() {
-    const QString file = fileName();
-    QString reason;
-    switch (ListSaver::save(*this, file, reason)) {
-    case ListSaver::Result::Saved:
-        return true;
-    case ListSaver::Result::OpenFailed:
-        report(MessageKind::Critical,
-               file + QStringLiteral("\n") + tr("Failed to open favorites file"));
-        return false;
-    case ListSaver::Result::WriteFailed:
-        report(MessageKind::Critical,
-               file + QStringLiteral("\n") + tr("Failed to write favorites file") +
-                   QStringLiteral(".\n\n") + tr("Reason") + QStringLiteral(": ") + reason);
-        return false;
-    }
-    return false;
+    return saveReporting(fileName(), tr("Failed to open favorites file"),
+                         tr("Failed to write favorites file"));
 }
 
 void Favorites::restoreBackup() {

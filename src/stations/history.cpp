@@ -1,7 +1,6 @@
 #include "stations/history.h"
 
 #include "app/appsettings.h"
-#include "stations/listsaver.h"
 
 History::History(QObject* parent) : BramblerStations(parent) {}
 
@@ -57,20 +56,6 @@ void History::writeGroups(QIODevice* device, const GroupList& groups) {
 }
 
 bool History::save() {
-    const QString file = fileName();
-    QString reason;
-    switch (ListSaver::save(*this, file, reason)) {
-    case ListSaver::Result::Saved:
-        return true;
-    case ListSaver::Result::OpenFailed:
-        report(MessageKind::Critical,
-               file + QStringLiteral("\n") + tr("Failed to open history file"));
-        return false;
-    case ListSaver::Result::WriteFailed:
-        report(MessageKind::Critical,
-               file + QStringLiteral("\n") + tr("Failed to write history file") +
-                   QStringLiteral(".\n\n") + tr("Reason") + QStringLiteral(": ") + reason);
-        return false;
-    }
-    return false;
+    return saveReporting(fileName(), tr("Failed to open history file"),
+                         tr("Failed to write history file"));
 }
