@@ -101,9 +101,14 @@ CommandLine::Parsed CommandLine::parse(const QStringList& args) {
         } else if (arg.startsWith(QStringLiteral("/duration="))) {
             parsed.duration = valueOf(arg).toInt();
         } else if (arg.startsWith(QStringLiteral("/end_action="))) {
-            const int endAction = mapEndAction(valueOf(arg).toInt());
+            bool number = false;
+            const int endAction = mapEndAction(valueOf(arg).toInt(&number));
             if (endAction >= 0)
                 parsed.sleepTimers.append({endAction, parsed.duration});
+            if (number && endAction >= 0) {
+                parsed.endAction = endAction;
+                parsed.sleepSeconds = parsed.duration;
+            }
         } else if (arg.startsWith(QStringLiteral("/startlast"))) {
             parsed.startLast = true;
         }

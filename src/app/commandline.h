@@ -29,6 +29,10 @@ public:
         bool startLast = false;
         // Sleep timers started during the walk: end action (mapped) and length in seconds.
         QList<QPair<int, int>> sleepTimers;
+        // The window's single sleep timer: the last end action given as a number (mapped; -1 when
+        // none) and the duration read before it.
+        int endAction = -1;
+        int sleepSeconds = 0;
     };
 
     static EarlySwitch earlySwitch(const QStringList& args);

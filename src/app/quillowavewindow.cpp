@@ -1,7 +1,7 @@
 #include "app/quillowavewindow.h"
 
 #include "app/appsettings.h"
-#include "app/commandlinerequest.h"
+#include "app/commandline.h"
 #include "app/dropresolver.h"
 #include "bass/bassqt.h"
 #include "recording/appstream.h"
@@ -846,7 +846,7 @@ void QuillowaveWindow::processCommandLine(const QStringList& arguments) {
         slot_restoreMainWindow();
         return;
     }
-    const CommandLineRequest request = CommandLineRequest::parse(arguments);
+    const CommandLine::Parsed request = CommandLine::parse(arguments);
     if (request.endAction >= 0)
         m_playback->setSleepTimer(request.sleepSeconds, request.endAction);
     if (request.startLast && !m_playback->hasStream() && !m_playback->isConnecting())

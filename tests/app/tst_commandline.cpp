@@ -99,6 +99,58 @@ private slots:
         QVERIFY(!CommandLine::startsMinimized({"prog", "/SHOW=MINIMIZED"}));
     }
 
+    // What parse() reads for the window: each row's arguments include the program path.
+    void parse_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("show");
+        QTest::addColumn<int>("endAction");
+        QTest::addColumn<int>("sleepSeconds");
+        QTest::addColumn<bool>("startLast");
+        QTest::newRow("url and name")
+            << QStringList{"prog", "/url=http://a/b=c", "/name=Radio A"} << "http://a/b=c"
+            << "Radio A" << true << -1 << 0 << false;
+        QTest::newRow("minimised and start last")
+            << QStringList{"prog", "/show=minimized", "/startlast"} << ""
+            << "" << false << -1 << 0 << true;
+        QTest::newRow("duration before end action")
+            << QStringList{"prog", "/duration=600", "/end_action=1"} << ""
+            << "" << true << 4 << 600 << false;
+        QTest::newRow("duration after end action is not the sleep length")
+            << QStringList{"prog", "/end_action=4", "/duration=600"} << ""
+            << "" << true << 1 << 0 << false;
+        QTest::newRow("unknown end action ignored")
+            << QStringList{"prog", "/duration=60", "/end_action=7"} << ""
+            << "" << true << -1 << 0 << false;
+        QTest::newRow("end action not a number leaves the window's timer unset")
+            << QStringList{"prog", "/duration=60", "/end_action=x"} << ""
+            << "" << true << -1 << 0 << false;
+        QTest::newRow("last end action wins")
+            << QStringList{"prog", "/end_action=2", "/duration=60", "/end_action=3",
+                           "/end_action=9"}
+            << ""
+            << "" << true << 3 << 60 << false;
+        QTest::newRow("switches are case-sensitive") << QStringList{"prog", "/URL=http://x/"} << ""
+                                                     << "" << true << -1 << 0 << false;
+    }
+    void parse() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, url);
+        QFETCH(QString, name);
+        QFETCH(bool, show);
+        QFETCH(int, endAction);
+        QFETCH(int, sleepSeconds);
+        QFETCH(bool, startLast);
+        const CommandLine::Parsed request = CommandLine::parse(arguments);
+        QCOMPARE(request.url, url);
+        QCOMPARE(request.name, name);
+        QCOMPARE(request.showWindow, show);
+        QCOMPARE(request.endAction, endAction);
+        QCOMPARE(request.sleepSeconds, sleepSeconds);
+        QCOMPARE(request.startLast, startLast);
+    }
+
     // Each row: the arguments after the program path, and the player's log after the walk.
     void process_data() {
         QTest::addColumn<QStringList>("args");

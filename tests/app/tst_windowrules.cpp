@@ -1,7 +1,6 @@
 // The widget-free rules behind the main window: counter texts, key decisions, dropped data,
-// command lines, playlist addresses and the proxy text.
+// playlist addresses and the proxy text. The window's command line is tested in tst_commandline.
 
-#include "app/commandlinerequest.h"
 #include "app/dropresolver.h"
 #include "app/keyboardrules.h"
 #include "app/playbackcontroller.h"
@@ -252,49 +251,6 @@ private slots:
         data.setUrls({QUrl::fromLocalFile(QStringLiteral("/music/song.mp3")),
                       QUrl(QStringLiteral("http://second.example/"))});
         QCOMPARE(DropResolver::resolve(&data).text, QStringLiteral("/music/song.mp3"));
-    }
-
-    void commandLine_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("show");
-        QTest::addColumn<int>("endAction");
-        QTest::addColumn<int>("sleepSeconds");
-        QTest::addColumn<bool>("startLast");
-        QTest::newRow("url and name")
-            << QStringList{"prog", "/url=http://a/b=c", "/name=Radio A"} << "http://a/b=c"
-            << "Radio A" << true << -1 << 0 << false;
-        QTest::newRow("minimised and start last")
-            << QStringList{"prog", "/show=minimized", "/startlast"} << ""
-            << "" << false << -1 << 0 << true;
-        QTest::newRow("duration before end action")
-            << QStringList{"prog", "/duration=600", "/end_action=1"} << ""
-            << "" << true << 4 << 600 << false;
-        QTest::newRow("duration after end action is not the sleep length")
-            << QStringList{"prog", "/end_action=4", "/duration=600"} << ""
-            << "" << true << 1 << 0 << false;
-        QTest::newRow("unknown end action ignored")
-            << QStringList{"prog", "/duration=60", "/end_action=7"} << ""
-            << "" << true << -1 << 0 << false;
-        QTest::newRow("switches are case-sensitive") << QStringList{"prog", "/URL=http://x/"} << ""
-                                                     << "" << true << -1 << 0 << false;
-    }
-    void commandLine() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, url);
-        QFETCH(QString, name);
-        QFETCH(bool, show);
-        QFETCH(int, endAction);
-        QFETCH(int, sleepSeconds);
-        QFETCH(bool, startLast);
-        const CommandLineRequest request = CommandLineRequest::parse(arguments);
-        QCOMPARE(request.url, url);
-        QCOMPARE(request.name, name);
-        QCOMPARE(request.showWindow, show);
-        QCOMPARE(request.endAction, endAction);
-        QCOMPARE(request.sleepSeconds, sleepSeconds);
-        QCOMPARE(request.startLast, startLast);
     }
 
     void fetchesPlaylist_data() {
