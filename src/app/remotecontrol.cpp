@@ -1,6 +1,7 @@
 #include "app/remotecontrol.h"
 
 #include "app/playercontrol.h"
+#include "app/remotecommandnames.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -8,6 +9,8 @@
 namespace {
 constexpr uint FirstCommand = RemoteControl::SetListener;
 constexpr uint LastCommand = RemoteControl::SearchStations;
+static_assert(FirstCommand == RemoteCommandNames::FirstCode &&
+              LastCommand == RemoteCommandNames::LastCode);
 } // namespace
 
 RemoteControl::RemoteControl(PlayerControl* player, QObject* parent)
@@ -37,30 +40,9 @@ void RemoteControl::notifyRemoteClient(uint code, const QString& text) {
 }
 
 QString RemoteControl::commandName(uint code) {
-    static const char* const names[] = {"SetListener",
-                                        "PlayURL",
-                                        "Play",
-                                        "Stop",
-                                        "StartRecording",
-                                        "StopRecording",
-                                        "IncVolume",
-                                        "DecVolume",
-                                        "SetVolume",
-                                        "MuteVolume",
-                                        "SelectSearchResults",
-                                        "SelectFavorites",
-                                        "SelectHistory",
-                                        "KeyDown",
-                                        "KeyUp",
-                                        "KeyDownNumPad",
-                                        "KeyDownStationList",
-                                        "KeyDownMenu",
-                                        "ShowMenu",
-                                        "GetStatus",
-                                        "SearchStations"};
     if (code < FirstCommand || code > LastCommand)
         return {};
-    return QString::fromLatin1(names[code - FirstCommand]);
+    return QString::fromLatin1(RemoteCommandNames::nameOf(code));
 }
 
 QString RemoteControl::commandListText() {

@@ -4,6 +4,8 @@
 //                                                  register for events and print one per line
 // COMMAND is a code or a name of the command table (case-insensitive), ARG an integer.
 
+#include "app/remotecommandnames.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -19,27 +21,6 @@ const QString Service = QStringLiteral("org.hollowmere.Quillowave");
 const QString Path = QStringLiteral("/Remote");
 const QString Interface = QStringLiteral("org.hollowmere.Quillowave.Remote");
 
-const char* const Names[] = {"SetListener",
-                             "PlayURL",
-                             "Play",
-                             "Stop",
-                             "StartRecording",
-                             "StopRecording",
-                             "IncVolume",
-                             "DecVolume",
-                             "SetVolume",
-                             "MuteVolume",
-                             "SelectSearchResults",
-                             "SelectFavorites",
-                             "SelectHistory",
-                             "KeyDown",
-                             "KeyUp",
-                             "KeyDownNumPad",
-                             "KeyDownStationList",
-                             "KeyDownMenu",
-                             "ShowMenu",
-                             "GetStatus",
-                             "SearchStations"};
 constexpr uint GetStatus = 20;
 
 enum ExitCode { ExitOk = 0, ExitUsage = 1, ExitNoPlayer = 2 };
@@ -50,9 +31,9 @@ bool commandCode(const QString& text, uint* code) {
     *code = text.toUInt(&number);
     if (number)
         return true;
-    for (uint i = 0; i < std::size(Names); ++i) {
-        if (text.compare(QLatin1String(Names[i]), Qt::CaseInsensitive) == 0) {
-            *code = i + 1;
+    for (uint i = RemoteCommandNames::FirstCode; i <= RemoteCommandNames::LastCode; ++i) {
+        if (text.compare(QLatin1String(RemoteCommandNames::nameOf(i)), Qt::CaseInsensitive) == 0) {
+            *code = i;
             return true;
         }
     }
