@@ -9,10 +9,18 @@
 #include "stations/countryflags.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
+#include "ui/favoritedlg.h"
+#include "ui/favoritesdlg.h"
+#include "ui/favoritesmenus.h"
+#include "ui/historymenu.h"
 #include "ui/optionsdialog.h"
 #include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
+#include "ui/searchcontroller.h"
+#include "ui/searchlineedit.h"
+#include "ui/stationmenus.h"
 #include "ui/stationtreeview.h"
+#include "ui/treestations.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -101,6 +109,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupInfoPanel();
     setupButtons();
     setupStationPages();
+    setupSearch();
     layout->addWidget(m_frameInfo);
     layout->addWidget(m_buttonBar);
     layout->addWidget(m_stack, 1);
@@ -275,7 +284,7 @@ void QuillowaveWindow::setupButtons() {
     m_sliderVolume->setSingleStep(1);
     m_sliderVolume->setFixedWidth(120);
 
-    m_editSearch = new QLineEdit(m_buttonBar);
+    m_editSearch = new SearchLineEdit(m_buttonBar);
     m_editSearch->setObjectName(QStringLiteral("editSearch"));
     m_editSearch->setPlaceholderText(tr("Type to search"));
     m_editSearch->setClearButtonEnabled(true);
@@ -351,8 +360,45 @@ void QuillowaveWindow::setupStationPages() {
         if (index >= 0 && index < m_history->presets().size())
             playStation(*m_history->presets().at(index), true);
     });
-    m_treeSearch = page(QStringLiteral("treeSearch"), tr("Search results"));
+
+    // The search results, with the number found below them.
+    auto* searchPage = new QWidget(m_stack);
+    auto* searchLayout = new QVBoxLayout(searchPage);
+    searchLayout->setContentsMargins(0, 0, 0, 0);
+    searchLayout->setSpacing(2);
+    m_treeSearch = new TreeStations(searchPage);
+    m_treeSearch->setObjectName(QStringLiteral("treeSearch"));
+    m_labelSearchCount = new QLabel(searchPage);
+    m_labelSearchCount->setObjectName(QStringLiteral("labelSearchCount"));
+    searchLayout->addWidget(m_treeSearch, 1);
+    searchLayout->addWidget(m_labelSearchCount);
+    connect(m_treeSearch, &TreeStations::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    m_stack->insertWidget(PageSearch, searchPage);
     m_stack->setCurrentIndex(PageDirectory);
+}
+
+void QuillowaveWindow::setupSearch() {
+    m_search = new SearchController(this);
+    m_search->setFallbackList(m_directory);
+    m_search->loadHistory();
+    connect(m_editSearch, &SearchLineEdit::signal_Search, this, &QuillowaveWindow::slot_Search);
+    connect(m_search, &SearchController::signal_Started, this,
+            [this] { m_stack->setCurrentIndex(PageSearch); });
+    connect(m_search, &SearchController::signal_Finished, this,
+            [this](const RadioStations::PresetList& results) {
+                m_treeSearch->setPresets(m_directory, results);
+            });
+    connect(m_search, &SearchController::signal_Cleared, m_treeSearch,
+            &TreeStations::clearStations);
+    connect(m_search, &SearchController::signal_CountChanged, m_labelSearchCount, &QLabel::setText);
+}
+
+void QuillowaveWindow::slot_Search(const QString& text) {
+    if (text.isEmpty())
+        m_search->slot_clearSearch();
+    else
+        m_search->search(text, SearchController::ModeText);
 }
 
 void QuillowaveWindow::setupStatusBar() {
@@ -407,14 +453,17 @@ void QuillowaveWindow::setupMenus() {
     m_actMiniMode->setCheckable(true);
     settingsMenu->addAction(tr("Mute"), this, &QuillowaveWindow::slot_volumeMute);
 
-    // The favourites list adds its actions here.
     m_menuFavorites = menuBar()->addMenu(tr("F&avorites"));
     m_menuFavorites->setObjectName(QStringLiteral("menuFavorites"));
-    m_menuFavorites->addAction(tr("Add to favorites"), this, &QuillowaveWindow::addToFavorites);
-    m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
+    setupFavoritesMenu();
+
+    m_menuHistory = menuBar()->addMenu(tr("H&istory"));
+    m_menuHistory->setObjectName(QStringLiteral("menuHistory"));
+    setupHistoryMenu();
 
     QMenu* presets = menuBar()->addMenu(tr("&Presets"));
     presets->setObjectName(QStringLiteral("menuPresets"));
+    m_menuPresets = presets;
     setupPresetsMenu(presets);
 
     m_menuRecording = menuBar()->addMenu(tr("&Recording"));
@@ -431,52 +480,61 @@ void QuillowaveWindow::setupMenus() {
         QMessageBox::about(this, tr("About Quillowave"),
                            tr("<b>Quillowave</b> 1.40.1<br>Internet radio player and recorder."));
     });
-    m_mainMenus = {file, settingsMenu, m_menuFavorites, presets, m_menuRecording, help};
+    m_mainMenus = {file, settingsMenu, m_menuFavorites, m_menuHistory, presets, m_menuRecording,
+                   help};
 }
 
 void QuillowaveWindow::setupPresetsMenu(QMenu* menu) {
-    // Filled when first opened: the directory is loaded after the menus are built.
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        if (!menu->isEmpty())
-            return;
-        const auto addStations = [this](QMenu* into, const QList<Preset*>& stations) {
-            for (Preset* preset : stations) {
-                QAction* action = into->addAction(preset->title);
-                connect(action, &QAction::triggered, this,
-                        [this, preset] { playStation(*preset, true); });
-            }
-        };
-        std::function<void(QMenu*, Group*)> addGroup = [&](QMenu* into, Group* group) {
-            QMenu* sub = into->addMenu(group->title.isEmpty() ? group->name : group->title);
-            if (group->icon)
-                sub->setIcon(*group->icon);
-            for (const auto& child : std::as_const(group->children))
-                addGroup(sub, child.data());
-            addStations(sub, group->stations);
-        };
-        QMenu* regions = menu->addMenu(tr("Regions"));
-        for (const auto& group : std::as_const(m_directory->topGroups))
-            addGroup(regions, group.data());
-        const auto addByGenre = [&](const QString& title, const QStringList& names) {
-            QMenu* sub = menu->addMenu(title);
-            for (const QString& name : names) {
-                QList<Preset*> found;
-                m_directory->findByGenre(name, found);
-                if (!found.isEmpty())
-                    addStations(sub->addMenu(name), found);
-            }
-            sub->setEnabled(!sub->isEmpty());
-        };
-        addByGenre(tr("Genres"), m_directory->genres);
-        addByGenre(tr("National music"), m_directory->ethnicGenres);
-        QMenu* networks = menu->addMenu(tr("Networks"));
-        for (const QString& name : std::as_const(m_directory->networks)) {
-            QList<Preset*> found;
-            m_directory->findByTitle(name, found);
-            if (!found.isEmpty())
-                addStations(networks->addMenu(name), found);
-        }
-        networks->setEnabled(!networks->isEmpty());
+    m_stationMenus = new StationMenus(m_directory, this);
+    connect(m_stationMenus, &StationMenus::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    // Built each time they open: the directory is loaded after the menus and may be reloaded.
+    QMenu* regions = menu->addMenu(tr("Regions"));
+    regions->setObjectName(QStringLiteral("menuRegions"));
+    connect(regions, &QMenu::aboutToShow, this,
+            [this, regions] { m_stationMenus->buildGroupMenu(regions, m_directory->topGroups); });
+    QMenu* genres = menu->addMenu(tr("Genres"));
+    genres->setObjectName(QStringLiteral("menuGenres"));
+    connect(genres, &QMenu::aboutToShow, this,
+            [this, genres] { m_stationMenus->buildGenreMenu(genres, m_directory->genres); });
+    QMenu* networks = menu->addMenu(tr("Networks"));
+    networks->setObjectName(QStringLiteral("menuNetworks"));
+    connect(networks, &QMenu::aboutToShow, this,
+            [this, networks] { m_stationMenus->buildTextMenu(networks, m_directory->networks); });
+    QMenu* national = menu->addMenu(tr("National music"));
+    national->setObjectName(QStringLiteral("menuNationalMusic"));
+    connect(national, &QMenu::aboutToShow, this, [this, national] {
+        m_stationMenus->buildTextMenu(national, m_directory->ethnicGenres);
+    });
+}
+
+void QuillowaveWindow::setupFavoritesMenu() {
+    m_favoritesMenus = new FavoritesMenus(m_favorites, this);
+    connect(m_favoritesMenus, &StationMenus::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    // The favourites come first; building them empties the menu, so the actions follow each time.
+    connect(m_menuFavorites, &QMenu::aboutToShow, this, [this] {
+        m_favoritesMenus->buildGroupMenu(m_menuFavorites, m_favorites->topGroups);
+        m_menuFavorites->addSeparator();
+        m_menuFavorites->addAction(tr("Add to favorites"), this, &QuillowaveWindow::addToFavorites);
+        m_menuFavorites->addAction(tr("Edit favorites..."), this,
+                                   &QuillowaveWindow::slot_editFavorites);
+        m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
+    });
+}
+
+void QuillowaveWindow::setupHistoryMenu() {
+    m_historyMenus = new HistoryMenu(m_history, this);
+    connect(m_historyMenus, &StationMenus::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    connect(m_menuHistory, &QMenu::aboutToShow, this, [this] {
+        m_historyMenus->build(m_menuHistory);
+        m_menuHistory->addSeparator();
+        m_menuHistory->addAction(tr("Clear"), this, [this] {
+            m_history->clear();
+            m_history->save();
+            fillHistory();
+        });
     });
 }
 
@@ -587,6 +645,8 @@ void QuillowaveWindow::setupTimers() {
 }
 
 void QuillowaveWindow::loadDirectory() {
+    // The search results point into the directory.
+    m_treeSearch->clearStations();
     const QString file = m_settings->presetsFile();
     if (QFile::exists(file)) {
         m_directory->load(file);
@@ -633,10 +693,23 @@ void QuillowaveWindow::addToFavorites() {
         return;
     }
     if (m_favorites->add(station) && m_favorites->save()) {
-        m_treeFavorites->setStations(m_favorites);
-        m_treeFavorites->expandAll();
+        refreshFavorites();
         setStatusText(tr("%1 added to favorites").arg(station.title));
     }
+}
+
+void QuillowaveWindow::refreshFavorites() {
+    m_treeFavorites->setStations(m_favorites);
+    m_treeFavorites->expandAll();
+}
+
+void QuillowaveWindow::slot_editFavorites() {
+    FavoritesDlg dialog(m_favorites, this);
+    connect(&dialog, &FavoritesDlg::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    connect(&dialog, &FavoritesDlg::signal_FavoritesChanged, this,
+            &QuillowaveWindow::refreshFavorites);
+    dialog.exec();
 }
 
 // --- what the controller reports ------------------------------------------------------------

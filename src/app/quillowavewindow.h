@@ -34,6 +34,13 @@ class QToolButton;
 class QTreeWidget;
 class StationTreeView;
 
+class FavoritesMenus;
+class HistoryMenu;
+class SearchController;
+class SearchLineEdit;
+class StationMenus;
+class TreeStations;
+
 class QuillowaveWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -50,6 +57,13 @@ public:
     Favorites* favorites() const { return m_favorites; }
     History* history() const { return m_history; }
     StationTreeView* directoryView() const { return m_treeStations; }
+    TreeStations* searchView() const { return m_treeSearch; }
+    SearchLineEdit* searchEdit() const { return m_editSearch; }
+    SearchController* searchController() const { return m_search; }
+    QLabel* searchCountLabel() const { return m_labelSearchCount; }
+    QMenu* presetsMenu() const { return m_menuPresets; }
+    QMenu* favoritesMenu() const { return m_menuFavorites; }
+    QMenu* historyMenu() const { return m_menuHistory; }
     QStackedWidget* stationStack() const { return m_stack; }
     QSlider* volumeSlider() const { return m_sliderVolume; }
     QLabel* statusLabel() const { return m_labelStatus; }
@@ -106,6 +120,8 @@ public slots:
     void slot_hideApp();
     void slot_Exit();
     void addToFavorites();
+    void slot_editFavorites();
+    void slot_Search(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -122,6 +138,10 @@ private:
     void setupStatusBar();
     void setupMenus();
     void setupPresetsMenu(QMenu* menu);
+    void setupFavoritesMenu();
+    void setupHistoryMenu();
+    void setupSearch();
+    void refreshFavorites();
     void setupClipboardMenu(QMenu* menu);
     void setupTray();
     void setupPlayback();
@@ -185,13 +205,15 @@ private:
     QToolButton* m_btHistory = nullptr;
     QToolButton* m_btBrowser = nullptr;
     QSlider* m_sliderVolume = nullptr;
-    QLineEdit* m_editSearch = nullptr;
+    SearchLineEdit* m_editSearch = nullptr;
+    SearchController* m_search = nullptr;
     QStackedWidget* m_stack = nullptr;
     StationTreeView* m_treeStations = nullptr;
     // The favourites, history and search-result pages.
     StationTreeView* m_treeFavorites = nullptr;
     QTreeWidget* m_treeHistory = nullptr;
-    QTreeWidget* m_treeSearch = nullptr;
+    TreeStations* m_treeSearch = nullptr;
+    QLabel* m_labelSearchCount = nullptr;
 
     QLabel* m_labelStatus = nullptr;
     QLabel* m_labelRecording = nullptr;
@@ -200,6 +222,12 @@ private:
     QLabel* m_labelSleep = nullptr;
 
     QMenu* m_menuFavorites = nullptr;
+    QMenu* m_menuHistory = nullptr;
+    QMenu* m_menuPresets = nullptr;
+    // Each fills its menus with station entries and reports the one chosen.
+    StationMenus* m_stationMenus = nullptr;
+    FavoritesMenus* m_favoritesMenus = nullptr;
+    HistoryMenu* m_historyMenus = nullptr;
     QMenu* m_menuRecording = nullptr;
     QMenu* m_menuTray = nullptr;
     QAction* m_actAlwaysOnTop = nullptr;

@@ -1,0 +1,174 @@
+// The main window's wiring of the search, station, favourites and history menus, on the
+// offscreen platform with the bundled directory: each user action reaches the class behind it
+// and its answer reaches the window. Stations that play use the fixture's loopback stream.
+
+#include "app/appsettings.h"
+#include "app/quillowavewindow.h"
+#include "stations/bramblerstations.h"
+#include "stations/favorites.h"
+#include "stations/history.h"
+#include "support/fixture.h"
+#include "ui/searchlineedit.h"
+#include "ui/treestations.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+// The action titled text in menu or its sub-menus, filling each sub-menu as opening it would.
+QAction* findAction(QMenu* menu, const QString& text) {
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+        if (QMenu* sub = action->menu()) {
+            emit sub->aboutToShow();
+            if (QAction* found = findAction(sub, text))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+Preset loopbackStation() {
+    Preset station;
+    station.title = QStringLiteral("Loopback Radio");
+    station.addSource(QString::fromStdString(qwtest::icecastUrl("/mp3")));
+    return station;
+}
+
+} // namespace
+
+class TestWindowWiring : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    AppSettings* m_settings = nullptr;
+    std::unique_ptr<QuillowaveWindow> m_window;
+
+    void searchFor(const QString& text) {
+        SearchLineEdit* edit = m_window->searchEdit();
+        edit->setText(text);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
+                            m_dir.filePath(QStringLiteral("presets.xml.gz"))));
+        AppSettings::setInstanceProgramFolder(m_dir.path());
+        m_settings = AppSettings::instance();
+        m_settings->setStopFadeOut(false);
+        m_settings->setShowTrayIcon(false);
+        m_settings->setTimeoutValue(10);
+        QString error;
+        QString warning;
+        QVERIFY2(PlaybackController::initEngine(m_settings, &error, &warning), qPrintable(error));
+    }
+
+    void init() {
+        m_window = std::make_unique<QuillowaveWindow>(m_settings);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(!m_window->directory()->allPresets.isEmpty());
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void searchShowsTheResultsPageAndCount() {
+        const Preset* wanted = m_window->directory()->allPresets.first().get();
+        searchFor(wanted->title);
+        QCOMPARE(m_window->stationStack()->currentIndex(), int(QuillowaveWindow::PageSearch));
+        const RadioStations::PresetList shown = m_window->searchView()->shownPresets();
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(shown.contains(wanted));
+        QVERIFY2(shown.size() < m_window->directory()->allPresets.size(), "nothing was narrowed");
+        QVERIFY(m_window->searchCountLabel()->text().startsWith(QString::number(shown.size()) +
+                                                                QLatin1Char(' ')));
+    }
+
+    void emptySearchClearsTheResults() {
+        searchFor(m_window->directory()->allPresets.first()->title);
+        QVERIFY(!m_window->searchView()->shownPresets().isEmpty());
+        searchFor(QString());
+        QVERIFY(m_window->searchView()->shownPresets().isEmpty());
+        QVERIFY(m_window->searchCountLabel()->text().startsWith(QStringLiteral("0 ")));
+    }
+
+    void presetsMenusListTheDirectory() {
+        BramblerStations* directory = m_window->directory();
+        const struct {
+            const char* name;
+            qsizetype count;
+        } menus[] = {{"menuRegions", directory->topGroups.size()},
+                     {"menuGenres", directory->genres.size()},
+                     {"menuNetworks", directory->networks.size()},
+                     {"menuNationalMusic", directory->ethnicGenres.size()}};
+        for (const auto& expected : menus) {
+            auto* menu = m_window->presetsMenu()->findChild<QMenu*>(QLatin1String(expected.name));
+            QVERIFY2(menu, expected.name);
+            QVERIFY2(expected.count > 0, expected.name);
+            emit menu->aboutToShow();
+            QCOMPARE(menu->actions().size(), expected.count);
+            // Opening it again rebuilds rather than adds.
+            emit menu->aboutToShow();
+            QCOMPARE(menu->actions().size(), expected.count);
+        }
+        QMenu* regions = m_window->presetsMenu()->findChild<QMenu*>(QStringLiteral("menuRegions"));
+        QMenu* firstRegion = regions->actions().first()->menu();
+        QVERIFY(firstRegion);
+        emit firstRegion->aboutToShow();
+        QVERIFY(!firstRegion->isEmpty());
+    }
+
+    void favoritesMenuPlaysAFavorite() {
+        QVERIFY(m_window->favorites()->add(loopbackStation()));
+        emit m_window->favoritesMenu()->aboutToShow();
+        QVERIFY(findAction(m_window->favoritesMenu(), QStringLiteral("Add to favorites")));
+        QVERIFY(findAction(m_window->favoritesMenu(), QStringLiteral("Edit favorites...")));
+        QAction* station = findAction(m_window->favoritesMenu(), QStringLiteral("Loopback Radio"));
+        QVERIFY(station);
+        station->trigger();
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        QCOMPARE(m_window->playback()->currentStation().title, QStringLiteral("Loopback Radio"));
+        m_window->slot_Stop();
+    }
+
+    void historyMenuPlaysAndClears() {
+        m_window->history()->clear();
+        QVERIFY(m_window->history()->add(loopbackStation()));
+        QMenu* menu = m_window->historyMenu();
+        emit menu->aboutToShow();
+        QAction* station = findAction(menu, QStringLiteral("a. Loopback Radio"));
+        QVERIFY(station);
+        station->trigger();
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
+        m_window->slot_Stop();
+
+        QAction* clear = findAction(menu, QStringLiteral("Clear"));
+        QVERIFY(clear);
+        clear->trigger();
+        QVERIFY(m_window->history()->recent().isEmpty());
+        History reread;
+        reread.load(reread.fileName());
+        QVERIFY(reread.recent().isEmpty());
+        emit menu->aboutToShow();
+        QVERIFY(!findAction(menu, QStringLiteral("a. Loopback Radio")));
+    }
+};
+
+QTEST_MAIN(TestWindowWiring)
+#include "tst_windowwiring.moc"
