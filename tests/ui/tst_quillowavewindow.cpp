@@ -11,6 +11,7 @@
 #include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
 #include "ui/stationtreeview.h"
+#include "ui/windowprofile.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -67,17 +68,9 @@ private:
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
-                            m_dir.filePath(QStringLiteral("presets.xml.gz"))));
-        AppSettings::setInstanceProgramFolder(m_dir.path());
-        m_settings = AppSettings::instance();
-        m_settings->setStopFadeOut(false);
-        m_settings->setShowTrayIcon(false);
-        m_settings->setTimeoutValue(10);
         QString error;
-        QString warning;
-        QVERIFY2(PlaybackController::initEngine(m_settings, &error, &warning), qPrintable(error));
+        m_settings = prepareWindowProfile(m_dir, error);
+        QVERIFY2(m_settings, qPrintable(error));
     }
 
     void init() {

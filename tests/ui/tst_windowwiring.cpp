@@ -10,6 +10,7 @@
 #include "support/fixture.h"
 #include "ui/searchlineedit.h"
 #include "ui/treestations.h"
+#include "ui/windowprofile.h"
 
 #include <QFile>
 #include <QLabel>
@@ -64,17 +65,9 @@ private:
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
-                            m_dir.filePath(QStringLiteral("presets.xml.gz"))));
-        AppSettings::setInstanceProgramFolder(m_dir.path());
-        m_settings = AppSettings::instance();
-        m_settings->setStopFadeOut(false);
-        m_settings->setShowTrayIcon(false);
-        m_settings->setTimeoutValue(10);
         QString error;
-        QString warning;
-        QVERIFY2(PlaybackController::initEngine(m_settings, &error, &warning), qPrintable(error));
+        m_settings = prepareWindowProfile(m_dir, error);
+        QVERIFY2(m_settings, qPrintable(error));
     }
 
     void init() {

@@ -1,0 +1,26 @@
+#pragma once
+
+// The profile every window test starts from: a private program folder holding the bundled
+// directory (so no test shares an INI file), quick stops, no tray, and an initialised engine.
+
+#include "app/appsettings.h"
+#include "app/playbackcontroller.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+// Returns the settings of the prepared profile, or nullptr with the reason in error.
+inline AppSettings* prepareWindowProfile(const QTemporaryDir& dir, QString& error) {
+    if (!dir.isValid() || !QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
+                                       dir.filePath(QStringLiteral("presets.xml.gz")))) {
+        error = QStringLiteral("cannot lay out the program folder %1").arg(dir.path());
+        return nullptr;
+    }
+    AppSettings::setInstanceProgramFolder(dir.path());
+    AppSettings* settings = AppSettings::instance();
+    settings->setStopFadeOut(false);
+    settings->setShowTrayIcon(false);
+    settings->setTimeoutValue(10);
+    QString warning;
+    return PlaybackController::initEngine(settings, &error, &warning) ? settings : nullptr;
+}
