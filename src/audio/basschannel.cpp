@@ -26,6 +26,31 @@ BOOL result(int error) {
     return error == 0 ? TRUE : FALSE;
 }
 
+// The channel when it plays to the output; a decoding channel has no level and no device.
+std::shared_ptr<Channel> findPlaying(DWORD handle) {
+    auto channel = find(handle);
+    if (channel && channel->isDecodeOnly()) {
+        ErrorState::set(BASS_ERROR_DECODE);
+        return nullptr;
+    }
+    return channel;
+}
+
+// The channel when positions are asked for in bytes, the only mode a stream measures.
+std::shared_ptr<Channel> findInBytes(DWORD handle, DWORD mode) {
+    auto channel = find(handle);
+    if (channel && mode != BASS_POS_BYTE) {
+        ErrorState::set(BASS_ERROR_NOTAVAIL);
+        return nullptr;
+    }
+    return channel;
+}
+
+// Calls a channel has no part of (3D, links): the error for a valid handle.
+BOOL unsupported(DWORD handle, int error) {
+    return find(handle) ? result(error) : FALSE;
+}
+
 } // namespace
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
@@ -99,13 +124,9 @@ BOOL BASS_ChannelIsSliding(DWORD handle, DWORD attrib) {
 }
 
 DWORD BASS_ChannelGetLevel(DWORD handle) {
-    auto channel = find(handle);
+    auto channel = findPlaying(handle);
     if (!channel)
         return DWORD(-1);
-    if (channel->isDecodeOnly()) {
-        ErrorState::set(BASS_ERROR_DECODE);
-        return DWORD(-1);
-    }
     // A stopped channel is silent: 0 with the error set, so that a meter never shows the
     // all-ones error value as a full level.
     if (channel->activeState() == BASS_ACTIVE_STOPPED)
@@ -128,13 +149,9 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
 }
 
 QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
-    auto channel = find(handle);
+    auto channel = findInBytes(handle, mode);
     if (!channel)
         return QWORD(-1);
-    if (mode != BASS_POS_BYTE) {
-        ErrorState::set(BASS_ERROR_NOTAVAIL);
-        return QWORD(-1);
-    }
     const QWORD length = channel->length();
     if (length == QWORD(-1))
         ErrorState::set(BASS_ERROR_NOTAVAIL);
@@ -142,19 +159,12 @@ QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
 }
 
 QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
-    auto channel = find(handle);
-    if (!channel)
-        return QWORD(-1);
-    if (mode != BASS_POS_BYTE) {
-        ErrorState::set(BASS_ERROR_NOTAVAIL);
-        return QWORD(-1);
-    }
-    return channel->position();
+    auto channel = findInBytes(handle, mode);
+    return channel ? channel->position() : QWORD(-1);
 }
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD /*pos*/, DWORD /*mode*/) {
-    auto channel = find(handle);
-    return channel ? result(BASS_ERROR_NOTAVAIL) : FALSE;
+    return unsupported(handle, BASS_ERROR_NOTAVAIL);
 }
 
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
@@ -168,14 +178,7 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double pos) {
 }
 
 DWORD BASS_ChannelGetDevice(DWORD handle) {
-    auto channel = find(handle);
-    if (!channel)
-        return DWORD(-1);
-    if (channel->isDecodeOnly()) {
-        ErrorState::set(BASS_ERROR_DECODE);
-        return DWORD(-1);
-    }
-    return DWORD(Library::instance().device());
+    return findPlaying(handle) ? DWORD(Library::instance().device()) : DWORD(-1);
 }
 
 BOOL BASS_ChannelSetDevice(DWORD handle, DWORD device) {
@@ -186,24 +189,20 @@ BOOL BASS_ChannelSetDevice(DWORD handle, DWORD device) {
 }
 
 BOOL BASS_ChannelSet3DAttributes(DWORD handle, int, float, float, int, int, float) {
-    auto channel = find(handle);
-    return channel ? result(BASS_ERROR_NO3D) : FALSE;
+    return unsupported(handle, BASS_ERROR_NO3D);
 }
 
 BOOL BASS_ChannelGet3DAttributes(DWORD handle, DWORD*, float*, float*, DWORD*, DWORD*, float*) {
-    auto channel = find(handle);
-    return channel ? result(BASS_ERROR_NO3D) : FALSE;
+    return unsupported(handle, BASS_ERROR_NO3D);
 }
 
 BOOL BASS_ChannelSet3DPosition(DWORD handle, const BASS_3DVECTOR*, const BASS_3DVECTOR*,
                                const BASS_3DVECTOR*) {
-    auto channel = find(handle);
-    return channel ? result(BASS_ERROR_NO3D) : FALSE;
+    return unsupported(handle, BASS_ERROR_NO3D);
 }
 
 BOOL BASS_ChannelGet3DPosition(DWORD handle, BASS_3DVECTOR*, BASS_3DVECTOR*, BASS_3DVECTOR*) {
-    auto channel = find(handle);
-    return channel ? result(BASS_ERROR_NO3D) : FALSE;
+    return unsupported(handle, BASS_ERROR_NO3D);
 }
 
 HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc, void* user) {
@@ -264,6 +263,5 @@ BOOL BASS_ChannelSetLink(DWORD handle, DWORD chan) {
 }
 
 BOOL BASS_ChannelRemoveLink(DWORD handle, DWORD /*chan*/) {
-    auto channel = find(handle);
-    return channel ? result(BASS_ERROR_ALREADY) : FALSE;
+    return unsupported(handle, BASS_ERROR_ALREADY);
 }

@@ -13,6 +13,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace qwaudio {
 
@@ -594,7 +595,7 @@ bool Channel::tick() {
                                : 1.0;
             share = std::min(share, 1.0);
             const float value = m_slide.from + float(share) * (m_slide.to - m_slide.from);
-            (m_slide.attrib == BASS_ATTRIB_PAN ? m_pan : m_volume).store(value);
+            mixValue(m_slide.attrib)->store(value);
             if (share >= 1.0)
                 m_slide.active = false;
         }
@@ -701,57 +702,62 @@ const char* Channel::tags(DWORD type) const {
     return it->second.back().c_str();
 }
 
-int Channel::setAttribute(DWORD attrib, float value) {
+const std::atomic<float>* Channel::mixValue(DWORD attrib) const {
     switch (attrib) {
     case BASS_ATTRIB_VOL:
-    case BASS_ATTRIB_PAN: {
-        std::lock_guard lock(m_slideMutex);
-        if (m_slide.attrib == attrib)
-            m_slide.active = false;
-        if (attrib == BASS_ATTRIB_VOL)
-            m_volume = std::max(value, 0.0f);
-        else
-            m_pan = std::clamp(value, -1.0f, 1.0f);
-        return 0;
-    }
-    case BASS_ATTRIB_FREQ:
-        if (value != 0 && (value < 100 || value > 1000000))
-            return BASS_ERROR_ILLPARAM;
-        m_frequency = value;
-        return 0;
+        return &m_volume;
+    case BASS_ATTRIB_PAN:
+        return &m_pan;
     default:
-        return BASS_ERROR_ILLTYPE;
+        return nullptr;
     }
 }
 
+std::atomic<float>* Channel::mixValue(DWORD attrib) {
+    return const_cast<std::atomic<float>*>(std::as_const(*this).mixValue(attrib));
+}
+
+int Channel::setAttribute(DWORD attrib, float value) {
+    if (attrib != BASS_ATTRIB_FREQ)
+        return slideAttribute(attrib, value, 0);
+    if (value != 0 && (value < 100 || value > 1000000))
+        return BASS_ERROR_ILLPARAM;
+    m_frequency = value;
+    return 0;
+}
+
 int Channel::attribute(DWORD attrib, float* value) const {
-    switch (attrib) {
-    case BASS_ATTRIB_VOL:
-        *value = m_volume.load();
-        return 0;
-    case BASS_ATTRIB_PAN:
-        *value = m_pan.load();
-        return 0;
-    case BASS_ATTRIB_FREQ: {
+    if (attrib == BASS_ATTRIB_FREQ) {
         const float frequency = m_frequency.load();
         *value = frequency > 0 ? frequency : float(m_rate.load());
         return 0;
     }
-    default:
+    const std::atomic<float>* source = mixValue(attrib);
+    if (!source)
         return BASS_ERROR_ILLTYPE;
-    }
+    *value = source->load();
+    return 0;
 }
 
 int Channel::slideAttribute(DWORD attrib, float value, DWORD timeMs) {
-    if (attrib != BASS_ATTRIB_VOL && attrib != BASS_ATTRIB_PAN)
+    std::atomic<float>* target = mixValue(attrib);
+    if (!target)
         return BASS_ERROR_ILLTYPE;
-    if (timeMs == 0)
-        return setAttribute(attrib, value);
+    // Volume has no upper bound (it amplifies); pan runs from full left to full right.
+    const float limited =
+        attrib == BASS_ATTRIB_VOL ? std::max(value, 0.0f) : std::clamp(value, -1.0f, 1.0f);
     std::lock_guard lock(m_slideMutex);
+    if (timeMs == 0) {
+        // Setting the value outright ends a slide of the same attribute.
+        if (m_slide.attrib == attrib)
+            m_slide.active = false;
+        target->store(limited);
+        return 0;
+    }
     m_slide.active = true;
     m_slide.attrib = attrib;
-    m_slide.from = attrib == BASS_ATTRIB_VOL ? m_volume.load() : m_pan.load();
-    m_slide.to = attrib == BASS_ATTRIB_VOL ? std::max(value, 0.0f) : std::clamp(value, -1.0f, 1.0f);
+    m_slide.from = target->load();
+    m_slide.to = limited;
     m_slide.start = std::chrono::steady_clock::now();
     m_slide.duration = std::chrono::milliseconds(timeMs);
     return 0;

@@ -133,6 +133,9 @@ private:
     void flushPendingDownload();
     void setTag(DWORD type, std::string value);
     int bytesPerSample() const;
+    // The mixer value behind BASS_ATTRIB_VOL or BASS_ATTRIB_PAN; null for any other attribute.
+    const std::atomic<float>* mixValue(DWORD attrib) const;
+    std::atomic<float>* mixValue(DWORD attrib);
 
     const DWORD m_handle;
     const DWORD m_flags;
