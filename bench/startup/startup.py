@@ -1,0 +1,261 @@
+#!/usr/bin/env python3
+"""Start-up time of a desktop program under a private Xvfb: the time from exec to the first
+top-level window mapped, and to its first paint after the map, watched from the X server's side
+(SubstructureNotify on the root window, a Damage object on every new top-level window), so the
+program under test needs no instrumentation. Each program is started RUNS times on its own
+scratch profile and ended with SIGTERM; the median is reported with the ratio to the peer.
+
+Usage: startup.py --program PATH [--presets PATH] [--runs N] [--peer "CMD ..."]
+"""
+
+import argparse
+import ctypes
+import os
+import select
+import shlex
+import shutil
+import signal
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+CREATE_NOTIFY = 16
+MAP_NOTIFY = 19
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+DAMAGE_REPORT_RAW_RECTANGLES = 0
+START_TIMEOUT_S = 30.0
+# A window that draws nothing this long after its map counts as painted at the map.
+PAINT_TIMEOUT_S = 5.0
+
+
+class XWatcher:
+    """Root-window watcher on one display through Xlib and XDamage (ctypes)."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.damage = ctypes.CDLL("libXdamage.so.1")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self.x11.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        self.x11.XPending.argtypes = [ctypes.c_void_p]
+        self.x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.x11.XSetErrorHandler.restype = ctypes.c_void_p
+        self.damage.XDamageQueryExtension.argtypes = [
+            ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+        self.damage.XDamageCreate.restype = ctypes.c_ulong
+        self.damage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+
+        # A window that is gone before its Damage object is made must not end the watcher.
+        handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+        self._ignore_errors = handler_type(lambda _d, _e: 0)
+        self.x11.XSetErrorHandler(self._ignore_errors)
+
+        self.dpy = self.x11.XOpenDisplay(display.encode())
+        if not self.dpy:
+            raise RuntimeError(f"cannot open display {display}")
+        base, err = ctypes.c_int(), ctypes.c_int()
+        if not self.damage.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(err)):
+            raise RuntimeError("the X server has no DAMAGE extension")
+        self.damage_notify = base.value
+        self.root = self.x11.XDefaultRootWindow(self.dpy)
+        self.x11.XSelectInput(self.dpy, self.root, SUBSTRUCTURE_NOTIFY_MASK)
+        self.x11.XSync(self.dpy, 0)
+        self.fd = self.x11.XConnectionNumber(self.dpy)
+        self.event = ctypes.create_string_buffer(192)
+
+    def events(self):
+        """Yields (monotonic seconds, type, window) for the events that are already queued."""
+        while self.x11.XPending(self.dpy):
+            self.x11.XNextEvent(self.dpy, self.event)
+            now = time.monotonic()
+            raw = self.event.raw
+            kind = struct.unpack_from("i", raw, 0)[0] & 0x7F
+            if kind == CREATE_NOTIFY:
+                parent, window = struct.unpack_from("LL", raw, 32)
+                override = struct.unpack_from("i", raw, 68)[0]
+                if parent == self.root and not override:
+                    self.damage.XDamageCreate(self.dpy, window, DAMAGE_REPORT_RAW_RECTANGLES)
+                    self.x11.XFlush(self.dpy)
+                yield now, CREATE_NOTIFY, window
+            elif kind == MAP_NOTIFY:
+                window = struct.unpack_from("L", raw, 40)[0]
+                override = struct.unpack_from("i", raw, 48)[0]
+                if not override:
+                    yield now, MAP_NOTIFY, window
+            elif kind == self.damage_notify:
+                yield now, self.damage_notify, struct.unpack_from("L", raw, 32)[0]
+
+    def wait(self, timeout_s):
+        select.select([self.fd], [], [], max(0.0, timeout_s))
+
+    def drain(self):
+        self.x11.XSync(self.dpy, 0)
+        for _ in self.events():
+            pass
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
+        pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            server.kill()
+            raise RuntimeError("Xvfb did not start")
+        number += chunk
+    os.close(read_end)
+    return server, ":" + number.decode().strip()
+
+
+def stop(process):
+    if process.poll() is None:
+        process.send_signal(signal.SIGTERM)
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def cpu_ms(pid):
+    """CPU time of all threads of a process so far, from the scheduler's nanosecond counters:
+    unlike the wall time it hardly depends on what else the machine is doing."""
+    total = 0
+    try:
+        for task in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                total += int(f.read().split()[0])
+    except (FileNotFoundError, ProcessLookupError):
+        pass
+    return total / 1e6
+
+
+def time_start(watcher, command, env, cwd):
+    """One start: (ms to map, ms to the first paint after the map, CPU ms to the first paint) or
+    None when nothing mapped."""
+    watcher.drain()
+    t0 = time.monotonic()
+    process = subprocess.Popen(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    mapped_window = None
+    t_map = None
+    t_paint = None
+    cpu_paint = 0.0
+    deadline = t0 + START_TIMEOUT_S
+    try:
+        while t_paint is None and time.monotonic() < deadline:
+            watcher.wait(min(deadline - time.monotonic(), 0.1))
+            for now, kind, window in watcher.events():
+                if kind == MAP_NOTIFY and t_map is None:
+                    mapped_window, t_map = window, now
+                    deadline = min(deadline, t_map + PAINT_TIMEOUT_S)
+                elif kind == watcher.damage_notify and window == mapped_window:
+                    t_paint = now
+                    cpu_paint = cpu_ms(process.pid)
+                    break
+            if process.poll() is not None and t_map is None:
+                break
+    finally:
+        stop(process)
+    if t_map is None:
+        return None
+    if t_paint is None:
+        t_paint = t_map
+    return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint
+
+
+def scratch_env(base, display):
+    env = dict(os.environ)
+    for name in ("home", "config", "data", "cache", "runtime"):
+        os.makedirs(os.path.join(base, name), mode=0o700, exist_ok=True)
+    env.update({
+        "HOME": os.path.join(base, "home"),
+        "XDG_CONFIG_HOME": os.path.join(base, "config"),
+        "XDG_DATA_HOME": os.path.join(base, "data"),
+        "XDG_CACHE_HOME": os.path.join(base, "cache"),
+        "XDG_RUNTIME_DIR": os.path.join(base, "runtime"),
+        "DISPLAY": display,
+        "QT_QPA_PLATFORM": "xcb",
+    })
+    env.pop("WAYLAND_DISPLAY", None)
+    return env
+
+
+def measure(watcher, label, command, env, cwd, runs):
+    # The first start on the fresh profile creates its files and warms the page cache: reported
+    # on its own, not part of the median.
+    first = time_start(watcher, command, env, cwd)
+    maps, paints, cpus = [], [], []
+    for _ in range(runs):
+        result = time_start(watcher, command, env, cwd)
+        if result is None:
+            raise RuntimeError(f"{label}: no window was mapped ({shlex.join(command)})")
+        maps.append(result[0])
+        paints.append(result[1])
+        cpus.append(result[2])
+    row = {
+        "label": label,
+        "first": first,
+        "map": statistics.median(maps),
+        "paint": statistics.median(paints),
+        "cpu": statistics.median(cpus),
+        "map_min": min(maps),
+        "map_max": max(maps),
+    }
+    first_text = "none" if first is None else f"{first[0]:.0f}/{first[1]:.0f}"
+    print(f"{label:<11} mapped {row['map']:6.1f} ms (min {row['map_min']:.1f}, max "
+          f"{row['map_max']:.1f}), painted {row['paint']:6.1f} ms, CPU to painted "
+          f"{row['cpu']:6.1f} ms; first start on the fresh profile mapped/painted {first_text} ms",
+          flush=True)
+    return row
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--presets", help="the bundled directory to place beside the program")
+    parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--peer", default="mpv --no-config --force-window=immediate --idle "
+                                           "--vo=x11 --ao=null --really-quiet")
+    parser.add_argument("--arg", action="append", default=[],
+                        help="an argument handed to the program (repeatable)")
+    args = parser.parse_args()
+
+    server, display = start_xvfb()
+    work = tempfile.mkdtemp(prefix="qw-startup-")
+    try:
+        watcher = XWatcher(display)
+        # Run from a folder of its own the program is portable and keeps its settings and lists
+        # beside itself: a copy in the scratch folder starts on an empty profile every time.
+        program_dir = os.path.join(work, "program")
+        os.makedirs(program_dir)
+        program = os.path.join(program_dir, os.path.basename(args.program))
+        shutil.copy2(args.program, program)
+        if args.presets:
+            shutil.copy2(args.presets, program_dir)
+        ours = measure(watcher, "quillowave", [program] + args.arg,
+                       scratch_env(os.path.join(work, "ours"), display), program_dir, args.runs)
+        peer_command = shlex.split(args.peer)
+        peer = measure(watcher, peer_command[0], peer_command,
+                       scratch_env(os.path.join(work, "peer"), display), work, args.runs)
+        print(f"ratio quillowave/{peer['label']} (medians): mapped {ours['map'] / peer['map']:.2f}, "
+              f"painted {ours['paint'] / peer['paint']:.2f}, CPU {ours['cpu'] / peer['cpu']:.2f}")
+    finally:
+        stop(server)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
