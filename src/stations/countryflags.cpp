@@ -1,5 +1,7 @@
 #include "stations/countryflags.h"
 
+#include "stations/lazyiconengine.h"
+
 #include <QFile>
 #include <QHash>
 #include <memory>
@@ -57,7 +59,8 @@ const QIcon* CountryFlags::flagIcon(const QString& name) {
         QStringLiteral(":/QuillowaveWindow/Resources/Flags/") + shortName + QStringLiteral(".gif");
     if (!QFile::exists(path))
         return nullptr;
-    auto icon = std::make_shared<QIcon>(path);
+    // The picture is read when the flag is first shown: loading a directory only names them.
+    auto icon = std::make_shared<QIcon>(new LazyIconEngine(path));
     cache.insert(shortName, icon);
     return icon.get();
 }

@@ -2,6 +2,7 @@
 
 #include "app/appsettings.h"
 #include "stations/countryflags.h"
+#include "stations/lazyiconengine.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -92,7 +93,7 @@ bool containsText(const QString& field, const QString& text) {
 RadioStations::RadioStations(QObject* parent) : QObject(parent) {
     CountryFlags::initResources();
     showGroupsFirst = AppSettings::instance()->ShowGroupsFirst();
-    stationIcon = QIcon(QStringLiteral(":/QuillowaveWindow/Resources/Station.ico"));
+    stationIcon = LazyIconEngine::icon(QStringLiteral(":/QuillowaveWindow/Resources/Station.ico"));
     writer.setAutoFormatting(true);
     if (usStateTable().isEmpty())
         fillStateTables();

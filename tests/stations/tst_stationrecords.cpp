@@ -1,9 +1,11 @@
 // The station record, the group tree, the flag lookup and the container's own operations.
 #include "app/appsettings.h"
 #include "stations/countryflags.h"
+#include "stations/lazyiconengine.h"
 #include "stations/radiostations.h"
 
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -186,6 +188,46 @@ private slots:
             QVERIFY(!icon->pixmap(16, 11).isNull());
             QCOMPARE(CountryFlags::flagIcon(name), icon);
         }
+    }
+
+    void lazyIcon_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("drawn");
+        const QString res = QStringLiteral(":/QuillowaveWindow/Resources/");
+        QTest::newRow("flag") << res + "Flags/France.gif" << true;
+        QTest::newRow("picture named .ico") << res + "Station.ico" << true;
+        QTest::newRow("no such resource") << res + "Flags/Atlantis.gif" << false;
+        QTest::newRow("no such file") << m_dir.filePath("missing.png") << false;
+        QTest::newRow("not a picture") << m_dir.filePath("text.png") << false;
+    }
+
+    void lazyIcon() {
+        QFETCH(QString, path);
+        QFETCH(bool, drawn);
+        CountryFlags::initResources();
+        QFile text(m_dir.filePath("text.png"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("this is no picture\n");
+        text.close();
+
+        const QIcon direct(path);
+        QIcon lazy = LazyIconEngine::icon(path);
+        QCOMPARE(lazy.isNull(), !QFile::exists(path));
+        QCOMPARE(lazy.pixmap(16, 16).isNull(), !drawn);
+        if (!drawn)
+            return;
+        // Once read it is the same picture as the file read at once, in every mode and size.
+        QCOMPARE(lazy.availableSizes(), direct.availableSizes());
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Selected}) {
+            for (const int side : {11, 16, 48}) {
+                QCOMPARE(lazy.pixmap(side, side, mode).toImage(),
+                         direct.pixmap(side, side, mode).toImage());
+            }
+        }
+        // A copy that changes leaves the original alone.
+        QIcon copy = lazy;
+        copy.addPixmap(QPixmap(4, 4));
+        QCOMPARE(lazy.pixmap(16, 16).toImage(), direct.pixmap(16, 16).toImage());
     }
 
     void flagTableCoversTheWorld() {
