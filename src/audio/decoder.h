@@ -59,6 +59,8 @@ public:
     int64_t sourceSize() const;
     // Comments of the stream (Ogg comments, ASF values), keys as the container gives them.
     Tags tags() const;
+    // Key frames FFmpeg holds in the stream's seek index; bounded however long the input runs.
+    int seekIndexEntries() const;
 
     enum class Result { Samples, End };
     // Appends interleaved float samples to out (rate and channels may change between calls on

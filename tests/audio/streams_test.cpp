@@ -3,6 +3,8 @@
 // misbehaviours, metadata, positions, attributes, DSP and how fast free and stop return.
 
 #include "audio/bass.h"
+#include "audio/bytebuffer.h"
+#include "audio/decoder.h"
 #include "audiohelpers.h"
 #include "support/fixture.h"
 
@@ -709,6 +711,36 @@ TEST_F(Streams, ZFreeEndsAHangingCreateQuickly) {
     ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
     EXPECT_FALSE(BASS_Init(0, 44100, 0, nullptr, nullptr));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+}
+
+// A station plays for hours through the network path (a non-seekable buffer); what FFmpeg keeps
+// per key frame must not grow with it. 40 s of MP3 frames are about 1500 key frames.
+TEST(Decoder, SeekIndexStaysBoundedOnAnEndlessInput) {
+    std::ifstream file(qwtest::wwwDir() + "/sine.mp3", std::ios::binary);
+    ASSERT_TRUE(file) << "fixture file sine.mp3 missing";
+    const std::string once((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    constexpr int kRepeats = 8;
+    qwaudio::ByteBuffer buffer(once.size() * kRepeats);
+    for (int i = 0; i < kRepeats; ++i)
+        ASSERT_TRUE(buffer.write(reinterpret_cast<const uint8_t*>(once.data()), once.size()));
+    buffer.setEndOfData();
+
+    const std::atomic<bool> abort{false};
+    qwaudio::Decoder decoder(&abort);
+    ASSERT_EQ(decoder.openBuffer(&buffer, qwaudio::StreamKind::Generic, "audio/mpeg", 2000), 0);
+    size_t samples = 0;
+    int mostEntries = 0;
+    std::vector<float> out;
+    while (decoder.decode(out) == qwaudio::Decoder::Result::Samples) {
+        samples += out.size();
+        out.clear();
+        mostEntries = std::max(mostEntries, decoder.seekIndexEntries());
+    }
+    const double seconds = double(samples) / decoder.channels() / decoder.sampleRate();
+    EXPECT_GT(seconds, 5.0 * kRepeats - 1.0);
+    EXPECT_GT(mostEntries, 0);
+    EXPECT_LE(mostEntries, 16 * 1024 / 24);
 }
 
 TEST(Library, DevicesConfigAndPerThreadErrors) {
