@@ -1,26 +1,65 @@
-// The program's entry point: the application object, the settings store, the audio library and
-// the main window, which keeps its own geometry.
+// The program's entry point: the single-instance application object, the switches that act
+// before any window ("/uninstall", "/lang="), the hand-over of the command line to a running
+// instance, then the audio library and the main window, which keeps its own geometry.
 
 #include "app/appsettings.h"
+#include "app/commandline.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "audio/bass.h"
+#include "qtext/qtsingleapplication.h"
 
-#include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+
+namespace {
+
+// The wait for a running instance to take over this command line.
+constexpr int HandOverTimeoutMs = 5000;
+
+// Desktops without an icon theme still get the artwork the distribution ships.
+void chooseIconTheme() {
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Tango"));
+    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+}
+
+// Runs the main window until the event loop ends; returns the loop's exit code.
+int runWindow(QT_EXT::QtSingleApplication& app, AppSettings* settings, const QString& warning) {
+    QuillowaveWindow window(settings);
+    if (!warning.isEmpty())
+        window.setStatusText(warning);
+    if (!CommandLine::startsMinimized(QCoreApplication::arguments()))
+        window.show();
+    app.setActivationWindow(&window, true);
+    QObject::connect(&app, &QT_EXT::QtSingleApplication::messageReceived, &window,
+                     &QuillowaveWindow::slot_oneInstance);
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // The sound library would otherwise catch SIGTERM and SIGINT for an event loop we do not
     // run, and the program could not be ended by the session or the shell.
     qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
-    QApplication app(argc, argv);
-    // Desktops without an icon theme still get the artwork the distribution ships.
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("Tango"));
-    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+    QT_EXT::QtSingleApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
     AppSettings* settings = AppSettings::instance();
+    switch (CommandLine::earlySwitch(arguments)) {
+    case CommandLine::EarlySwitch::Uninstall:
+        CommandLine::uninstall(settings);
+        return 0;
+    case CommandLine::EarlySwitch::Language:
+        CommandLine::applyLanguageSwitch(arguments, settings);
+        break;
+    case CommandLine::EarlySwitch::None:
+        break;
+    }
+    if (app.sendMessage(CommandLine::handOverMessage(arguments), HandOverTimeoutMs))
+        return 0;
 
+    chooseIconTheme();
     QString error;
     QString warning;
     if (!PlaybackController::initEngine(settings, &error, &warning)) {
@@ -28,15 +67,7 @@ int main(int argc, char* argv[]) {
                               QObject::tr("The audio library could not be started: %1").arg(error));
         return 1;
     }
-    int code = 0;
-    {
-        QuillowaveWindow window(settings);
-        if (!warning.isEmpty())
-            window.setStatusText(warning);
-        if (!QCoreApplication::arguments().contains(QStringLiteral("/show=minimized")))
-            window.show();
-        code = QApplication::exec();
-    }
+    const int code = runWindow(app, settings, warning);
     BASS_Free();
     return code;
 }

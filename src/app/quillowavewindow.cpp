@@ -3,7 +3,11 @@
 #include "app/appsettings.h"
 #include "app/commandline.h"
 #include "app/dropresolver.h"
+#include "app/windowplayercontrol.h"
+#include "app/windowremote.h"
 #include "bass/bassqt.h"
+#include "qtext/exceptionhandler.h"
+#include "qtext/qtsingleapplication.h"
 #include "recording/appstream.h"
 #include "stations/bramblerstations.h"
 #include "stations/countryflags.h"
@@ -21,6 +25,7 @@
 #include "ui/stationmenus.h"
 #include "ui/stationtreeview.h"
 #include "ui/treestations.h"
+#include "ui/treestationsmenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -39,6 +44,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -87,12 +93,21 @@ constexpr int kHideDelayMs = 100;
 constexpr int kAnnounceMuteMs = 8000;
 constexpr int kBalloonMs = 10000;
 
+// The crash handler goes in before the window does any other work, so that a fault anywhere in
+// building it is reported too.
+AppSettings* withCrashHandler(AppSettings* settings) {
+    QT_EXT::ExceptionHandler::install(QStringLiteral("CrashReport"), QStringLiteral("1.40.1"),
+                                      QString());
+    return settings;
+}
+
 } // namespace
 
 QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_playback(new PlaybackController(settings, this)),
-      m_directory(new BramblerStations(this)), m_favorites(new Favorites(this)),
-      m_history(new History(this)), m_builtWith(SettingsApplier::snapshot(*settings)) {
+    : QMainWindow(parent), m_settings(withCrashHandler(settings)),
+      m_playback(new PlaybackController(settings, this)), m_directory(new BramblerStations(this)),
+      m_favorites(new Favorites(this)), m_history(new History(this)),
+      m_builtWith(SettingsApplier::snapshot(*settings)) {
     setObjectName(QStringLiteral("QuillowaveWindow"));
     setWindowTitle(QStringLiteral("Quillowave"));
     setAcceptDrops(true);
@@ -117,6 +132,8 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupMenus();
     setupTray();
     setupPlayback();
+    setupRemote();
+    setupDirectoryPopup();
     loadDirectory();
     applySettings();
     setupTimers();
@@ -137,6 +154,8 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
 
 QuillowaveWindow::~QuillowaveWindow() {
     m_quitting = true;
+    if (!m_saveOnExit)
+        return;
     if (m_miniMode)
         m_settings->saveWindowGeometryMini(this);
     else
@@ -440,9 +459,12 @@ void QuillowaveWindow::setupMenus() {
     file->addAction(tr("Previous source"), this, &QuillowaveWindow::slot_Back);
     file->addAction(tr("Next source"), this, &QuillowaveWindow::slot_Forward);
     file->addSeparator();
+    file->addAction(tr("Uninstall..."), this, &QuillowaveWindow::slot_Uninstall);
     file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QuillowaveWindow::slot_Exit);
+    m_menuFile = file;
 
     QMenu* settingsMenu = menuBar()->addMenu(tr("&Settings"));
+    m_menuSettings = settingsMenu;
     settingsMenu->addAction(tr("&Options..."), this, &QuillowaveWindow::slot_options);
     m_actAlwaysOnTop =
         settingsMenu->addAction(tr("Always on top"), this, &QuillowaveWindow::slot_alwaysOnTop);
@@ -473,6 +495,7 @@ void QuillowaveWindow::setupMenus() {
 
     QMenu* clipboard = menuBar()->addMenu(tr("&Clipboard"));
     setupClipboardMenu(clipboard);
+    m_menuClipboard = clipboard;
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("Keyboard shortcuts"), this, &QuillowaveWindow::slot_showShortcuts);
@@ -644,6 +667,74 @@ void QuillowaveWindow::setupTimers() {
     m_displayTimer->start(1000);
 }
 
+void QuillowaveWindow::setupRemote() {
+    m_remote = new WindowRemote(this, m_playback);
+    // A timed recording asked for on the command line starts once the stream plays.
+    connect(m_playback, &PlaybackController::sig_stationPlaying, this, [this] {
+        if (m_remote->player()->timedRecordingSeconds() > 59)
+            slot_Record();
+    });
+    for (const QString& text : m_remote->registerRemote())
+        sayMissing(text);
+}
+
+void QuillowaveWindow::applyMediaKeys() {
+    const QString failure = m_remote->setMediaKeys(m_settings->ProcessMediaKeys());
+    if (!failure.isEmpty())
+        sayMissing(failure);
+}
+
+void QuillowaveWindow::setupDirectoryPopup() {
+    m_stationsPopup = new TreeStationsMenu(this);
+    m_stationsPopup->setList(m_directory);
+    connect(m_stationsPopup, &TreeStationsMenu::signal_itemActivated, this,
+            [this](Preset* preset) { playStation(*preset, true); });
+    // The directory tree's context menu opens the same stations as a tree of another order.
+    m_menuDirectoryContext = new QMenu(this);
+    m_menuDirectoryContext->setObjectName(QStringLiteral("menuDirectoryContext"));
+    for (const int mode : {TreeStationsMenu::ModeRegions, TreeStationsMenu::ModeGenres,
+                           TreeStationsMenu::ModeNationalMusic, TreeStationsMenu::ModeNetworks}) {
+        m_menuDirectoryContext->addAction(TreeStationsMenu::headerText(mode), this, [this, mode] {
+            m_stationsPopup->build(mode);
+            m_stationsPopup->popup(m_menuDirectoryContext->pos());
+        });
+    }
+    m_treeStations->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_treeStations, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        m_menuDirectoryContext->popup(m_treeStations->viewport()->mapToGlobal(at));
+    });
+}
+
+WindowPlayerControl* QuillowaveWindow::playerControl() const {
+    return m_remote->player();
+}
+
+RemoteControl* QuillowaveWindow::remoteControl() const {
+    return m_remote->remote();
+}
+
+MprisService* QuillowaveWindow::mpris() const {
+    return m_remote->mpris();
+}
+
+QMenu* QuillowaveWindow::mainMenu(PlayerControl::Menu menu) const {
+    switch (menu) {
+    case PlayerControl::Menu::File:
+        return m_menuFile;
+    case PlayerControl::Menu::Settings:
+        return m_menuSettings;
+    case PlayerControl::Menu::Favorites:
+        return m_menuFavorites;
+    case PlayerControl::Menu::Presets:
+        return m_menuPresets;
+    case PlayerControl::Menu::Recording:
+        return m_menuRecording;
+    case PlayerControl::Menu::Clipboard:
+        return m_menuClipboard;
+    }
+    return nullptr;
+}
+
 void QuillowaveWindow::loadDirectory() {
     // The search results point into the directory.
     m_treeSearch->clearStations();
@@ -688,13 +779,9 @@ void QuillowaveWindow::addToFavorites() {
         setStatusText(tr("No radio station is currently playing"));
         return;
     }
-    if (m_favorites->contains(station)) {
-        setStatusText(tr("%1 is already a favorite").arg(station.title));
-        return;
-    }
-    if (m_favorites->add(station) && m_favorites->save()) {
+    if (const Preset* added = FavoriteDlg::addToFavorites(*m_favorites, station, this)) {
         refreshFavorites();
-        setStatusText(tr("%1 added to favorites").arg(station.title));
+        setStatusText(tr("%1 added to favorites").arg(added->title));
     }
 }
 
@@ -849,21 +936,55 @@ void QuillowaveWindow::applySettings() {
     m_keys.setMaximum(m_sliderVolume->maximum());
     if (m_tray)
         m_tray->setContextMenu(s->TrayClickMuteVolume() ? nullptr : m_menuTray);
+    applyMediaKeys();
     if (restart)
-        restartApplication();
+        restartApplication(true);
     m_btRecord->setAccessibleName(tr("Record the station"));
     QApplication::setFont(s->AppFont());
     m_frameInfo->setStyleSheet(s->UseInfoStyleSheet() ? s->infoStyleSheet() : QString());
     placePeakMeters();
 }
 
-void QuillowaveWindow::restartApplication() {
+void QuillowaveWindow::restartApplication(bool ask) {
     if (m_quitting)
         return;
-    // The window keeps the values it was built with until the next start.
+    // Until the next start the window keeps the values it was built with; ask once per change.
     m_builtWith = SettingsApplier::snapshot(*m_settings);
-    QMessageBox::information(this, tr("Quillowave"),
-                             tr("Some of the changed options take effect after a restart."));
+    if (ask && QMessageBox::question(this, tr("Quillowave"), tr("Restart is required. Do it now?"),
+                                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    if (m_miniMode)
+        m_settings->saveWindowGeometryMini(this);
+    else
+        m_settings->saveWindowGeometry(this);
+    leaveFor({});
+}
+
+void QuillowaveWindow::slot_Uninstall() {
+    // The new process asks the question and removes the data; nothing of ours may follow it.
+    m_saveOnExit = false;
+    leaveFor({QStringLiteral("/uninstall")});
+}
+
+void QuillowaveWindow::leaveFor(const QStringList& arguments) {
+    m_quitting = true;
+    if (m_tray)
+        m_tray->hide();
+    m_playback->stopPlayback(PlaybackController::Ask::No);
+    // The new process must neither hand its command line back to us nor find our bus names.
+    if (auto* app = qobject_cast<QT_EXT::QtSingleApplication*>(QCoreApplication::instance()))
+        app->stopListening();
+    m_remote->release();
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+    QCoreApplication::exit(0);
+}
+
+bool QuillowaveWindow::confirmExit() {
+    if (!m_remote->player()->isRecording())
+        return true;
+    return QMessageBox::question(this, tr("Quillowave"),
+                                 tr("You are currently recording. Do you really want to exit?"),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QuillowaveWindow::applyButtonStyle() {
@@ -914,22 +1035,12 @@ void QuillowaveWindow::slot_Init() {
     processCommandLine(arguments);
 }
 
+void QuillowaveWindow::slot_oneInstance(const QString& message) {
+    processCommandLine(CommandLine::handOverArguments(message));
+}
+
 void QuillowaveWindow::processCommandLine(const QStringList& arguments) {
-    if (arguments.size() < 2) {
-        slot_restoreMainWindow();
-        return;
-    }
-    const CommandLine::Parsed request = CommandLine::parse(arguments);
-    if (request.endAction >= 0)
-        m_playback->setSleepTimer(request.sleepSeconds, request.endAction);
-    if (request.startLast && !m_playback->hasStream() && !m_playback->isConnecting())
-        m_playback->playLast();
-    if (!request.url.isEmpty())
-        playAddress(request.url, request.name, false);
-    if (request.showWindow)
-        slot_restoreMainWindow();
-    else
-        showMinimized();
+    CommandLine::process(arguments, m_remote->player());
 }
 
 void QuillowaveWindow::playAddress(const QString& url, const QString& name, bool ask) {
@@ -1187,9 +1298,10 @@ void QuillowaveWindow::slot_hideApp() {
 }
 
 void QuillowaveWindow::slot_Exit() {
+    if (!m_settings->MinimizeOnExit() && !close())
+        return;
     m_quitting = true;
-    close();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 // --- events -----------------------------------------------------------------------------------
@@ -1348,9 +1460,16 @@ void QuillowaveWindow::handleDrop(const QMimeData* mime, bool showFormats) {
 }
 
 void QuillowaveWindow::closeEvent(QCloseEvent* event) {
-    if (!m_quitting && m_settings->MinimizeOnExit()) {
+    if (m_settings->MinimizeOnExit()) {
         event->ignore();
         showMinimized();
+        // Without a tray a hidden window could not be brought back.
+        if (m_tray)
+            hide();
+        return;
+    }
+    if (!confirmExit()) {
+        event->ignore();
         return;
     }
     m_quitting = true;

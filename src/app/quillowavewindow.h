@@ -8,6 +8,7 @@
 
 #include "app/keyboardrules.h"
 #include "app/playbackcontroller.h"
+#include "app/playercontrol.h"
 #include "app/settingsapplier.h"
 
 #include <QMainWindow>
@@ -36,6 +37,11 @@ class StationTreeView;
 
 class FavoritesMenus;
 class HistoryMenu;
+class MprisService;
+class RemoteControl;
+class TreeStationsMenu;
+class WindowPlayerControl;
+class WindowRemote;
 class SearchController;
 class SearchLineEdit;
 class StationMenus;
@@ -76,20 +82,34 @@ public:
     const KeyboardRules& keyboardRules() const { return m_keys; }
     // Texts of things that do not work here (no tray, no sound device), each said once.
     QStringList missingParts() const { return m_missing; }
+    // What the command line, the remote control and the media controls drive.
+    WindowPlayerControl* playerControl() const;
+    RemoteControl* remoteControl() const;
+    MprisService* mpris() const;
+    // The menus a remote client can open or send keys to; null for a value without a menu.
+    QMenu* mainMenu(PlayerControl::Menu menu) const;
+    QMenu* directoryContextMenu() const { return m_menuDirectoryContext; }
+    TreeStationsMenu* stationsPopup() const { return m_stationsPopup; }
 
     void setStatusText(const QString& text, bool withEllipsis = false);
     void notify(const QString& title, const QString& text, int kind = NotifyDefault);
     void applySettings();
     void applyButtonStyle();
     bool isMiniMode() const { return m_miniMode; }
-    // A restart is needed for options the window was built with; the default asks the user.
-    virtual void restartApplication();
+    // Starts the program again and ends this process; with ask, only when the user agrees.
+    void restartApplication(bool ask);
+    // False when the user would rather not leave now (a recording runs and they said No).
+    bool confirmExit();
 
 public slots:
     // Start-up and remote control.
     void slot_Init();
+    // A command line handed over by a later start of the program.
+    void slot_oneInstance(const QString& message);
     void processCommandLine(const QStringList& arguments);
     void playStation(const Preset& station, bool ask);
+    // Plays a new station record made of the address and name.
+    void playAddress(const QString& url, const QString& name, bool ask);
     void slot_Play();
     void slot_Stop();
     void slot_Record();
@@ -119,6 +139,7 @@ public slots:
     void slot_showShortcuts();
     void slot_hideApp();
     void slot_Exit();
+    void slot_Uninstall();
     void addToFavorites();
     void slot_editFavorites();
     void slot_Search(const QString& text);
@@ -146,6 +167,13 @@ private:
     void setupTray();
     void setupPlayback();
     void setupTimers();
+    void setupRemote();
+    void setupDirectoryPopup();
+    // Registers the media controls while ProcessMediaKeys is on.
+    void applyMediaKeys();
+    // Gives up what a new instance needs (the single-instance socket, the bus names), starts the
+    // program detached with the arguments and ends the event loop with exit code 0.
+    void leaveFor(const QStringList& arguments);
     void loadDirectory();
     void fillHistory();
     void addToHistory(const Preset& station);
@@ -162,7 +190,6 @@ private:
     void executeKey(const KeyboardRules::Result& result);
     void handleDrop(const QMimeData* mime, bool showFormats);
     bool mainAreaFocused() const;
-    void playAddress(const QString& url, const QString& name, bool ask);
     void sayMissing(const QString& text);
     QIcon themedIcon(const QString& themeName, const QString& resource,
                      const QString& fallback = QString()) const;
@@ -181,6 +208,8 @@ private:
     QStringList m_missing;
     bool m_miniMode = false;
     bool m_quitting = false;
+    // Cleared when the data folder goes away with the program (uninstall).
+    bool m_saveOnExit = true;
     int m_buttonsStyle = -1;
     int m_recordingMode = -1;
 
@@ -233,6 +262,12 @@ private:
     QAction* m_actAlwaysOnTop = nullptr;
     QAction* m_actMiniMode = nullptr;
     QList<QMenu*> m_mainMenus;
+    QMenu* m_menuFile = nullptr;
+    QMenu* m_menuSettings = nullptr;
+    QMenu* m_menuClipboard = nullptr;
+    QMenu* m_menuDirectoryContext = nullptr;
+    TreeStationsMenu* m_stationsPopup = nullptr;
+    WindowRemote* m_remote = nullptr;
 
     QSystemTrayIcon* m_tray = nullptr;
     PopupInfo* m_popup = nullptr;

@@ -59,6 +59,14 @@ void QtSingleApplication::startListening() {
     connect(m_server, &QLocalServer::newConnection, this, &QtSingleApplication::slot_newConnection);
 }
 
+void QtSingleApplication::stopListening() {
+    if (!m_server)
+        return;
+    m_server->close();
+    delete m_server;
+    m_server = nullptr;
+}
+
 bool QtSingleApplication::sendMessage(const QString& message, int timeoutMs) {
     if (!m_running)
         return false;

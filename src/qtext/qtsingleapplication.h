@@ -34,6 +34,10 @@ public:
     static QString defaultId();
     static QString userName();
 
+    // Closes the socket of the first instance, so that a program started next becomes the first
+    // instance itself (restart) instead of handing its command line to this one.
+    void stopListening();
+
     // A received message first brings window back when activateOnMessage is set.
     void setActivationWindow(QWidget* window, bool activateOnMessage = true);
     QWidget* activationWindow() const { return m_window; }

@@ -99,6 +99,16 @@ private slots:
         QCOMPARE(runSecond({"/startlast"}), 0);
         QCOMPARE(received.size(), 1);
     }
+
+    // A restart gives the socket up first: the program started next is the first instance
+    // itself instead of handing its command line back. Last, as it ends the listening.
+    void stoppedInstanceLetsTheNextOneStart() {
+        QSignalSpy received(app(), &QtSingleApplication::messageReceived);
+        app()->stopListening();
+        QCOMPARE(runSecond({"/startlast"}), 3);
+        QCOMPARE(received.size(), 0);
+        app()->stopListening();
+    }
 };
 
 // The second instance: hand the command line over and end, 0 when the first one took it.

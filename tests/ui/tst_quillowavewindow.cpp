@@ -7,6 +7,7 @@
 #include "stations/favorites.h"
 #include "stations/history.h"
 #include "support/fixture.h"
+#include "ui/favoritedlg.h"
 #include "ui/optionsdialog.h"
 #include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
@@ -16,13 +17,18 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkProxy>
+#include <QPointer>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -60,6 +66,26 @@ private:
     QTemporaryDir m_dir;
     AppSettings* m_settings = nullptr;
     std::unique_ptr<QuillowaveWindow> m_window;
+
+    // Handles the modal windows that open next, one step each, from inside their own loops; a
+    // window the step did not close (not the kind it expected) is closed, so the test goes on.
+    void answerModals(QList<std::function<void(QWidget*)>> steps) {
+        auto* poll = new QTimer(this);
+        poll->setInterval(20);
+        QPointer<QWidget> handled;
+        connect(poll, &QTimer::timeout, this, [poll, handled, steps]() mutable {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == handled)
+                return;
+            handled = modal;
+            steps.takeFirst()(modal);
+            if (modal->isVisible())
+                modal->close();
+            if (steps.isEmpty())
+                poll->deleteLater();
+        });
+        poll->start();
+    }
 
     void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         target->setFocus();
@@ -117,11 +143,38 @@ private slots:
         auto* play = m_window->findChild<QToolButton*>(QStringLiteral("btPlay"));
         QCOMPARE(play->text(), QStringLiteral("&Stop"));
 
-        // A station that plays goes to the front of the history; F5 makes it a favourite once.
+        // A station that plays goes to the front of the history; F5 opens the favourite's editor
+        // prefilled with it, and asks first when the station is a favourite already.
         QVERIFY(!m_window->history()->recent().isEmpty());
         QCOMPARE(m_window->history()->recent().first()->title, QStringLiteral("Loopback Radio"));
-        const int favorites = m_window->favorites()->favorites().size();
+        const qsizetype favorites = m_window->favorites()->favorites().size();
+        QString prefilled;
+        answerModals({[&](QWidget* modal) {
+            if (auto* editor = qobject_cast<FavoriteDlg*>(modal)) {
+                prefilled = editor->nameEdit()->text();
+                editor->accept();
+            }
+        }});
         press(tree, Qt::Key_F5);
+        QCOMPARE(prefilled, QStringLiteral("Loopback Radio"));
+        QCOMPARE(m_window->favorites()->favorites().size(), favorites + 1);
+        QString question;
+        answerModals({[&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                question = box->text();
+                box->button(QMessageBox::No)->click();
+            }
+        }});
+        press(tree, Qt::Key_F5);
+        QCOMPARE(question, QStringLiteral("Station already exists in your favorites. Add anyway?"));
+        answerModals({[](QWidget* modal) {
+                          if (auto* box = qobject_cast<QMessageBox*>(modal))
+                              box->button(QMessageBox::Yes)->click();
+                      },
+                      [](QWidget* modal) {
+                          if (auto* editor = qobject_cast<FavoriteDlg*>(modal))
+                              editor->reject();
+                      }});
         press(tree, Qt::Key_F5);
         QCOMPARE(m_window->favorites()->favorites().size(), favorites + 1);
 

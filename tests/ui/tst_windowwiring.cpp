@@ -9,7 +9,9 @@
 #include "stations/history.h"
 #include "support/fixture.h"
 #include "ui/searchlineedit.h"
+#include "ui/stationtreeview.h"
 #include "ui/treestations.h"
+#include "ui/treestationsmenu.h"
 #include "ui/windowprofile.h"
 
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -35,6 +38,20 @@ QAction* findAction(QMenu* menu, const QString& text) {
             if (QAction* found = findAction(sub, text))
                 return found;
         }
+    }
+    return nullptr;
+}
+
+// The item titled text below item (or at the top level), opening each branch as a user would.
+QTreeWidgetItem* findItem(QTreeWidget* tree, QTreeWidgetItem* item, const QString& text) {
+    const int count = item ? item->childCount() : tree->topLevelItemCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* child = item ? item->child(i) : tree->topLevelItem(i);
+        if (child->text(0) == text)
+            return child;
+        tree->expandItem(child);
+        if (QTreeWidgetItem* found = findItem(tree, child, text))
+            return found;
     }
     return nullptr;
 }
@@ -136,6 +153,38 @@ private slots:
         QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
         QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
                                   kWaitMs);
+        QCOMPARE(m_window->playback()->currentStation().title, QStringLiteral("Loopback Radio"));
+        m_window->slot_Stop();
+    }
+
+    void directoryContextMenuOpensTheStationsTree() {
+        StationTreeView* tree = m_window->directoryView();
+        QMenu* menu = m_window->directoryContextMenu();
+        emit tree->customContextMenuRequested(QPoint(10, 10));
+        QVERIFY(menu->isVisible());
+        QStringList modes;
+        for (const QAction* action : menu->actions())
+            modes << action->text();
+        QCOMPARE(modes, (QStringList{"Regions", "Genres", "National Music", "Networks"}));
+
+        TreeStationsMenu* popup = m_window->stationsPopup();
+        menu->actions().at(1)->trigger();
+        QVERIFY(popup->isVisible());
+        QCOMPARE(popup->tree()->headerItem()->text(0), QStringLiteral("Genres"));
+        QCOMPARE(popup->tree()->topLevelItemCount(), m_window->directory()->genres.size());
+        popup->hide();
+
+        // A station chosen in the pop-up plays; the fixture's stands in for the directory's.
+        QVERIFY(m_window->favorites()->add(loopbackStation()));
+        popup->setList(m_window->favorites());
+        menu->actions().at(0)->trigger();
+        QCOMPARE(popup->tree()->headerItem()->text(0), QStringLiteral("Regions"));
+        QTreeWidgetItem* station =
+            findItem(popup->tree(), nullptr, QStringLiteral("Loopback Radio"));
+        QVERIFY(station);
+        emit popup->tree()->itemActivated(station, 0);
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
         QCOMPARE(m_window->playback()->currentStation().title, QStringLiteral("Loopback Radio"));
         m_window->slot_Stop();
     }
