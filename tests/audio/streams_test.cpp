@@ -632,6 +632,51 @@ struct DspProbe {
 
 } // namespace
 
+// Volume, pan and frequency share one path for setting, reading and sliding: each keeps its own
+// range, a value set outright ends a slide of that attribute only, and others are refused.
+TEST_F(Streams, AttributesKeepTheirRangesAndASetEndsItsSlide) {
+    const std::string path = qwtest::wwwDir() + "/sine.mp3";
+    HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    struct Row {
+        DWORD attrib;
+        float set;
+        float expected;
+    };
+    for (const Row& row :
+         {Row{BASS_ATTRIB_VOL, -1.0f, 0.0f}, Row{BASS_ATTRIB_VOL, 2.5f, 2.5f},
+          Row{BASS_ATTRIB_PAN, 2.0f, 1.0f}, Row{BASS_ATTRIB_PAN, -3.0f, -1.0f},
+          Row{BASS_ATTRIB_FREQ, 22050.0f, 22050.0f}, Row{BASS_ATTRIB_FREQ, 0.0f, 44100.0f}}) {
+        float value = -9;
+        ASSERT_TRUE(BASS_ChannelSetAttribute(stream, row.attrib, row.set)) << row.attrib;
+        ASSERT_TRUE(BASS_ChannelGetAttribute(stream, row.attrib, &value));
+        EXPECT_EQ(value, row.expected) << row.attrib << " set to " << row.set;
+    }
+    EXPECT_FALSE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_FREQ, 50.0f));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    EXPECT_FALSE(BASS_ChannelSlideAttribute(stream, BASS_ATTRIB_FREQ, 8000.0f, 100));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLTYPE);
+    float value = 0;
+    EXPECT_FALSE(BASS_ChannelGetAttribute(stream, 99, &value));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLTYPE);
+
+    ASSERT_TRUE(BASS_ChannelSlideAttribute(stream, BASS_ATTRIB_PAN, -5.0f, 60000));
+    EXPECT_TRUE(BASS_ChannelIsSliding(stream, BASS_ATTRIB_PAN));
+    EXPECT_FALSE(BASS_ChannelIsSliding(stream, BASS_ATTRIB_VOL));
+    ASSERT_TRUE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.75f));
+    EXPECT_TRUE(BASS_ChannelIsSliding(stream, BASS_ATTRIB_PAN));
+    ASSERT_TRUE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_PAN, 0.25f));
+    EXPECT_FALSE(BASS_ChannelIsSliding(stream, 0));
+    ASSERT_TRUE(BASS_ChannelGetAttribute(stream, BASS_ATTRIB_PAN, &value));
+    EXPECT_EQ(value, 0.25f);
+    // A slide over no time is a set.
+    ASSERT_TRUE(BASS_ChannelSlideAttribute(stream, BASS_ATTRIB_VOL, 0.3f, 0));
+    EXPECT_FALSE(BASS_ChannelIsSliding(stream, BASS_ATTRIB_VOL));
+    ASSERT_TRUE(BASS_ChannelGetAttribute(stream, BASS_ATTRIB_VOL, &value));
+    EXPECT_EQ(value, 0.3f);
+    EXPECT_TRUE(BASS_StreamFree(stream));
+}
+
 TEST_F(Streams, DspSeesFloatSamplesAndChangesWhatIsHeard) {
     HSTREAM stream = createUrl(qwtest::icecastUrl("/ogg"));
     ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
