@@ -46,6 +46,16 @@ std::shared_ptr<Channel> findInBytes(DWORD handle, DWORD mode) {
     return channel;
 }
 
+// The channel when a callback was given for it.
+std::shared_ptr<Channel> findWithCallback(DWORD handle, bool hasCallback) {
+    auto channel = find(handle);
+    if (channel && !hasCallback) {
+        ErrorState::set(BASS_ERROR_ILLPARAM);
+        return nullptr;
+    }
+    return channel;
+}
+
 // Calls a channel has no part of (3D, links): the error for a valid handle.
 BOOL unsupported(DWORD handle, int error) {
     return find(handle) ? result(error) : FALSE;
@@ -206,13 +216,9 @@ BOOL BASS_ChannelGet3DPosition(DWORD handle, BASS_3DVECTOR*, BASS_3DVECTOR*, BAS
 }
 
 HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc, void* user) {
-    auto channel = find(handle);
+    auto channel = findWithCallback(handle, proc != nullptr);
     if (!channel)
         return 0;
-    if (!proc) {
-        ErrorState::set(BASS_ERROR_ILLPARAM);
-        return 0;
-    }
     switch (type & ~DWORD(BASS_SYNC_MIXTIME | BASS_SYNC_ONETIME)) {
     case BASS_SYNC_END:
     case BASS_SYNC_META:
@@ -238,14 +244,8 @@ BOOL BASS_ChannelRemoveSync(DWORD handle, HSYNC sync) {
 }
 
 HDSP BASS_ChannelSetDSP(DWORD handle, DSPPROC* proc, void* user, int priority) {
-    auto channel = find(handle);
-    if (!channel)
-        return 0;
-    if (!proc) {
-        ErrorState::set(BASS_ERROR_ILLPARAM);
-        return 0;
-    }
-    return channel->addDsp(Library::instance().newHandle(), proc, user, priority);
+    auto channel = findWithCallback(handle, proc != nullptr);
+    return channel ? channel->addDsp(Library::instance().newHandle(), proc, user, priority) : 0;
 }
 
 BOOL BASS_ChannelRemoveDSP(DWORD handle, HDSP dsp) {
