@@ -26,12 +26,17 @@ QString Favorites::fileName() const {
 void Favorites::reload() {
     clear();
     load(fileName());
+    appendRootGroup();
+}
+
+Group* Favorites::appendRootGroup() {
     auto root = QSharedPointer<Group>::create();
     root->name = QStringLiteral("Root");
     root->title = root->name;
     root->kind = Group::KindRoot;
     root->icon = &groupIcon;
     topGroups << root;
+    return root.get();
 }
 
 Group* Favorites::rootGroup() {
@@ -40,13 +45,7 @@ Group* Favorites::rootGroup() {
             return g.get();
     }
     // A list that was never reloaded has no root group yet.
-    auto root = QSharedPointer<Group>::create();
-    root->name = QStringLiteral("Root");
-    root->title = root->name;
-    root->kind = Group::KindRoot;
-    root->icon = &groupIcon;
-    topGroups << root;
-    return root.get();
+    return appendRootGroup();
 }
 
 bool Favorites::contains(const Preset& preset) const {

@@ -39,7 +39,10 @@ public:
     PresetList favorites() const;
 
 private:
+    // The first group of the root kind, where favourites without a group name are filed.
     Group* rootGroup();
+    // The empty "Root" group that every reload adds at the end.
+    Group* appendRootGroup();
 
     QString m_fileName;
 };

@@ -14,6 +14,6 @@ public:
 
     void buildGroupMenu(QMenu* menu, const RadioStations::GroupList& groups) override;
 
-private:
-    void fillFavoritesGroup(QMenu* menu, Group* group);
+protected:
+    void fillGroup(QMenu* menu, Group* group) override;
 };

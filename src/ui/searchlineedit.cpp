@@ -5,7 +5,7 @@
 SearchLineEdit::SearchLineEdit(QWidget* parent) : QLineEdit(parent), m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("searchEdit"));
     setClearButtonEnabled(true);
-    setPlaceholderText(tr("Search stations"));
+    setPlaceholderText(tr("Type to search"));
     m_timer->setSingleShot(true);
     m_timer->setInterval(kTypingPauseMs);
     connect(m_timer, &QTimer::timeout, this, &SearchLineEdit::slot_searchTimerUpdate);

@@ -15,10 +15,14 @@ QString StationMenus::menuText(const QString& text) {
     return out;
 }
 
-QString StationMenus::groupMenuTitle(const Group& group) {
+QString StationMenus::groupTitle(const Group& group) {
     const QByteArray name = group.name.toUtf8();
     const QString shown = QCoreApplication::translate("Countries", name.constData());
-    return QStringLiteral("%1 (%2)").arg(menuText(shown)).arg(group.stationTotal());
+    return QStringLiteral("%1 (%2)").arg(shown).arg(group.stationTotal());
+}
+
+QString StationMenus::groupMenuTitle(const Group& group) {
+    return menuText(groupTitle(group));
 }
 
 Preset* StationMenus::presetOf(const QAction* action) {
@@ -99,16 +103,18 @@ void StationMenus::fillGroup(QMenu* menu, Group* group) {
     }
 }
 
+void StationMenus::addGroupMenu(QMenu* menu, Group* group) {
+    QMenu* sub = menu->addMenu(groupMenuTitle(*group));
+    sub->menuAction()->setData(QVariant::fromValue(group));
+    if (group->icon)
+        sub->setIcon(*group->icon);
+    watch(sub);
+    fillOnFirstShow(sub, [this, sub, group]() { fillGroup(sub, group); });
+}
+
 void StationMenus::addGroupMenus(QMenu* menu, const RadioStations::GroupList& groups) {
-    for (const auto& g : groups) {
-        QMenu* sub = menu->addMenu(groupMenuTitle(*g));
-        sub->menuAction()->setData(QVariant::fromValue(g.get()));
-        if (g->icon)
-            sub->setIcon(*g->icon);
-        watch(sub);
-        Group* group = g.get();
-        fillOnFirstShow(sub, [this, sub, group]() { fillGroup(sub, group); });
-    }
+    for (const auto& g : groups)
+        addGroupMenu(menu, g.get());
 }
 
 void StationMenus::buildGroupMenu(QMenu* menu, const RadioStations::GroupList& groups) {
@@ -117,52 +123,63 @@ void StationMenus::buildGroupMenu(QMenu* menu, const RadioStations::GroupList& g
     addGroupMenus(menu, groups);
 }
 
-void StationMenus::buildGenreMenu(QMenu* menu, const QStringList& names) {
+QList<QPair<QString, RadioStations::PresetList>>
+StationMenus::byCountry(const RadioStations::PresetList& stations) {
+    QMap<QString, RadioStations::PresetList> countries;
+    RadioStations::PresetList noCountry;
+    for (Preset* p : stations) {
+        if (p->country.isEmpty())
+            noCountry << p;
+        else
+            countries[p->country] << p;
+    }
+    QList<QPair<QString, RadioStations::PresetList>> out;
+    for (auto it = countries.cbegin(); it != countries.cend(); ++it)
+        out.append({it.key(), it.value()});
+    if (!noCountry.isEmpty())
+        out.append({QString(), noCountry});
+    return out;
+}
+
+void StationMenus::buildNameMenus(QMenu* menu, const QStringList& names,
+                                  const std::function<void(QMenu*, const QString&)>& fill) {
     emptyMenu(menu);
     watch(menu);
     for (const QString& name : names) {
         QMenu* sub = menu->addMenu(menuText(name));
-        fillOnFirstShow(sub, [this, sub, name]() {
-            if (!m_list)
-                return;
-            RadioStations::PresetList found;
-            m_list->findByGenre(name, found);
-            QMap<QString, RadioStations::PresetList> byCountry;
-            RadioStations::PresetList noCountry;
-            for (Preset* p : std::as_const(found)) {
-                if (p->country.isEmpty())
-                    noCountry << p;
-                else
-                    byCountry[p->country] << p;
-            }
-            for (auto it = byCountry.cbegin(); it != byCountry.cend(); ++it) {
-                QMenu* countryMenu = sub->addMenu(menuText(it.key()));
-                if (const QIcon* flag = CountryFlags::flagIcon(it.key()))
-                    countryMenu->setIcon(*flag);
-                watch(countryMenu);
-                addStations(countryMenu, it.value(), kLetterMenuLimit);
-            }
-            addStations(sub, noCountry, kLetterMenuLimit);
-        });
         watch(sub);
+        fillOnFirstShow(sub, [this, sub, name, fill]() {
+            if (m_list)
+                fill(sub, name);
+        });
     }
 }
 
-void StationMenus::buildTextMenu(QMenu* menu, const QStringList& names) {
-    emptyMenu(menu);
-    watch(menu);
-    for (const QString& name : names) {
-        QMenu* sub = menu->addMenu(menuText(name));
-        fillOnFirstShow(sub, [this, sub, name]() {
-            if (!m_list)
-                return;
-            RadioStations::PresetList found;
-            m_list->search(name, found);
-            for (Preset* p : std::as_const(found)) {
-                if (!p->title.isEmpty())
-                    addStation(sub, p);
+void StationMenus::buildGenreMenu(QMenu* menu, const QStringList& names) {
+    buildNameMenus(menu, names, [this](QMenu* sub, const QString& name) {
+        RadioStations::PresetList found;
+        m_list->findByGenre(name, found);
+        for (const auto& [country, stations] : byCountry(found)) {
+            if (country.isEmpty()) {
+                addStations(sub, stations, kLetterMenuLimit);
+                continue;
             }
-        });
-        watch(sub);
-    }
+            QMenu* countryMenu = sub->addMenu(menuText(country));
+            if (const QIcon* flag = CountryFlags::flagIcon(country))
+                countryMenu->setIcon(*flag);
+            watch(countryMenu);
+            addStations(countryMenu, stations, kLetterMenuLimit);
+        }
+    });
+}
+
+void StationMenus::buildTextMenu(QMenu* menu, const QStringList& names) {
+    buildNameMenus(menu, names, [this](QMenu* sub, const QString& name) {
+        RadioStations::PresetList found;
+        m_list->search(name, found);
+        for (Preset* p : std::as_const(found)) {
+            if (!p->title.isEmpty())
+                addStation(sub, p);
+        }
+    });
 }

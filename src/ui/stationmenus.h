@@ -37,9 +37,15 @@ public:
     // A text shown in a menu: every "&" doubled so that it is not a shortcut marker.
     static QString menuText(const QString& text);
     // "%1 (%2)": the group's name (translated when the language has it) and its station total.
+    static QString groupTitle(const Group& group);
+    // groupTitle with "&" doubled, for a menu.
     static QString groupMenuTitle(const Group& group);
     // The station a menu action carries, or null.
     static Preset* presetOf(const QAction* action);
+    // Stations arranged by country: one entry per country in name order, then the stations
+    // without a country under an empty name.
+    static QList<QPair<QString, RadioStations::PresetList>>
+    byCountry(const RadioStations::PresetList& stations);
 
 signals:
     void signal_itemActivated(Preset* preset);
@@ -54,8 +60,14 @@ protected:
     QAction* addStation(QMenu* menu, Preset* preset);
     // Lists stations directly, or by initial letter when there are more than letterLimit.
     void addStations(QMenu* menu, RadioStations::PresetList stations, qsizetype letterLimit);
+    // One "%1 (%2)" sub-menu for group, filled by fillGroup when first shown.
+    void addGroupMenu(QMenu* menu, Group* group);
     void addGroupMenus(QMenu* menu, const RadioStations::GroupList& groups);
-    void fillGroup(QMenu* menu, Group* group);
+    // A group's stations and sub-groups, in the order "ShowGroupsFirst" asks for.
+    virtual void fillGroup(QMenu* menu, Group* group);
+    // Empties menu and adds one sub-menu per name, filled by fill(sub-menu, name) when shown.
+    void buildNameMenus(QMenu* menu, const QStringList& names,
+                        const std::function<void(QMenu*, const QString&)>& fill);
 
     QPointer<RadioStations> m_list;
     bool m_sorted = false;

@@ -1,6 +1,8 @@
 #include "ui/treestations.h"
 
+#include "app/appsettings.h"
 #include "ui/stationlistmodel.h"
+#include "ui/stationmenus.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,12 +17,19 @@
 TreeStations::TreeStations(QWidget* parent)
     : QTreeView(parent), m_model(new StationListModel(this)) {
     setModel(m_model);
-    setRootIsDecorated(false);
     setUniformRowHeights(true);
     setAlternatingRowColors(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this]() {
+        if (m_model->isGrouped())
+            expandAll();
+    });
+    // Both settings are read once: grouping needs a restart to change, sorting is set again by
+    // the main window when the options change.
+    setGrouped(AppSettings::instance()->GroupSearchResults());
+    setSortable(AppSettings::instance()->SortSearchResults());
     connect(this, &QTreeView::activated, this, [this](const QModelIndex& index) {
         if (Preset* p = m_model->presetAt(index))
             emit signal_itemActivated(p);
@@ -34,6 +43,19 @@ void TreeStations::setPresets(RadioStations* list, const RadioStations::PresetLi
     m_all = presets;
     m_filter.clear();
     show(m_all);
+}
+
+void TreeStations::setSortable(bool sortable) {
+    // No indicator: the results keep the order found until a header is clicked.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(sortable);
+    if (!sortable)
+        m_model->sort(-1);
+}
+
+void TreeStations::setGrouped(bool grouped) {
+    m_model->setGrouped(grouped);
+    setRootIsDecorated(grouped);
 }
 
 void TreeStations::clearStations() {
@@ -55,6 +77,20 @@ Preset* TreeStations::currentPreset() const {
     return m_model->presetAt(currentIndex());
 }
 
+QMenu* TreeStations::addFilterMenu(QMenu* menu, const QString& title, const QStringList& names,
+                                   FilterSlot onChosen) {
+    QMenu* sub = menu->addMenu(title);
+    for (const QString& name : names)
+        sub->addAction(StationMenus::menuText(name))->setData(name);
+    sub->addSeparator();
+    sub->addAction(tr("Clear filter"), this, &TreeStations::slot_clearFilter);
+    connect(sub, &QMenu::triggered, this, [this, onChosen](QAction* a) {
+        if (a->data().isValid())
+            (this->*onChosen)(a);
+    });
+    return sub;
+}
+
 void TreeStations::buildContextMenu(QMenu* menu, Preset* preset) {
     // Countries and genres of the stations in the view, without filter, in alphabetical order.
     QMap<QString, int> countryNames;
@@ -65,29 +101,10 @@ void TreeStations::buildContextMenu(QMenu* menu, Preset* preset) {
         if (!p->genre.isEmpty())
             genreNames.insert(p->genre, 0);
     }
-    QMenu* countryMenu = menu->addMenu(tr("Filter by country"));
-    for (auto it = countryNames.cbegin(); it != countryNames.cend(); ++it) {
-        QAction* a = countryMenu->addAction(QString(it.key()).replace(u'&', QStringLiteral("&&")));
-        a->setData(it.key());
-    }
-    countryMenu->addSeparator();
-    countryMenu->addAction(tr("Clear filter"), this, &TreeStations::slot_clearFilter);
-    connect(countryMenu, &QMenu::triggered, this, [this](QAction* a) {
-        if (a->data().isValid())
-            slot_filterByCountry(a);
-    });
-
-    QMenu* genreMenu = menu->addMenu(tr("Filter by genre"));
-    for (auto it = genreNames.cbegin(); it != genreNames.cend(); ++it) {
-        QAction* a = genreMenu->addAction(QString(it.key()).replace(u'&', QStringLiteral("&&")));
-        a->setData(it.key());
-    }
-    genreMenu->addSeparator();
-    genreMenu->addAction(tr("Clear filter"), this, &TreeStations::slot_clearFilter);
-    connect(genreMenu, &QMenu::triggered, this, [this](QAction* a) {
-        if (a->data().isValid())
-            slot_filterByGenre(a);
-    });
+    addFilterMenu(menu, tr("Filter by country"), countryNames.keys(),
+                  &TreeStations::slot_filterByCountry);
+    addFilterMenu(menu, tr("Filter by genre"), genreNames.keys(),
+                  &TreeStations::slot_filterByGenre);
 
     if (!preset)
         return;
@@ -107,22 +124,21 @@ void TreeStations::buildContextMenu(QMenu* menu, Preset* preset) {
                     [this, preset]() { emit signal_SendComment(preset); });
 }
 
-void TreeStations::slot_filterByCountry(QAction* action) {
+void TreeStations::applyFilter(QAction* action, Finder finder) {
     if (!m_list || !action)
         return;
     m_filter = action->data().toString();
     RadioStations::PresetList out;
-    m_list->findByCountry(m_filter, out, &m_all);
+    (m_list.data()->*finder)(m_filter, out, &m_all);
     show(out);
 }
 
+void TreeStations::slot_filterByCountry(QAction* action) {
+    applyFilter(action, &RadioStations::findByCountry);
+}
+
 void TreeStations::slot_filterByGenre(QAction* action) {
-    if (!m_list || !action)
-        return;
-    m_filter = action->data().toString();
-    RadioStations::PresetList out;
-    m_list->findByGenre(m_filter, out, &m_all);
-    show(out);
+    applyFilter(action, &RadioStations::findByGenre);
 }
 
 void TreeStations::slot_clearFilter() {

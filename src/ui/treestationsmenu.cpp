@@ -4,7 +4,6 @@
 #include "ui/stationmenus.h"
 
 #include <QHeaderView>
-#include <QMap>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -47,10 +46,8 @@ QString TreeStationsMenu::headerText(int mode) {
 }
 
 QTreeWidgetItem* TreeStationsMenu::addGroup(QTreeWidgetItem* parent, Group* group) {
-    QString title = StationMenus::groupMenuTitle(*group);
-    title.replace(QStringLiteral("&&"), QStringLiteral("&"));
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
-    item->setText(0, title);
+    item->setText(0, StationMenus::groupTitle(*group));
     if (group->icon)
         item->setIcon(0, *group->icon);
     item->setData(0, RoleGroup, QVariant::fromValue(group));
@@ -96,10 +93,17 @@ void TreeStationsMenu::expand(QTreeWidgetItem* item) {
     item->setData(0, RoleFilled, true);
     item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     if (auto* group = item->data(0, RoleGroup).value<Group*>()) {
+        // The same order as the group's menu: sub-groups first only with "ShowGroupsFirst".
+        const auto addChildren = [this, item, group]() {
+            for (const auto& child : std::as_const(group->children))
+                addGroup(item, child.get());
+        };
+        if (m_list->showGroupsFirst)
+            addChildren();
         for (Preset* p : std::as_const(group->stations))
             addStation(item, p);
-        for (const auto& child : std::as_const(group->children))
-            addGroup(item, child.get());
+        if (!m_list->showGroupsFirst)
+            addChildren();
         return;
     }
     const QString name = item->data(0, RoleName).toString();
@@ -111,20 +115,16 @@ void TreeStationsMenu::expand(QTreeWidgetItem* item) {
         return;
     }
     m_list->findByGenre(name, found);
-    QMap<QString, QTreeWidgetItem*> countries;
-    for (Preset* p : std::as_const(found)) {
-        if (p->country.isEmpty()) {
-            addStation(item, p);
-            continue;
+    for (const auto& [country, stations] : StationMenus::byCountry(found)) {
+        QTreeWidgetItem* parent = item;
+        if (!country.isEmpty()) {
+            parent = new QTreeWidgetItem(item);
+            parent->setText(0, country);
+            if (const QIcon* flag = CountryFlags::flagIcon(country))
+                parent->setIcon(0, *flag);
         }
-        QTreeWidgetItem*& country = countries[p->country];
-        if (!country) {
-            country = new QTreeWidgetItem(item);
-            country->setText(0, p->country);
-            if (const QIcon* flag = CountryFlags::flagIcon(p->country))
-                country->setIcon(0, *flag);
-        }
-        addStation(country, p);
+        for (Preset* p : stations)
+            addStation(parent, p);
     }
 }
 

@@ -12,12 +12,14 @@
 #include "ui/treestations.h"
 #include "ui/treestationsmenu.h"
 
+#include <QIcon>
 #include <QKeySequence>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -237,6 +239,24 @@ private slots:
         QCOMPARE(europe->childCount(), 0);
         europe->setExpanded(true);
         QCOMPARE(europe->child(0)->text(0), QStringLiteral("Germany (3)"));
+        // A group's branch lists its stations and sub-groups in the order of its menu.
+        QTreeWidgetItem* germany = europe->child(0);
+        germany->setExpanded(true);
+        QCOMPARE(germany->child(0)->text(0), QStringLiteral("ROCK ANTENNE"));
+        QCOMPARE(germany->child(2)->text(0), QStringLiteral("Bavaria (1)"));
+        list.showGroupsFirst = true;
+        popup.build(TreeStationsMenu::ModeRegions);
+        tree->topLevelItem(0)->setExpanded(true);
+        germany = tree->topLevelItem(0)->child(0);
+        germany->setExpanded(true);
+        QCOMPARE(germany->child(0)->text(0), QStringLiteral("Bavaria (1)"));
+        // A tree item is no menu: its ampersand is shown as it is, not doubled.
+        Group* rnb = list.group(nullptr, QStringLiteral("R&B"), Group::KindTop);
+        list.station(rnb, QStringLiteral("Soul & Funk"), QString());
+        popup.build(TreeStationsMenu::ModeRegions);
+        QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("R&B (1)"));
+        tree->topLevelItem(2)->setExpanded(true);
+        QCOMPARE(tree->topLevelItem(2)->child(0)->text(0), QStringLiteral("Soul & Funk"));
 
         popup.build(TreeStationsMenu::ModeGenres);
         QCOMPARE(tree->headerItem()->text(0), QStringLiteral("Genres"));
@@ -315,6 +335,96 @@ private slots:
         genres->actions().last()->trigger();
         QCOMPARE(view.shownPresets().size(), all.size());
         QCOMPARE(count.last().first().toInt(), int(all.size()));
+    }
+
+    // The results stay in the order found until a column is sorted; turning sorting off
+    // returns to that order.
+    void searchResultSorting() {
+        SampleStations list;
+        list.fill();
+        RadioStations::PresetList found;
+        list.search(QStringLiteral("a"), found);
+        std::reverse(found.begin(), found.end());
+        QStringList foundOrder;
+        for (const Preset* p : std::as_const(found))
+            foundOrder << StationListModel::stationText(*p);
+
+        TreeStations view;
+        view.setSortable(true);
+        view.setGrouped(false);
+        view.setPresets(&list, found);
+        StationListModel* model = view.stationModel();
+        QCOMPARE(column(model, QModelIndex(), 0), foundOrder);
+
+        view.sortByColumn(StationListModel::ColumnStation, Qt::AscendingOrder);
+        QStringList sorted = foundOrder;
+        std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        QCOMPARE(column(model, QModelIndex(), 0), sorted);
+        QCOMPARE(StationListModel::stationText(*model->presetAt(model->index(0, 2))),
+                 sorted.first());
+        // New results arrive sorted the same way.
+        view.setPresets(&list, found.mid(0, 3));
+        QStringList three = foundOrder.mid(0, 3);
+        std::sort(three.begin(), three.end(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        QCOMPARE(column(model, QModelIndex(), 0), three);
+
+        view.setSortable(false);
+        QCOMPARE(column(model, QModelIndex(), 0), foundOrder.mid(0, 3));
+        QCOMPARE(view.shownPresets(), found.mid(0, 3));
+    }
+
+    // Grouped, the stations sit below one row per country, countries in name order and the
+    // stations without one last; the filters and the count still see stations only.
+    void searchResultGroups() {
+        SampleStations list;
+        list.fill();
+        RadioStations::PresetList all;
+        for (const auto& p : std::as_const(list.allPresets))
+            all << p.get();
+        TreeStations view;
+        view.setSortable(false);
+        view.setGrouped(true);
+        QSignalSpy count(&view, &TreeStations::signal_CountChanged);
+        view.setPresets(&list, all);
+        StationListModel* model = view.stationModel();
+        QCOMPARE(column(model, QModelIndex(), 0),
+                 (QStringList{"Germany (3)", "USA (2)", "Other (1)"}));
+        QCOMPARE(count.last().first().toInt(), 6);
+        const QModelIndex germany = model->index(0, 0);
+        QVERIFY(!model->presetAt(germany));
+        QVERIFY(!model->data(germany, Qt::DecorationRole).value<QIcon>().isNull());
+        QCOMPARE(column(model, germany, 0),
+                 (QStringList{"ROCK ANTENNE", "Smooth Berlin", "Alpen Welle (Bavaria)"}));
+        const QModelIndex kut = model->index(1, 0, model->index(1, 0));
+        QCOMPARE(model->presetAt(kut)->title, QStringLiteral("KUT Austin"));
+        QCOMPARE(model->parent(kut), model->index(1, 0));
+        QCOMPARE(model->data(kut.siblingAtColumn(2)).toString(), QStringLiteral("USA"));
+        QVERIFY(view.isExpanded(germany));
+
+        // Activating a country row plays nothing; a station row plays its station.
+        QSignalSpy activated(&view, &TreeStations::signal_itemActivated);
+        emit view.activated(germany);
+        QCOMPARE(activated.count(), 0);
+        emit view.activated(kut);
+        QCOMPARE(activated.count(), 1);
+
+        QMenu menu;
+        view.buildContextMenu(&menu, nullptr);
+        menu.actions().at(0)->menu()->actions().at(0)->trigger(); // Germany
+        QCOMPARE(column(model, QModelIndex(), 0), QStringList{"Germany (3)"});
+        QCOMPARE(count.last().first().toInt(), 3);
+    }
+
+private:
+    static QStringList column(const StationListModel* model, const QModelIndex& parent, int col) {
+        QStringList out;
+        for (int row = 0; row < model->rowCount(parent); ++row)
+            out << model->index(row, col, parent).data().toString();
+        return out;
     }
 };
 
