@@ -12,6 +12,7 @@
 #include "app/windowplayercontrol.h"
 #include "qtext/qtsingleapplication.h"
 #include "stations/bramblerstations.h"
+#include "stations/favorites.h"
 #include "support/fixture.h"
 #include "ui/searchlineedit.h"
 #include "ui/windowprofile.h"
@@ -290,6 +291,22 @@ private slots:
         QVERIFY(file->isVisible());
         command(client, Code::KeyDownMenu, Qt::Key_Escape);
         QTRY_VERIFY(!file->isVisible());
+    }
+
+    void numPadPlaysTheFavoriteAtThatIndex() {
+        Client client(QStringLiteral("keypad"));
+        Preset loopback;
+        loopback.title = QStringLiteral("Keypad Loopback");
+        loopback.addSource(mp3Url());
+        Preset* added = m_window->favorites()->add(loopback);
+        QVERIFY(added);
+        const qsizetype index = m_window->favorites()->favorites().indexOf(added);
+        QVERIFY(index >= 0);
+        command(client, Code::KeyDownNumPad, int(index));
+        QCOMPARE(m_window->playback()->currentStation().title, loopback.title);
+        QVERIFY(m_window->playerControl()->isPlaying());
+        command(client, Code::Stop);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->playerControl()->isPlaying(), kWaitMs);
     }
 
     void malformedAndUnknownCommandsChangeNothing() {

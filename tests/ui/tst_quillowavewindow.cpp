@@ -333,6 +333,19 @@ private slots:
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     }
 
+    void closingFollowsMinimizeOnExit() {
+        QApplication::setQuitOnLastWindowClosed(false);
+        m_settings->setMinimizeOnExit(true);
+        QVERIFY(!m_window->close());
+        QVERIFY(m_window->isMinimized());
+        m_settings->setMinimizeOnExit(false);
+        // Nothing records, so leaving needs no question.
+        QVERIFY(m_window->confirmExit());
+        QVERIFY(m_window->close());
+        QVERIFY(!m_window->isVisible());
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
+
     void miniModeHidesTheListsAndComesBack() {
         QStackedWidget* stack = m_window->stationStack();
         QVERIFY(stack->isVisible());
