@@ -101,14 +101,10 @@ CommandLine::Parsed CommandLine::parse(const QStringList& args) {
         } else if (arg.startsWith(QStringLiteral("/duration="))) {
             parsed.duration = valueOf(arg).toInt();
         } else if (arg.startsWith(QStringLiteral("/end_action="))) {
-            bool number = false;
-            const int endAction = mapEndAction(valueOf(arg).toInt(&number));
+            // A value that is not a number reads as 0, which is an end action too.
+            const int endAction = mapEndAction(valueOf(arg).toInt());
             if (endAction >= 0)
                 parsed.sleepTimers.append({endAction, parsed.duration});
-            if (number && endAction >= 0) {
-                parsed.endAction = endAction;
-                parsed.sleepSeconds = parsed.duration;
-            }
         } else if (arg.startsWith(QStringLiteral("/startlast"))) {
             parsed.startLast = true;
         }

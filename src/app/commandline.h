@@ -27,12 +27,9 @@ public:
         int duration = 0;
         bool showWindow = true;
         bool startLast = false;
-        // Sleep timers started during the walk: end action (mapped) and length in seconds.
+        // Sleep timers started during the walk: end action (mapped) and length in seconds, the
+        // length being the duration read before the end action.
         QList<QPair<int, int>> sleepTimers;
-        // The window's single sleep timer: the last end action given as a number (mapped; -1 when
-        // none) and the duration read before it.
-        int endAction = -1;
-        int sleepSeconds = 0;
     };
 
     static EarlySwitch earlySwitch(const QStringList& args);

@@ -99,55 +99,57 @@ private slots:
         QVERIFY(!CommandLine::startsMinimized({"prog", "/SHOW=MINIMIZED"}));
     }
 
-    // What parse() reads for the window: each row's arguments include the program path.
+    // What parse() reads: each row's arguments include the program path; the sleep timers as
+    // "end action:seconds", in the order they start.
     void parse_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("show");
-        QTest::addColumn<int>("endAction");
-        QTest::addColumn<int>("sleepSeconds");
+        QTest::addColumn<QStringList>("timers");
         QTest::addColumn<bool>("startLast");
         QTest::newRow("url and name")
             << QStringList{"prog", "/url=http://a/b=c", "/name=Radio A"} << "http://a/b=c"
-            << "Radio A" << true << -1 << 0 << false;
+            << "Radio A" << true << QStringList{} << false;
         QTest::newRow("minimised and start last")
             << QStringList{"prog", "/show=minimized", "/startlast"} << ""
-            << "" << false << -1 << 0 << true;
+            << "" << false << QStringList{} << true;
         QTest::newRow("duration before end action")
             << QStringList{"prog", "/duration=600", "/end_action=1"} << ""
-            << "" << true << 4 << 600 << false;
+            << "" << true << QStringList{"4:600"} << false;
         QTest::newRow("duration after end action is not the sleep length")
             << QStringList{"prog", "/end_action=4", "/duration=600"} << ""
-            << "" << true << 1 << 0 << false;
+            << "" << true << QStringList{"1:0"} << false;
         QTest::newRow("unknown end action ignored")
             << QStringList{"prog", "/duration=60", "/end_action=7"} << ""
-            << "" << true << -1 << 0 << false;
-        QTest::newRow("end action not a number leaves the window's timer unset")
+            << "" << true << QStringList{} << false;
+        QTest::newRow("end action not a number reads as 0")
             << QStringList{"prog", "/duration=60", "/end_action=x"} << ""
-            << "" << true << -1 << 0 << false;
-        QTest::newRow("last end action wins")
+            << "" << true << QStringList{"0:60"} << false;
+        QTest::newRow("each end action starts the timer again")
             << QStringList{"prog", "/end_action=2", "/duration=60", "/end_action=3",
                            "/end_action=9"}
             << ""
-            << "" << true << 3 << 60 << false;
-        QTest::newRow("switches are case-sensitive") << QStringList{"prog", "/URL=http://x/"} << ""
-                                                     << "" << true << -1 << 0 << false;
+            << "" << true << QStringList{"2:0", "3:60"} << false;
+        QTest::newRow("switches are case-sensitive")
+            << QStringList{"prog", "/URL=http://x/", "/END_ACTION=1"} << ""
+            << "" << true << QStringList{} << false;
     }
     void parse() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, url);
         QFETCH(QString, name);
         QFETCH(bool, show);
-        QFETCH(int, endAction);
-        QFETCH(int, sleepSeconds);
+        QFETCH(QStringList, timers);
         QFETCH(bool, startLast);
         const CommandLine::Parsed request = CommandLine::parse(arguments);
         QCOMPARE(request.url, url);
         QCOMPARE(request.name, name);
         QCOMPARE(request.showWindow, show);
-        QCOMPARE(request.endAction, endAction);
-        QCOMPARE(request.sleepSeconds, sleepSeconds);
+        QStringList started;
+        for (const auto& [endAction, seconds] : request.sleepTimers)
+            started << QStringLiteral("%1:%2").arg(endAction).arg(seconds);
+        QCOMPARE(started, timers);
         QCOMPARE(request.startLast, startLast);
     }
 
