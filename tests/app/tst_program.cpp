@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -160,6 +161,17 @@ private slots:
         QCOMPARE(metadata.value(QStringLiteral("xesam:album")).toString(),
                  QStringLiteral("Loopback"));
         QCOMPARE(remote({"GetStatus", "1"}).out, QStringLiteral("1"));
+    }
+
+    // The language switch is stored before the hand-over, so it holds from the next start on.
+    void laterStartStoresItsLanguage() {
+        const Run second = run(m_program, {QStringLiteral("/lang=Portuguese_BR")}, environment());
+        QCOMPARE(second.exitCode, 0);
+        const QSettings ini(scratch(QStringLiteral("program/Hollowmere/Quillowave.ini")),
+                            QSettings::IniFormat);
+        QCOMPARE(ini.value(QStringLiteral("LanguageFile")).toString(),
+                 QStringLiteral("portuguese (brazilian).lng"));
+        QCOMPARE(status(1), 1u);
     }
 
     void remoteClientGetsEvents() {
