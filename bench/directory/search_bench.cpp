@@ -96,17 +96,23 @@ int main(int argc, char** argv) {
             largest = i;
     }
     std::vector<double> openTimes;
+    std::vector<double> openCpu;
     for (int i = 0; i < runs && !list.topGroups.isEmpty(); ++i) {
         menus.buildGroupMenu(&menu, list.topGroups);
         QMenu* sub = menu.actions().at(largest)->menu();
         QElapsedTimer timer;
+        const double cpuStart = threadCpuMs();
         timer.start();
         emit sub->aboutToShow();
         openTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        openCpu.push_back(threadCpuMs() - cpuStart);
     }
     std::sort(openTimes.begin(), openTimes.end());
+    std::sort(openCpu.begin(), openCpu.end());
     const Timing region =
-        openTimes.empty() ? Timing{} : Timing{openTimes.front(), openTimes[openTimes.size() / 2]};
+        openTimes.empty()
+            ? Timing{}
+            : Timing{openTimes.front(), openTimes[openTimes.size() / 2], openCpu.front()};
 
     std::printf("%9s %-28s %-28s %-28s %-28s\n", "stations", "one_word_ms(min/med/cpu)",
                 "three_words_ms(min/med/cpu)", "region_level_ms(min/med/cpu)",
