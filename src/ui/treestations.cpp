@@ -22,6 +22,10 @@ TreeStations::TreeStations(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
+    // Wide enough for a station title with its group, a few genres and a country with its state.
+    header()->resizeSection(StationListModel::ColumnStation, 260);
+    header()->resizeSection(StationListModel::ColumnGenre, 180);
+    header()->resizeSection(StationListModel::ColumnCountry, 160);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this]() {
         if (m_model->isGrouped())
             expandAll();
