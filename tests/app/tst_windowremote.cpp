@@ -225,6 +225,23 @@ private slots:
         m_window->playback()->setSleepTimer(0, 0);
     }
 
+    void startLastPlaysTheLastStationOnlyWhenNothingPlays() {
+        playLoopback();
+        m_window->slot_Stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->playerControl()->isPlaying(), kWaitMs);
+        m_window->slot_oneInstance(QStringLiteral("/usr/bin/quillowave\n/startlast"));
+        QVERIFY(m_window->playerControl()->isPlaying());
+        QCOMPARE(m_window->playerControl()->stationUrl(), mp3Url());
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        // While it plays, the switch leaves the stream alone.
+        QSignalSpy stationShown(m_window->playback(), &PlaybackController::sig_stationShown);
+        m_window->slot_oneInstance(QStringLiteral("/usr/bin/quillowave\n/startlast"));
+        QCOMPARE(stationShown.size(), 0);
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Playing"));
+        m_window->slot_Stop();
+    }
+
     void volumeCommands() {
         Client client(QStringLiteral("volume"));
         QSlider* slider = m_window->volumeSlider();
