@@ -109,6 +109,44 @@ private slots:
                  found ? 1 : 0);
     }
 
+    // The information rule looks at the station, not at the field that matched: a tower station
+    // found only by its city is hidden with the setting on. A station found through the name of
+    // a group above its own is judged by that group's name: an information group hides it only
+    // with the setting on, any other group never.
+    void informationStations_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("hideInformation");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("city only, setting off")
+            << "lubbock" << false << QStringList{"Tower Cam", "KTXT"};
+        QTest::newRow("city only, setting on") << "lubbock" << true << QStringList{"KTXT"};
+        QTest::newRow("information group's name, setting off")
+            << "weather" << false << QStringList{"NOAA Forecast"};
+        QTest::newRow("information group's name, setting on") << "weather" << true << QStringList{};
+        QTest::newRow("region above the information group, setting on")
+            << "plains" << true << QStringList{"KTXT", "NOAA Forecast"};
+    }
+
+    void informationStations() {
+        QFETCH(QString, text);
+        QFETCH(bool, hideInformation);
+        QFETCH(QStringList, found);
+        SampleStations list;
+        Group* plains = list.group(nullptr, QStringLiteral("Plains"), Group::KindTop);
+        list.station(plains, QStringLiteral("Tower Cam"), QStringLiteral("Scanner"),
+                     QStringLiteral("Lubbock"));
+        list.station(plains, QStringLiteral("KTXT"), QStringLiteral("College"),
+                     QStringLiteral("Lubbock"));
+        Group* weather = list.group(plains, QStringLiteral("Weather Radio"), Group::KindNone);
+        Group* panhandle = list.group(weather, QStringLiteral("Panhandle"), Group::KindNone);
+        list.station(panhandle, QStringLiteral("NOAA Forecast"), QStringLiteral("News"));
+        AppSettings::instance()->setDoNotShowInfoStations(hideInformation);
+        const QStringList result =
+            titles(SearchController::find(list, text, SearchController::ModeText));
+        AppSettings::instance()->setDoNotShowInfoStations(false);
+        QCOMPARE(result, found);
+    }
+
     void emptyTextShowsEverything() {
         SearchController search;
         search.setFallbackList(&m_list);
