@@ -2,6 +2,10 @@
 
 #include "app/qappsettings.h"
 #include "stations/busycursor.h"
+#include "ui/stationmenus.h"
+
+#include <QAction>
+#include <QMenu>
 
 #include <functional>
 
@@ -13,11 +17,14 @@ QString SearchController::historyKey(int index) {
 
 void SearchController::loadHistory() {
     m_history.clear();
+    m_historyModes.clear();
     QAppSettings settings;
     for (int i = 0; i < kHistorySize; ++i) {
         const QString key = historyKey(i);
-        if (settings.contains(key))
+        if (settings.contains(key)) {
             m_history << settings.value(key).toString();
+            m_historyModes << ModeText;
+        }
     }
     emit signal_HistoryChanged(m_history);
 }
@@ -32,11 +39,17 @@ void SearchController::saveHistory() const {
     }
 }
 
-void SearchController::remember(const QString& text) {
-    m_history.removeAll(text);
+void SearchController::remember(const QString& text, int mode) {
+    for (qsizetype old = m_history.indexOf(text); old >= 0; old = m_history.indexOf(text)) {
+        m_history.removeAt(old);
+        m_historyModes.removeAt(old);
+    }
     m_history.prepend(text);
-    while (m_history.size() > kHistorySize)
+    m_historyModes.prepend(mode);
+    while (m_history.size() > kHistorySize) {
         m_history.removeLast();
+        m_historyModes.removeLast();
+    }
     saveHistory();
     emit signal_HistoryChanged(m_history);
 }
@@ -110,7 +123,7 @@ bool SearchController::search(const QString& text, int mode) {
     }
     emit signal_Finished(m_results);
     if (!text.isEmpty())
-        remember(text);
+        remember(text, mode);
     emit signal_CountChanged(countText());
     m_busy = false;
     return true;
@@ -130,4 +143,18 @@ void SearchController::slot_clearSearch() {
     m_results.clear();
     emit signal_Cleared();
     emit signal_CountChanged(countText());
+}
+
+void SearchController::buildSearchMenu(QMenu* menu) const {
+    menu->clear();
+    for (qsizetype i = 0; i < m_history.size(); ++i) {
+        QAction* action = menu->addAction(StationMenus::menuText(m_history.at(i)));
+        action->setData(QVariantList{m_history.at(i), historyMode(i)});
+    }
+}
+
+void SearchController::slot_menuSearch(QAction* action) {
+    const QVariantList entry = action ? action->data().toList() : QVariantList();
+    if (entry.size() == 2)
+        search(entry.at(0).toString(), entry.at(1).toInt());
 }

@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QStringList>
 
+class QAction;
+class QMenu;
+
 // The search flow behind the search field and the search-results page: runs a search in one of
 // its modes over the attached station list, keeps the result and the history of the last ten
 // search texts (settings keys "00_Search" to "09_Search"). Widget-free, so the main window only
@@ -43,6 +46,11 @@ public:
 
     // Search history, most recent first; read from and written to the settings.
     const QStringList& history() const { return m_history; }
+    // The mode an entry of the history was searched with; entries read from the settings were
+    // typed in the search field.
+    int historyMode(qsizetype index) const { return m_historyModes.value(index, ModeText); }
+    // Empties menu and lists the search history in it, each entry carrying its text and mode.
+    void buildSearchMenu(QMenu* menu) const;
     void loadHistory();
     void saveHistory() const;
     static QString historyKey(int index);
@@ -53,6 +61,8 @@ public:
 public slots:
     // Empties the text and the results; the count shows 0 stations.
     void slot_clearSearch();
+    // Repeats the search of an entry of the search menu.
+    void slot_menuSearch(QAction* action);
 
 signals:
     // Before the search runs: the main window switches to the results page.
@@ -64,12 +74,13 @@ signals:
     void signal_HistoryChanged(const QStringList& history);
 
 private:
-    void remember(const QString& text);
+    void remember(const QString& text, int mode);
 
     QPointer<RadioStations> m_list;
     QPointer<RadioStations> m_fallback;
     RadioStations::PresetList m_results;
     QStringList m_history;
+    QList<int> m_historyModes; // parallel to m_history
     QString m_text;
     int m_mode = ModeText;
     bool m_busy = false;

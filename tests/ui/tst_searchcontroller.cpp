@@ -7,6 +7,7 @@
 #include "ui/searchlineedit.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -194,6 +195,37 @@ private slots:
         SearchController again;
         again.loadHistory();
         QCOMPARE(again.history(), search.history());
+    }
+
+    // The search menu repeats a search with the mode it ran in; entries read from the settings
+    // were typed, and a text with an ampersand shows it.
+    void searchMenu() {
+        {
+            QAppSettings settings;
+            for (int i = 0; i < 10; ++i)
+                settings.remove(SearchController::historyKey(i));
+            settings.setValue(QStringLiteral("00_Search"), QStringLiteral("jazz berlin"));
+        }
+        SearchController search;
+        search.setList(&m_list);
+        search.loadHistory();
+        search.search(QStringLiteral("Jazz"), SearchController::ModeGenre);
+        search.search(QStringLiteral("R&B"), SearchController::ModeText);
+        QMenu menu;
+        search.buildSearchMenu(&menu);
+        QStringList entries;
+        for (const QAction* a : menu.actions())
+            entries << a->text();
+        QCOMPARE(entries, (QStringList{"R&&B", "Jazz", "jazz berlin"}));
+
+        search.slot_menuSearch(menu.actions().at(1));
+        QCOMPARE(search.mode(), int(SearchController::ModeGenre));
+        QCOMPARE(titles(search.results()), (QStringList{"Smooth Berlin", "Jazz & Blues"}));
+        search.slot_menuSearch(menu.actions().at(2));
+        QCOMPARE(search.mode(), int(SearchController::ModeText));
+        QCOMPARE(titles(search.results()), QStringList{"Smooth Berlin"});
+        QCOMPARE(search.history().first(), QStringLiteral("jazz berlin"));
+        QCOMPARE(search.historyMode(1), int(SearchController::ModeGenre));
     }
 
     void oneSearchAtATime() {
