@@ -57,16 +57,19 @@ bool Favorites::contains(const Preset& preset) const {
 Preset* Favorites::add(const Preset& preset) {
     if (preset.sources.isEmpty())
         return nullptr;
+    // The key is made the favourites' way (title, group and addresses) before looking for the
+    // same entry: a directory station's key holds the addresses only and would never find the
+    // favourite it equals, which would then be listed twice.
     Preset copy = preset;
+    copy.personal = true;
+    copy.group = nullptr;
+    copy.computeId(true);
     if (contains(copy)) {
         PresetList same;
         findByPreset(copy, same);
         for (Preset* p : std::as_const(same))
             remove(p);
     }
-    copy.personal = true;
-    copy.group = nullptr;
-    copy.computeId(true);
     auto* record = new Preset(copy);
 
     const QString name = record->groupNameText();

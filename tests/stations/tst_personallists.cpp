@@ -121,6 +121,17 @@ private slots:
         QCOMPARE(replaced->splitDelay, 2500);
         QCOMPARE(titles(favs->favorites()).size(), 2);
 
+        // A directory station (its key made of the addresses only) equal in title, group and
+        // addresses to a favourite replaces it instead of doubling it.
+        Preset directory = *replaced;
+        directory.personal = false;
+        directory.group = nullptr;
+        directory.computeId(false);
+        QVERIFY(directory.id != replaced->id);
+        favs->add(directory);
+        QCOMPARE(favs->allPresets.size(), 2);
+        QCOMPARE(titles(favs->favorites()).size(), 2);
+
         // Without a group name: filed in the root group.
         Preset* loose = favs->add(station(QStringLiteral("Loose"), QStringLiteral("http://l/")));
         QVERIFY(favs->topGroups.first()->stations.contains(loose));
