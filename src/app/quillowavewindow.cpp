@@ -24,6 +24,7 @@
 #include "ui/searchlineedit.h"
 #include "ui/stationmenus.h"
 #include "ui/stationtreeview.h"
+#include "ui/themeicon.h"
 #include "ui/treestations.h"
 #include "ui/treestationsmenu.h"
 
@@ -59,8 +60,6 @@
 #include <functional>
 
 namespace {
-
-const QString kResources = QStringLiteral(":/QuillowaveWindow/Resources/");
 
 enum ClipboardCommand {
     ClipPlay = 100,
@@ -112,9 +111,9 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setWindowTitle(QStringLiteral("Quillowave"));
     setAcceptDrops(true);
     CountryFlags::initResources();
-    setWindowIcon(themedIcon(QStringLiteral("multimedia-player"),
-                             kResources + QStringLiteral("QuillowaveWindow.ico"),
-                             kResources + QStringLiteral("Station.ico")));
+    setWindowIcon(ThemeIcon::get(QStringLiteral("multimedia-player"),
+                                 ThemeIcon::resource(QStringLiteral("QuillowaveWindow.ico")),
+                                 ThemeIcon::resource(QStringLiteral("Station.ico"))));
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -125,7 +124,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupButtons();
     setupStationPages();
     setupSearch();
-    layout->addWidget(m_frameInfo);
+    layout->addWidget(m_panel);
     layout->addWidget(m_buttonBar);
     layout->addWidget(m_stack, 1);
     setupStatusBar();
@@ -148,7 +147,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
         slot_toggleCollapse();
         settings->restoreWindowGeometryMini(this);
     }
-    m_sliderVolume->setValue(m_playback->volume());
+    volumeSlider()->setValue(m_playback->volume());
     QTimer::singleShot(kInitDelayMs, this, &QuillowaveWindow::slot_Init);
 }
 
@@ -165,185 +164,43 @@ QuillowaveWindow::~QuillowaveWindow() {
                                    m_treeStations->columnWidth(column));
 }
 
-QIcon QuillowaveWindow::themedIcon(const QString& themeName, const QString& resource,
-                                   const QString& fallback) const {
-    const QIcon themed = QIcon::fromTheme(themeName);
-    if (!themed.isNull())
-        return themed;
-    if (QFile::exists(resource))
-        return QIcon(resource);
-    if (!fallback.isEmpty() && QFile::exists(fallback))
-        return QIcon(fallback);
-    return QIcon();
-}
-
 void QuillowaveWindow::sayMissing(const QString& text) {
     if (m_missing.contains(text))
         return;
     m_missing << text;
     qWarning().noquote() << "QuillowaveWindow" << text;
-    if (m_labelStatus)
+    if (m_statusBar)
         setStatusText(text);
 }
 
 // --- set-up -----------------------------------------------------------------------------------
 
 void QuillowaveWindow::setupInfoPanel() {
-    m_frameInfo = new QFrame(this);
-    m_frameInfo->setObjectName(QStringLiteral("frameInfo"));
-    m_frameInfo->setFrameShape(QFrame::StyledPanel);
-    m_frameInfo->setAutoFillBackground(true);
-
-    m_labelFlag = new QLabel(m_frameInfo);
-    m_labelFlag->setObjectName(QStringLiteral("labelFlag"));
-    m_labelFlag->setFixedWidth(24);
-    m_labelFlag->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-
-    m_labelStation = new QLabel(tr("No station playing"), m_frameInfo);
-    m_labelStation->setObjectName(QStringLiteral("labelStation"));
-    m_labelStation->setOpenExternalLinks(true);
-    m_labelStation->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    QFont stationFont = m_labelStation->font();
-    stationFont.setBold(true);
-    stationFont.setPointSizeF(stationFont.pointSizeF() * 1.1);
-    m_labelStation->setFont(stationFont);
-
-    m_labelSong = new QLabel(m_frameInfo);
-    m_labelSong->setObjectName(QStringLiteral("labelSong"));
-    m_labelSong->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont songFont = m_labelSong->font();
-    songFont.setPointSizeF(songFont.pointSizeF() * 1.45);
-    m_labelSong->setFont(songFont);
-    m_labelSong->setMinimumHeight(QFontMetrics(songFont).height());
-
-    m_labelStreamInfo = new QLabel(m_frameInfo);
-    m_labelStreamInfo->setObjectName(QStringLiteral("labelStreamInfo"));
-    m_labelStreamInfo->setForegroundRole(QPalette::PlaceholderText);
-
-    m_btReportBad = new QToolButton(m_frameInfo);
-    m_btReportBad->setObjectName(QStringLiteral("btReportBad"));
-    m_btReportBad->setText(tr("Report station"));
-    m_btReportBad->setToolTip(tr("Tell us that this station does not work"));
-    m_btReportBad->hide();
-
-    m_meters = new QWidget(m_frameInfo);
-    auto* meterLayout = new QHBoxLayout(m_meters);
-    meterLayout->setContentsMargins(0, 0, 0, 0);
-    meterLayout->setSpacing(2);
-    m_peakLeft = new PeakMeter(m_meters);
-    m_peakLeft->setObjectName(QStringLiteral("peakLeft"));
-    m_peakRight = new PeakMeter(m_meters);
-    m_peakRight->setObjectName(QStringLiteral("peakRight"));
-    meterLayout->addWidget(m_peakLeft);
-    meterLayout->addWidget(m_peakRight);
-
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    texts->addWidget(m_labelStation);
-    texts->addWidget(m_labelSong);
-    texts->addWidget(m_labelStreamInfo);
-    auto* row = new QHBoxLayout(m_frameInfo);
-    row->setContentsMargins(10, 8, 10, 8);
-    row->addWidget(m_labelFlag);
-    row->addLayout(texts, 1);
-    row->addWidget(m_btReportBad, 0, Qt::AlignTop);
-    row->addWidget(m_meters);
-}
-
-QToolButton* QuillowaveWindow::makeButton(const QString& objectName, const QString& caption,
-                                          const QIcon& icon, const QString& toolTip) {
-    auto* button = new QToolButton(m_buttonBar);
-    button->setObjectName(objectName);
-    button->setText(caption);
-    button->setIcon(icon);
-    button->setToolTip(toolTip);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::StrongFocus);
-    m_mainButtons << button;
-    return button;
+    m_panel = new NowPlayingPanel(this);
 }
 
 void QuillowaveWindow::setupButtons() {
-    m_buttonBar = new QWidget(this);
-    m_btPlay = makeButton(
-        QStringLiteral("btPlay"), tr("&Play"),
-        themedIcon(QStringLiteral("media-playback-start"), kResources + QStringLiteral("Play.png")),
-        tr("Play the last station"));
-    m_btStop = makeButton(
-        QStringLiteral("btStop"), tr("&Stop"),
-        themedIcon(QStringLiteral("media-playback-stop"), kResources + QStringLiteral("Stop.png")),
-        tr("Stop playing"));
-    m_btRecord = makeButton(
-        QStringLiteral("btRecord"), tr("&Record"),
-        themedIcon(QStringLiteral("media-record"), kResources + QStringLiteral("Record.png")),
-        tr("Record the station"));
-    m_btMute = makeButton(QStringLiteral("btMute"), tr("M&ute"), QIcon(), tr("Sound on or off"));
-    m_btOptions =
-        makeButton(QStringLiteral("btOptions"), tr("&Options"),
-                   themedIcon(QStringLiteral("preferences-system"), QString()), tr("Options"));
-    m_btSearch = makeButton(QStringLiteral("btSearch"), tr("Searc&h"),
-                            themedIcon(QStringLiteral("system-search"), QString()),
-                            tr("Search the directory"));
-    m_btFavs = makeButton(QStringLiteral("btFavs"), tr("&Favorites"),
-                          themedIcon(QStringLiteral("emblem-favorite"), QString()),
-                          tr("Your favourite stations"));
-    m_btHistory = makeButton(QStringLiteral("btHistory"), tr("H&istory"),
-                             themedIcon(QStringLiteral("document-open-recent"), QString()),
-                             tr("Recently played stations"));
-    m_btBrowser = makeButton(
-        QStringLiteral("StationBrowser"), tr("&Directory"),
-        themedIcon(QStringLiteral("network-workgroup"), kResources + QStringLiteral("Station.ico")),
-        tr("Browse the station directory"));
-    updateMuteButton(false);
-
-    m_sliderVolume = new QSlider(Qt::Horizontal, m_buttonBar);
-    m_sliderVolume->setObjectName(QStringLiteral("sliderVolume"));
-    m_sliderVolume->setRange(0, 100);
-    m_sliderVolume->setPageStep(10);
-    m_sliderVolume->setSingleStep(1);
-    m_sliderVolume->setFixedWidth(120);
-
-    m_editSearch = new SearchLineEdit(m_buttonBar);
-    m_editSearch->setObjectName(QStringLiteral("editSearch"));
-    m_editSearch->setPlaceholderText(tr("Type to search"));
-    m_editSearch->setClearButtonEnabled(true);
-    m_editSearch->setMinimumWidth(140);
-
-    auto* row = new QHBoxLayout(m_buttonBar);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(2);
-    for (QToolButton* button : {m_btPlay, m_btStop, m_btRecord, m_btMute})
-        row->addWidget(button);
-    // The Play button turns into Stop while a station plays, so a second Stop in the bar would
-    // only repeat it; the button stays for its shortcut letter and remote control.
-    m_btStop->hide();
-    row->addWidget(m_sliderVolume);
-    row->addSpacing(12);
-    for (QToolButton* button : {m_btBrowser, m_btFavs, m_btHistory})
-        row->addWidget(button);
-    row->addStretch(1);
-    row->addWidget(m_editSearch);
-    row->addWidget(m_btSearch);
-    row->addWidget(m_btOptions);
-
-    connect(m_btPlay, &QToolButton::clicked, this, &QuillowaveWindow::slot_Play);
-    connect(m_btStop, &QToolButton::clicked, this, &QuillowaveWindow::slot_Stop);
-    connect(m_btRecord, &QToolButton::clicked, this, &QuillowaveWindow::slot_Record);
-    connect(m_btMute, &QToolButton::clicked, this, &QuillowaveWindow::slot_volumeMute);
-    connect(m_btOptions, &QToolButton::clicked, this, &QuillowaveWindow::slot_options);
-    connect(m_btBrowser, &QToolButton::clicked, this, [this] {
+    m_buttonBar = new MainButtonBar(this);
+    MainButtonBar* bar = m_buttonBar;
+    connect(bar->play(), &QToolButton::clicked, this, &QuillowaveWindow::slot_Play);
+    connect(bar->stop(), &QToolButton::clicked, this, &QuillowaveWindow::slot_Stop);
+    connect(bar->record(), &QToolButton::clicked, this, &QuillowaveWindow::slot_Record);
+    connect(bar->mute(), &QToolButton::clicked, this, &QuillowaveWindow::slot_volumeMute);
+    connect(bar->options(), &QToolButton::clicked, this, &QuillowaveWindow::slot_options);
+    connect(bar->browser(), &QToolButton::clicked, this, [this] {
         m_stack->setCurrentIndex(PageDirectory);
         m_treeStations->setFocus();
     });
-    connect(m_btFavs, &QToolButton::clicked, this,
+    connect(bar->favorites(), &QToolButton::clicked, this,
             [this] { m_stack->setCurrentIndex(PageFavorites); });
-    connect(m_btHistory, &QToolButton::clicked, this,
+    connect(bar->history(), &QToolButton::clicked, this,
             [this] { m_stack->setCurrentIndex(PageHistory); });
-    connect(m_btSearch, &QToolButton::clicked, this, [this] {
+    connect(bar->search(), &QToolButton::clicked, this, [this] {
         m_stack->setCurrentIndex(PageSearch);
-        m_editSearch->setFocus();
+        m_buttonBar->searchEdit()->setFocus();
     });
-    connect(m_sliderVolume, &QSlider::valueChanged, this, &QuillowaveWindow::slot_volumeChanged);
+    connect(bar->volumeSlider(), &QSlider::valueChanged, this,
+            &QuillowaveWindow::slot_volumeChanged);
 }
 
 void QuillowaveWindow::setupStationPages() {
@@ -401,7 +258,7 @@ void QuillowaveWindow::setupSearch() {
     m_search = new SearchController(this);
     m_search->setFallbackList(m_directory);
     m_search->loadHistory();
-    connect(m_editSearch, &SearchLineEdit::signal_Search, this, &QuillowaveWindow::slot_Search);
+    connect(searchEdit(), &SearchLineEdit::signal_Search, this, &QuillowaveWindow::slot_Search);
     connect(m_search, &SearchController::signal_Started, this,
             [this] { m_stack->setCurrentIndex(PageSearch); });
     connect(m_search, &SearchController::signal_Finished, this,
@@ -421,32 +278,10 @@ void QuillowaveWindow::slot_Search(const QString& text) {
 }
 
 void QuillowaveWindow::setupStatusBar() {
-    QStatusBar* bar = statusBar();
-    m_labelStatus = new QLabel(bar);
-    m_labelStatus->setObjectName(QStringLiteral("labelStatus"));
-    m_labelStatus->setMinimumWidth(160);
-    m_labelRecording = new QLabel(bar);
-    m_labelRecording->setObjectName(QStringLiteral("labelRecording"));
-    m_labelStatusInfo = new QLabel(bar);
-    m_labelStatusInfo->setObjectName(QStringLiteral("labelStatusInfo"));
-    bar->addWidget(m_labelStatus, 1);
-    bar->addPermanentWidget(m_labelRecording);
-    bar->addPermanentWidget(m_labelStatusInfo);
-    const char* names[4] = {"labelStationData", "labelTotalData", "labelStationTime",
-                            "labelSongTime"};
-    for (int i = 0; i < 4; ++i) {
-        m_counters[i] = new QLabel(bar);
-        m_counters[i]->setObjectName(QString::fromLatin1(names[i]));
-        m_counters[i]->setMinimumWidth(52);
-        m_counters[i]->setAlignment(Qt::AlignCenter);
-        bar->addPermanentWidget(m_counters[i]);
-    }
-    m_labelSleep = new QLabel(bar);
-    m_labelSleep->setObjectName(QStringLiteral("labelSleep"));
-    bar->addPermanentWidget(m_labelSleep);
-    connect(m_labelStatus, &QLabel::linkActivated, this,
+    m_statusBar = new PlayerStatusBar(this);
+    setStatusBar(m_statusBar);
+    connect(m_statusBar->statusLabel(), &QLabel::linkActivated, this,
             &QuillowaveWindow::slot_statusLabelChanged);
-    resetCounters();
 }
 
 void QuillowaveWindow::setupMenus() {
@@ -542,7 +377,8 @@ void QuillowaveWindow::setupFavoritesMenu() {
         m_menuFavorites->addAction(tr("Add to favorites"), this, &QuillowaveWindow::addToFavorites);
         m_menuFavorites->addAction(tr("Edit favorites..."), this,
                                    &QuillowaveWindow::slot_editFavorites);
-        m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
+        m_menuFavorites->addAction(tr("Show favorites"), m_buttonBar->favorites(),
+                                   &QToolButton::click);
     });
 }
 
@@ -619,46 +455,46 @@ void QuillowaveWindow::setupPlayback() {
         if (!m_quitting)
             QMessageBox::information(this, tr("Quillowave"), tr("No Sources"));
     });
-    connect(p, &PlaybackController::sig_urlShown, m_labelStatusInfo, &QLabel::setText);
     connect(p, &PlaybackController::sig_stationShown, this, &QuillowaveWindow::showStation);
     connect(p, &PlaybackController::sig_stationPlaying, this, &QuillowaveWindow::addToHistory);
     connect(p, &PlaybackController::sig_songChanged, this, &QuillowaveWindow::showSong);
-    connect(p, &PlaybackController::sig_streamInfo, this, [this](const QString& text) {
-        m_labelStreamInfo->setText(text);
-        m_labelStatusInfo->setText(text);
-    });
     connect(p, &PlaybackController::sig_busyChanged, this, &QuillowaveWindow::updatePlayButton);
-    connect(p, &PlaybackController::sig_countersChanged, this,
-            [this](const QString& a, const QString& b, const QString& c, const QString& d) {
-                m_counters[0]->setText(a);
-                m_counters[1]->setText(b);
-                m_counters[2]->setText(c);
-                m_counters[3]->setText(d);
-            });
-    connect(p, &PlaybackController::sig_countersReset, this, &QuillowaveWindow::resetCounters);
-    connect(p, &PlaybackController::sig_reportButton, m_btReportBad, &QWidget::setVisible);
-    connect(p, &PlaybackController::sig_volumeChanged, this, [this](int volume) {
-        m_sliderVolume->blockSignals(true);
-        m_sliderVolume->setValue(volume);
-        m_sliderVolume->blockSignals(false);
-        m_sliderVolume->setToolTip(QStringLiteral("%1 %2%").arg(tr("Volume")).arg(volume));
-    });
     connect(p, &PlaybackController::sig_muteChanged, this, &QuillowaveWindow::updateMuteButton);
-    connect(p, &PlaybackController::sig_sleepChanged, this, [this](int remaining) {
-        m_labelSleep->setText(
-            remaining > 0 ? tr("Sleep %1").arg(StatusCounters::elapsedText(remaining)) : QString());
-    });
-    connect(p, &PlaybackController::sig_sleepExpired, this, [this](int action) {
-        if (action == 4)
-            QTimer::singleShot(1000, this, &QuillowaveWindow::slot_Exit);
-    });
     connect(p, &PlaybackController::sig_waitCursor, this, [](bool on) {
         if (on)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     });
+    setupPlaybackDisplay();
     updatePlayButton(false);
+}
+
+void QuillowaveWindow::setupPlaybackDisplay() {
+    PlaybackController* p = m_playback;
+    connect(p, &PlaybackController::sig_urlShown, m_statusBar, &PlayerStatusBar::showStreamInfo);
+    connect(p, &PlaybackController::sig_streamInfo, m_panel, &NowPlayingPanel::showStreamInfo);
+    connect(p, &PlaybackController::sig_streamInfo, m_statusBar, &PlayerStatusBar::showStreamInfo);
+    connect(p, &PlaybackController::sig_countersChanged, m_statusBar,
+            &PlayerStatusBar::setCounters);
+    connect(p, &PlaybackController::sig_countersReset, this, &QuillowaveWindow::resetCounters);
+    connect(p, &PlaybackController::sig_reportButton, m_panel->reportButton(),
+            &QWidget::setVisible);
+    connect(p, &PlaybackController::sig_volumeChanged, this, [this](int volume) {
+        QSlider* slider = volumeSlider();
+        slider->blockSignals(true);
+        slider->setValue(volume);
+        slider->blockSignals(false);
+        slider->setToolTip(QStringLiteral("%1 %2%").arg(tr("Volume")).arg(volume));
+    });
+    connect(p, &PlaybackController::sig_sleepChanged, this, [this](int remaining) {
+        m_statusBar->setSleepText(
+            remaining > 0 ? tr("Sleep %1").arg(StatusCounters::elapsedText(remaining)) : QString());
+    });
+    connect(p, &PlaybackController::sig_sleepExpired, this, [this](int action) {
+        if (action == 4)
+            QTimer::singleShot(1000, this, &QuillowaveWindow::slot_Exit);
+    });
 }
 
 void QuillowaveWindow::setupTimers() {
@@ -802,57 +638,43 @@ void QuillowaveWindow::slot_editFavorites() {
 // --- what the controller reports ------------------------------------------------------------
 
 void QuillowaveWindow::setStatusText(const QString& text, bool withEllipsis) {
-    m_labelStatus->setText(withEllipsis ? text + QStringLiteral("...") : text);
+    m_statusBar->setStatusText(withEllipsis ? text + QStringLiteral("...") : text);
 }
 
 void QuillowaveWindow::showError(const QString& text) {
-    m_labelStatus->setStyleSheet(QStringLiteral("color: red;"));
-    m_labelStatus->setText(text);
-    m_labelStatus->setToolTip(text);
+    m_statusBar->showError(text);
 }
 
 void QuillowaveWindow::clearError() {
-    m_labelStatus->setStyleSheet(QString());
-    m_labelStatus->setToolTip(QString());
+    m_statusBar->clearError();
 }
 
 void QuillowaveWindow::resetCounters() {
-    const QString tips[4] = {
-        tr("Amount of data used for current station"), tr("Total amount of data used"),
-        tr("Time elapsed for current station"), tr("Time elapsed for current song")};
-    for (int i = 0; i < 4; ++i) {
-        m_counters[i]->setToolTip(tips[i]);
-        m_counters[i]->clear();
-    }
-    if (m_peakLeft) {
-        m_peakLeft->setLevel(0);
-        m_peakRight->setLevel(0);
-    }
+    m_statusBar->resetCounters();
+    m_panel->setLevels(0, 0);
 }
 
 void QuillowaveWindow::showStation(const Preset& station) {
-    m_labelStation->setText(
-        PlaybackController::stationLabel(station, m_settings->UseInfoStyleSheet()));
     QStringList tip{station.title};
     for (const QString& part : {station.genre, station.country, station.city}) {
         if (!part.isEmpty())
             tip << part;
     }
-    m_labelStation->setToolTip(tip.join(QStringLiteral(" · ")));
     const QIcon* flag =
         station.flagIcon ? station.flagIcon : CountryFlags::flagIcon(station.country);
-    m_labelFlag->setPixmap(flag && m_settings->ShowInfoIcon() ? flag->pixmap(16, 11) : QPixmap());
+    m_panel->showStation(PlaybackController::stationLabel(station, m_settings->UseInfoStyleSheet()),
+                         tip.join(QStringLiteral(" · ")),
+                         flag && m_settings->ShowInfoIcon() ? flag->pixmap(16, 11) : QPixmap());
     // A title read before playback started has already been shown; keep it.
     if (m_playback->songTitle().isEmpty())
-        m_labelSong->clear();
+        m_panel->showSong(QString());
     if (!m_playback->hasStream())
-        m_labelStreamInfo->clear();
+        m_panel->showStreamInfo(QString());
     updateTitles();
 }
 
 void QuillowaveWindow::showSong(const QString& title) {
-    m_labelSong->setText(title);
-    m_labelSong->setAccessibleName(title);
+    m_panel->showSong(title);
     if (m_tray)
         notify(m_playback->stationName(), title.isEmpty() ? m_playback->stationName() : title);
     updateTitles();
@@ -866,30 +688,11 @@ void QuillowaveWindow::updateTitles() {
 }
 
 void QuillowaveWindow::updatePlayButton(bool busy) {
-    const bool iconOnly = m_settings->ButtonsStyle() == 0;
-    const bool textOnly = m_settings->ButtonsStyle() == 1;
-    const QString caption = busy ? tr("&Stop") : tr("&Play");
-    m_btPlay->setText(iconOnly ? QString() : caption);
-    if (iconOnly)
-        m_btPlay->setToolTip(busy ? tr("Stop") : tr("Play"));
-    const QIcon icon = busy ? themedIcon(QStringLiteral("media-playback-stop"),
-                                         kResources + QStringLiteral("Stop.png"))
-                            : themedIcon(QStringLiteral("media-playback-start"),
-                                         kResources + QStringLiteral("Play.png"));
-    m_btPlay->setIcon(textOnly ? QIcon() : icon);
-    m_btPlay->setAccessibleName(busy ? tr("Stop playing") : tr("Play"));
-    m_btStop->setEnabled(busy);
-    m_btRecord->setEnabled(busy);
+    m_buttonBar->showBusy(busy, m_settings->ButtonsStyle());
 }
 
 void QuillowaveWindow::updateMuteButton(bool muted) {
-    m_btMute->setIcon(muted ? themedIcon(QStringLiteral("audio-volume-muted"),
-                                         kResources + QStringLiteral("sound_mute.png"),
-                                         kResources + QStringLiteral("SoundOff.png"))
-                            : themedIcon(QStringLiteral("audio-volume-high"),
-                                         kResources + QStringLiteral("sound.png"),
-                                         kResources + QStringLiteral("SoundOn.png")));
-    m_btMute->setChecked(muted);
+    m_buttonBar->showMuted(muted);
 }
 
 void QuillowaveWindow::notify(const QString& title, const QString& text, int kind) {
@@ -911,12 +714,9 @@ void QuillowaveWindow::notify(const QString& title, const QString& text, int kin
 
 void QuillowaveWindow::applySettings() {
     AppSettings* s = m_settings;
-    const bool meters = s->PeakMeterEnabled();
-    for (PeakMeter* meter : {m_peakLeft, m_peakRight}) {
-        meter->setEnabled(meters);
-        meter->setColors(QColor(s->PeakBackColor()), QColor(s->PeakBarColorTop()),
-                         QColor(s->PeakBarColorBottom()));
-    }
+    m_panel->setMetersEnabled(s->PeakMeterEnabled());
+    m_panel->setMeterColors(QColor(s->PeakBackColor()), QColor(s->PeakBarColorTop()),
+                            QColor(s->PeakBarColorBottom()));
     bool restart = m_applier.applyEngine(*s, m_playback->engine());
 
     if (!m_quickTimer) {
@@ -932,16 +732,16 @@ void QuillowaveWindow::applySettings() {
         applyButtonStyle();
     m_recordingMode = s->RecordingMode();
     m_keys.setAllowSingleKeyShortcuts(s->AllowSingleKeyShortcuts());
-    m_keys.setPageStep(m_sliderVolume->pageStep());
-    m_keys.setMaximum(m_sliderVolume->maximum());
+    m_keys.setPageStep(volumeSlider()->pageStep());
+    m_keys.setMaximum(volumeSlider()->maximum());
     if (m_tray)
         m_tray->setContextMenu(s->TrayClickMuteVolume() ? nullptr : m_menuTray);
     applyMediaKeys();
     if (restart)
         restartApplication(true);
-    m_btRecord->setAccessibleName(tr("Record the station"));
+    m_buttonBar->record()->setAccessibleName(tr("Record the station"));
     QApplication::setFont(s->AppFont());
-    m_frameInfo->setStyleSheet(s->UseInfoStyleSheet() ? s->infoStyleSheet() : QString());
+    m_panel->setStyleSheet(s->UseInfoStyleSheet() ? s->infoStyleSheet() : QString());
     placePeakMeters();
 }
 
@@ -988,14 +788,10 @@ bool QuillowaveWindow::confirmExit() {
 }
 
 void QuillowaveWindow::applyButtonStyle() {
-    const int style = m_settings->ButtonsStyle();
-    m_buttonsStyle = style;
-    const Qt::ToolButtonStyle qtStyle = style == 0   ? Qt::ToolButtonIconOnly
-                                        : style == 1 ? Qt::ToolButtonTextOnly
-                                                     : Qt::ToolButtonTextBesideIcon;
+    m_buttonsStyle = m_settings->ButtonsStyle();
+    m_buttonBar->setStyle(m_buttonsStyle);
     QMap<QChar, QString> letters;
-    for (QToolButton* button : std::as_const(m_mainButtons)) {
-        button->setToolButtonStyle(qtStyle);
+    for (QToolButton* button : m_buttonBar->buttons()) {
         const QChar letter = KeyboardRules::shortcutLetter(button->text());
         if (!letter.isNull() && !letters.contains(letter))
             letters.insert(letter, button->objectName());
@@ -1005,15 +801,8 @@ void QuillowaveWindow::applyButtonStyle() {
 }
 
 void QuillowaveWindow::placePeakMeters() {
-    auto* row = qobject_cast<QHBoxLayout*>(m_frameInfo->layout());
-    if (!row)
-        return;
-    row->removeWidget(m_meters);
     // 2 puts the meters on the left; 1 and the default keep them on the right.
-    if (m_settings->PeakmetersOrientation() == 2)
-        row->insertWidget(0, m_meters);
-    else
-        row->addWidget(m_meters);
+    m_panel->placeMeters(m_settings->PeakmetersOrientation() == 2);
 }
 
 void QuillowaveWindow::slot_options() {
@@ -1111,11 +900,11 @@ void QuillowaveWindow::setVolume(int volume) {
 }
 
 void QuillowaveWindow::volumeUp() {
-    setVolume(m_playback->volume() + m_sliderVolume->pageStep());
+    setVolume(m_playback->volume() + volumeSlider()->pageStep());
 }
 
 void QuillowaveWindow::volumeDown() {
-    setVolume(m_playback->volume() - m_sliderVolume->pageStep());
+    setVolume(m_playback->volume() - volumeSlider()->pageStep());
 }
 
 void QuillowaveWindow::slot_volumeMute() {
@@ -1156,9 +945,7 @@ void QuillowaveWindow::slot_toggleCollapse() {
     m_settings->setMiniMode(m_miniMode);
     m_actMiniMode->setChecked(m_miniMode);
     m_stack->setVisible(!m_miniMode);
-    m_editSearch->setVisible(!m_miniMode);
-    for (QToolButton* button : {m_btSearch, m_btFavs, m_btHistory, m_btBrowser, m_btOptions})
-        button->setVisible(!m_miniMode);
+    m_buttonBar->setMiniMode(m_miniMode);
     statusBar()->setVisible(!m_miniMode);
     menuBar()->setVisible(!m_miniMode);
     const bool restored = m_miniMode ? m_settings->restoreWindowGeometryMini(this)
@@ -1189,8 +976,7 @@ void QuillowaveWindow::slot_quickTimerUpdate() {
     if (!m_settings->PeakMeterEnabled() || !m_playback->isActive())
         return;
     const DWORD level = m_playback->engine()->GetLevel();
-    m_peakLeft->setLevel(int(level & 0xffff));
-    m_peakRight->setLevel(int(level >> 16));
+    m_panel->setLevels(int(level & 0xffff), int(level >> 16));
 }
 
 // --- clipboard --------------------------------------------------------------------------------
@@ -1275,7 +1061,7 @@ void QuillowaveWindow::slot_iconActivated(QSystemTrayIcon::ActivationReason reas
 }
 
 void QuillowaveWindow::slot_trayMouseWheel(int steps, int) {
-    m_sliderVolume->setValue(m_sliderVolume->value() + steps);
+    volumeSlider()->setValue(volumeSlider()->value() + steps);
 }
 
 void QuillowaveWindow::slot_restoreMainWindow() {
@@ -1336,9 +1122,7 @@ void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
     using Action = KeyboardRules::Action;
     switch (result.action) {
     case Action::SwapPeakMeters:
-        // Measured inside the panel's margin, so a meter at the left edge reads as 0.
-        m_settings->setPeakmetersOrientation(
-            m_meters->x() - m_frameInfo->layout()->contentsMargins().left() >= 10 ? 2 : 1);
+        m_settings->setPeakmetersOrientation(m_panel->metersOnLeft() ? 1 : 2);
         placePeakMeters();
         break;
     case Action::NextPage:
@@ -1372,7 +1156,7 @@ void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
         addToFavorites();
         break;
     case Action::EditFavorite:
-        m_btFavs->click();
+        m_buttonBar->favorites()->click();
         break;
     case Action::ToggleAutoVolume:
         setStatusText(m_settings->toggleAutoVolume() ? tr("Automatic volume on")
@@ -1406,10 +1190,10 @@ void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
         slot_toggleCollapse();
         break;
     case Action::FocusSearch:
-        m_editSearch->setFocus();
+        searchEdit()->setFocus();
         break;
     case Action::ClickFocusedButton:
-        for (QToolButton* button : std::as_const(m_mainButtons)) {
+        for (QToolButton* button : m_buttonBar->buttons()) {
             if (button->hasFocus())
                 button->click();
         }
@@ -1419,7 +1203,7 @@ void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
             button->click();
         break;
     case Action::OpenStationBrowser:
-        m_btBrowser->click();
+        m_buttonBar->browser()->click();
         break;
     case Action::Default:
         break;

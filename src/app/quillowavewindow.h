@@ -10,6 +10,9 @@
 #include "app/playbackcontroller.h"
 #include "app/playercontrol.h"
 #include "app/settingsapplier.h"
+#include "ui/mainbuttonbar.h"
+#include "ui/nowplayingpanel.h"
+#include "ui/playerstatusbar.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -64,19 +67,19 @@ public:
     History* history() const { return m_history; }
     StationTreeView* directoryView() const { return m_treeStations; }
     TreeStations* searchView() const { return m_treeSearch; }
-    SearchLineEdit* searchEdit() const { return m_editSearch; }
+    SearchLineEdit* searchEdit() const { return m_buttonBar->searchEdit(); }
     SearchController* searchController() const { return m_search; }
     QLabel* searchCountLabel() const { return m_labelSearchCount; }
     QMenu* presetsMenu() const { return m_menuPresets; }
     QMenu* favoritesMenu() const { return m_menuFavorites; }
     QMenu* historyMenu() const { return m_menuHistory; }
     QStackedWidget* stationStack() const { return m_stack; }
-    QSlider* volumeSlider() const { return m_sliderVolume; }
-    QLabel* statusLabel() const { return m_labelStatus; }
-    QLabel* songLabel() const { return m_labelSong; }
-    QLabel* stationLabel() const { return m_labelStation; }
-    QLabel* streamInfoLabel() const { return m_labelStreamInfo; }
-    QLabel* counterLabel(int index) const { return m_counters[index]; }
+    QSlider* volumeSlider() const { return m_buttonBar->volumeSlider(); }
+    QLabel* statusLabel() const { return m_statusBar->statusLabel(); }
+    QLabel* songLabel() const { return m_panel->songLabel(); }
+    QLabel* stationLabel() const { return m_panel->stationLabel(); }
+    QLabel* streamInfoLabel() const { return m_panel->streamInfoLabel(); }
+    QLabel* counterLabel(int index) const { return m_statusBar->counterLabel(index); }
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     PopupInfo* popupInfo() const { return m_popup; }
     const KeyboardRules& keyboardRules() const { return m_keys; }
@@ -166,6 +169,7 @@ private:
     void setupClipboardMenu(QMenu* menu);
     void setupTray();
     void setupPlayback();
+    void setupPlaybackDisplay();
     void setupTimers();
     void setupRemote();
     void setupDirectoryPopup();
@@ -191,10 +195,6 @@ private:
     void handleDrop(const QMimeData* mime, bool showFormats);
     bool mainAreaFocused() const;
     void sayMissing(const QString& text);
-    QIcon themedIcon(const QString& themeName, const QString& resource,
-                     const QString& fallback = QString()) const;
-    QToolButton* makeButton(const QString& objectName, const QString& caption, const QIcon& icon,
-                            const QString& toolTip);
 
     AppSettings* m_settings;
     PlaybackController* m_playback;
@@ -213,28 +213,8 @@ private:
     int m_buttonsStyle = -1;
     int m_recordingMode = -1;
 
-    QFrame* m_frameInfo = nullptr;
-    QLabel* m_labelFlag = nullptr;
-    QLabel* m_labelStation = nullptr;
-    QLabel* m_labelSong = nullptr;
-    QLabel* m_labelStreamInfo = nullptr;
-    QToolButton* m_btReportBad = nullptr;
-    PeakMeter* m_peakLeft = nullptr;
-    PeakMeter* m_peakRight = nullptr;
-    QWidget* m_meters = nullptr;
-    QWidget* m_buttonBar = nullptr;
-    QList<QToolButton*> m_mainButtons;
-    QToolButton* m_btPlay = nullptr;
-    QToolButton* m_btStop = nullptr;
-    QToolButton* m_btRecord = nullptr;
-    QToolButton* m_btMute = nullptr;
-    QToolButton* m_btOptions = nullptr;
-    QToolButton* m_btSearch = nullptr;
-    QToolButton* m_btFavs = nullptr;
-    QToolButton* m_btHistory = nullptr;
-    QToolButton* m_btBrowser = nullptr;
-    QSlider* m_sliderVolume = nullptr;
-    SearchLineEdit* m_editSearch = nullptr;
+    NowPlayingPanel* m_panel = nullptr;
+    MainButtonBar* m_buttonBar = nullptr;
     SearchController* m_search = nullptr;
     QStackedWidget* m_stack = nullptr;
     StationTreeView* m_treeStations = nullptr;
@@ -244,11 +224,7 @@ private:
     TreeStations* m_treeSearch = nullptr;
     QLabel* m_labelSearchCount = nullptr;
 
-    QLabel* m_labelStatus = nullptr;
-    QLabel* m_labelRecording = nullptr;
-    QLabel* m_labelStatusInfo = nullptr;
-    QLabel* m_counters[4] = {nullptr, nullptr, nullptr, nullptr};
-    QLabel* m_labelSleep = nullptr;
+    PlayerStatusBar* m_statusBar = nullptr;
 
     QMenu* m_menuFavorites = nullptr;
     QMenu* m_menuHistory = nullptr;

@@ -1,0 +1,76 @@
+#include "ui/playerstatusbar.h"
+
+#include <QLabel>
+
+namespace {
+
+QLabel* namedLabel(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+PlayerStatusBar::PlayerStatusBar(QWidget* parent)
+    : QStatusBar(parent), m_labelStatus(namedLabel(QStringLiteral("labelStatus"), this)),
+      m_labelRecording(namedLabel(QStringLiteral("labelRecording"), this)),
+      m_labelStatusInfo(namedLabel(QStringLiteral("labelStatusInfo"), this)),
+      m_labelSleep(nullptr) {
+    m_labelStatus->setMinimumWidth(160);
+    addWidget(m_labelStatus, 1);
+    addPermanentWidget(m_labelRecording);
+    addPermanentWidget(m_labelStatusInfo);
+    const char* names[CounterCount] = {"labelStationData", "labelTotalData", "labelStationTime",
+                                       "labelSongTime"};
+    for (int i = 0; i < CounterCount; ++i) {
+        m_counters[i] = namedLabel(QString::fromLatin1(names[i]), this);
+        m_counters[i]->setMinimumWidth(52);
+        m_counters[i]->setAlignment(Qt::AlignCenter);
+        addPermanentWidget(m_counters[i]);
+    }
+    m_labelSleep = namedLabel(QStringLiteral("labelSleep"), this);
+    addPermanentWidget(m_labelSleep);
+    resetCounters();
+}
+
+void PlayerStatusBar::setStatusText(const QString& text) {
+    m_labelStatus->setText(text);
+}
+
+void PlayerStatusBar::showError(const QString& text) {
+    m_labelStatus->setStyleSheet(QStringLiteral("color: red;"));
+    m_labelStatus->setText(text);
+    m_labelStatus->setToolTip(text);
+}
+
+void PlayerStatusBar::clearError() {
+    m_labelStatus->setStyleSheet(QString());
+    m_labelStatus->setToolTip(QString());
+}
+
+void PlayerStatusBar::showStreamInfo(const QString& text) {
+    m_labelStatusInfo->setText(text);
+}
+
+void PlayerStatusBar::setCounters(const QString& stationData, const QString& totalData,
+                                  const QString& stationTime, const QString& songTime) {
+    m_counters[StationData]->setText(stationData);
+    m_counters[TotalData]->setText(totalData);
+    m_counters[StationTime]->setText(stationTime);
+    m_counters[SongTime]->setText(songTime);
+}
+
+void PlayerStatusBar::resetCounters() {
+    const QString tips[CounterCount] = {
+        tr("Amount of data used for current station"), tr("Total amount of data used"),
+        tr("Time elapsed for current station"), tr("Time elapsed for current song")};
+    for (int i = 0; i < CounterCount; ++i) {
+        m_counters[i]->setToolTip(tips[i]);
+        m_counters[i]->clear();
+    }
+}
+
+void PlayerStatusBar::setSleepText(const QString& text) {
+    m_labelSleep->setText(text);
+}
