@@ -3,9 +3,12 @@
 top-level window mapped, and to its first paint after the map, watched from the X server's side
 (SubstructureNotify on the root window, a Damage object on every new top-level window), so the
 program under test needs no instrumentation. Each program is started RUNS times on its own
-scratch profile and ended with SIGTERM; the median is reported with the ratio to the peer.
+scratch profile, the programs taking turns, and ended with SIGTERM; the medians are reported with
+the ratio to the peer. The CPU time to the first paint (all threads) is reported beside the wall
+times: on a shared machine it is the steadier figure.
 
 Usage: startup.py --program PATH [--presets PATH] [--runs N] [--peer "CMD ..."]
+                  [--compare OTHER_BUILD ...]
 """
 
 import argparse
@@ -193,33 +196,36 @@ def scratch_env(base, display):
     return env
 
 
-def measure(watcher, label, command, env, cwd, runs):
-    # The first start on the fresh profile creates its files and warms the page cache: reported
-    # on its own, not part of the median.
-    first = time_start(watcher, command, env, cwd)
-    maps, paints, cpus = [], [], []
+def measure(watcher, entries, runs):
+    """Starts every (label, command, env, cwd) entry RUNS times, taking turns so that a change in
+    the machine's load falls on all of them alike; prints and returns one row per entry."""
+    # The first start on a fresh profile creates its files and warms the page cache: reported on
+    # its own, not part of the median.
+    firsts = [time_start(watcher, command, env, cwd) for _, command, env, cwd in entries]
+    results = [[] for _ in entries]
     for _ in range(runs):
-        result = time_start(watcher, command, env, cwd)
-        if result is None:
-            raise RuntimeError(f"{label}: no window was mapped ({shlex.join(command)})")
-        maps.append(result[0])
-        paints.append(result[1])
-        cpus.append(result[2])
-    row = {
-        "label": label,
-        "first": first,
-        "map": statistics.median(maps),
-        "paint": statistics.median(paints),
-        "cpu": statistics.median(cpus),
-        "map_min": min(maps),
-        "map_max": max(maps),
-    }
-    first_text = "none" if first is None else f"{first[0]:.0f}/{first[1]:.0f}"
-    print(f"{label:<11} mapped {row['map']:6.1f} ms (min {row['map_min']:.1f}, max "
-          f"{row['map_max']:.1f}), painted {row['paint']:6.1f} ms, CPU to painted "
-          f"{row['cpu']:6.1f} ms; first start on the fresh profile mapped/painted {first_text} ms",
-          flush=True)
-    return row
+        for index, (label, command, env, cwd) in enumerate(entries):
+            result = time_start(watcher, command, env, cwd)
+            if result is None:
+                raise RuntimeError(f"{label}: no window was mapped ({shlex.join(command)})")
+            results[index].append(result)
+    rows = []
+    for (label, _, _, _), first, got in zip(entries, firsts, results):
+        maps = [r[0] for r in got]
+        row = {
+            "label": label,
+            "map": statistics.median(maps),
+            "paint": statistics.median(r[1] for r in got),
+            "cpu": statistics.median(r[2] for r in got),
+        }
+        first_text = "none" if first is None else f"{first[0]:.0f}/{first[1]:.0f}"
+        print(f"{label:<11} mapped {row['map']:6.1f} ms (min {min(maps):.1f}, max "
+              f"{max(maps):.1f}), painted {row['paint']:6.1f} ms, CPU to painted "
+              f"{row['cpu']:6.1f} ms; first start on a fresh profile mapped/painted "
+              f"{first_text} ms",
+              flush=True)
+        rows.append(row)
+    return rows
 
 
 def main():
@@ -231,26 +237,38 @@ def main():
                                            "--vo=x11 --ao=null --really-quiet")
     parser.add_argument("--arg", action="append", default=[],
                         help="an argument handed to the program (repeatable)")
+    parser.add_argument("--compare", action="append", default=[],
+                        help="another build of the program, measured the same way right after "
+                             "it, to see what a change gains (repeatable)")
     args = parser.parse_args()
 
     server, display = start_xvfb()
     work = tempfile.mkdtemp(prefix="qw-startup-")
     try:
         watcher = XWatcher(display)
-        # Run from a folder of its own the program is portable and keeps its settings and lists
-        # beside itself: a copy in the scratch folder starts on an empty profile every time.
-        program_dir = os.path.join(work, "program")
-        os.makedirs(program_dir)
-        program = os.path.join(program_dir, os.path.basename(args.program))
-        shutil.copy2(args.program, program)
-        if args.presets:
-            shutil.copy2(args.presets, program_dir)
-        ours = measure(watcher, "quillowave", [program] + args.arg,
-                       scratch_env(os.path.join(work, "ours"), display), program_dir, args.runs)
+        entries = []
+        for index, path in enumerate([args.program] + args.compare):
+            # Run from a folder of its own the program is portable and keeps its settings and
+            # lists beside itself: a copy in the scratch folder starts on an empty profile.
+            program_dir = os.path.join(work, f"program{index}")
+            os.makedirs(program_dir)
+            program = os.path.join(program_dir, os.path.basename(args.program))
+            shutil.copy2(path, program)
+            if args.presets:
+                shutil.copy2(args.presets, program_dir)
+            entries.append(("quillowave" if index == 0 else f"compare {index}",
+                            [program] + args.arg,
+                            scratch_env(os.path.join(work, f"ours{index}"), display), program_dir))
         peer_command = shlex.split(args.peer)
-        peer = measure(watcher, peer_command[0], peer_command,
-                       scratch_env(os.path.join(work, "peer"), display), work, args.runs)
-        print(f"ratio quillowave/{peer['label']} (medians): mapped {ours['map'] / peer['map']:.2f}, "
+        entries.append((peer_command[0], peer_command,
+                        scratch_env(os.path.join(work, "peer"), display), work))
+        rows = measure(watcher, entries, args.runs)
+        ours, peer = rows[0], rows[-1]
+        for index, row in enumerate(rows[1:-1], 1):
+            print(f"compare {index} ({args.compare[index - 1]}) / quillowave: CPU "
+                  f"{row['cpu'] / ours['cpu']:.3f}, painted {row['paint'] / ours['paint']:.3f}")
+        print(f"ratio quillowave/{peer['label']} (medians): mapped "
+              f"{ours['map'] / peer['map']:.2f}, "
               f"painted {ours['paint'] / peer['paint']:.2f}, CPU {ours['cpu'] / peer['cpu']:.2f}")
     finally:
         stop(server)
