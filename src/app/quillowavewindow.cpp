@@ -3,6 +3,9 @@
 #include "app/appsettings.h"
 #include "app/commandline.h"
 #include "app/dropresolver.h"
+#include "app/windowclipboard.h"
+#include "app/windowkeyactions.h"
+#include "app/windowmenus.h"
 #include "app/windowplayercontrol.h"
 #include "app/windowremote.h"
 #include "bass/bassqt.h"
@@ -61,21 +64,6 @@
 
 namespace {
 
-enum ClipboardCommand {
-    ClipPlay = 100,
-    ClipWhatsPlaying = 102,
-    ClipPlaylist = 103,
-    ClipStationTitle = 104,
-    ClipStationUrl = 105,
-    ClipCurrentUrl = 106,
-    ClipTrack = 107,
-    ClipPlayStation = 108,
-    ClipMetadata = 109,
-    ClipNextEntry = 110,
-    ClipPreviousEntry = 111,
-    ClipPlayEntry = 113
-};
-
 // Status-bar fields as bits of the StatusBarLabels option.
 enum StatusField {
     FieldRecording = 1,
@@ -89,7 +77,6 @@ enum StatusField {
 constexpr int kDropDelayMs = 200;
 constexpr int kInitDelayMs = 500;
 constexpr int kHideDelayMs = 100;
-constexpr int kAnnounceMuteMs = 8000;
 constexpr int kBalloonMs = 10000;
 
 // The crash handler goes in before the window does any other work, so that a fault anywhere in
@@ -114,41 +101,53 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setWindowIcon(ThemeIcon::get(QStringLiteral("multimedia-player"),
                                  ThemeIcon::resource(QStringLiteral("QuillowaveWindow.ico")),
                                  ThemeIcon::resource(QStringLiteral("Station.ico"))));
-
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(8, 8, 8, 4);
-    layout->setSpacing(6);
-    setCentralWidget(central);
     setupInfoPanel();
     setupButtons();
     setupStationPages();
     setupSearch();
-    layout->addWidget(m_panel);
-    layout->addWidget(m_buttonBar);
-    layout->addWidget(m_stack, 1);
+    setupCentralLayout();
     setupStatusBar();
     setupMenus();
     setupTray();
     setupPlayback();
     setupRemote();
     setupDirectoryPopup();
+    setupKeys();
     loadDirectory();
     applySettings();
     setupTimers();
+    restoreSavedGeometry();
+    volumeSlider()->setValue(m_playback->volume());
+    QTimer::singleShot(kInitDelayMs, this, &QuillowaveWindow::slot_Init);
+}
 
-    m_miniMode = settings->MiniMode();
-    const bool restored = m_miniMode ? settings->restoreWindowGeometryMini(this)
-                                     : settings->restoreWindowGeometry(this);
+void QuillowaveWindow::setupCentralLayout() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 4);
+    layout->setSpacing(6);
+    layout->addWidget(m_panel);
+    layout->addWidget(m_buttonBar);
+    layout->addWidget(m_stack, 1);
+    setCentralWidget(central);
+}
+
+void QuillowaveWindow::setupKeys() {
+    m_keyActions =
+        new WindowKeyActions(this, {m_settings, m_playback, m_panel, m_buttonBar, m_stack});
+}
+
+void QuillowaveWindow::restoreSavedGeometry() {
+    m_miniMode = m_settings->MiniMode();
+    const bool restored = m_miniMode ? m_settings->restoreWindowGeometryMini(this)
+                                     : m_settings->restoreWindowGeometry(this);
     if (!restored)
         resize(760, 560);
     if (m_miniMode) {
         m_miniMode = false;
         slot_toggleCollapse();
-        settings->restoreWindowGeometryMini(this);
+        m_settings->restoreWindowGeometryMini(this);
     }
-    volumeSlider()->setValue(m_playback->volume());
-    QTimer::singleShot(kInitDelayMs, this, &QuillowaveWindow::slot_Init);
 }
 
 QuillowaveWindow::~QuillowaveWindow() {
@@ -285,133 +284,9 @@ void QuillowaveWindow::setupStatusBar() {
 }
 
 void QuillowaveWindow::setupMenus() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&Open URL..."), QKeySequence(Qt::CTRL | Qt::Key_L), this,
-                    &QuillowaveWindow::slot_openURL);
-    file->addAction(tr("Play"), this, &QuillowaveWindow::slot_Play);
-    file->addAction(tr("Stop"), this, &QuillowaveWindow::slot_Stop);
-    file->addSeparator();
-    file->addAction(tr("Previous source"), this, &QuillowaveWindow::slot_Back);
-    file->addAction(tr("Next source"), this, &QuillowaveWindow::slot_Forward);
-    file->addSeparator();
-    file->addAction(tr("Uninstall..."), this, &QuillowaveWindow::slot_Uninstall);
-    file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QuillowaveWindow::slot_Exit);
-    m_menuFile = file;
-
-    QMenu* settingsMenu = menuBar()->addMenu(tr("&Settings"));
-    m_menuSettings = settingsMenu;
-    settingsMenu->addAction(tr("&Options..."), this, &QuillowaveWindow::slot_options);
-    m_actAlwaysOnTop =
-        settingsMenu->addAction(tr("Always on top"), this, &QuillowaveWindow::slot_alwaysOnTop);
-    m_actAlwaysOnTop->setCheckable(true);
-    m_actAlwaysOnTop->setChecked(m_settings->AlwaysOnTop());
-    m_actMiniMode =
-        settingsMenu->addAction(tr("Mini mode"), this, &QuillowaveWindow::slot_toggleCollapse);
-    m_actMiniMode->setCheckable(true);
-    settingsMenu->addAction(tr("Mute"), this, &QuillowaveWindow::slot_volumeMute);
-
-    m_menuFavorites = menuBar()->addMenu(tr("F&avorites"));
-    m_menuFavorites->setObjectName(QStringLiteral("menuFavorites"));
-    setupFavoritesMenu();
-
-    m_menuHistory = menuBar()->addMenu(tr("H&istory"));
-    m_menuHistory->setObjectName(QStringLiteral("menuHistory"));
-    setupHistoryMenu();
-
-    QMenu* presets = menuBar()->addMenu(tr("&Presets"));
-    presets->setObjectName(QStringLiteral("menuPresets"));
-    m_menuPresets = presets;
-    setupPresetsMenu(presets);
-
-    m_menuRecording = menuBar()->addMenu(tr("&Recording"));
-    m_menuRecording->addAction(tr("Start or stop recording"), this, &QuillowaveWindow::slot_Record);
-    m_menuRecording->addAction(tr("Record a single song"), this,
-                               &QuillowaveWindow::slot_recordSingleSong);
-
-    QMenu* clipboard = menuBar()->addMenu(tr("&Clipboard"));
-    setupClipboardMenu(clipboard);
-    m_menuClipboard = clipboard;
-
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(tr("Keyboard shortcuts"), this, &QuillowaveWindow::slot_showShortcuts);
-    help->addAction(tr("About Quillowave"), this, [this] {
-        QMessageBox::about(this, tr("About Quillowave"),
-                           tr("<b>Quillowave</b> 1.40.1<br>Internet radio player and recorder."));
-    });
-    m_mainMenus = {file, settingsMenu, m_menuFavorites, m_menuHistory, presets, m_menuRecording,
-                   help};
-}
-
-void QuillowaveWindow::setupPresetsMenu(QMenu* menu) {
-    m_stationMenus = new StationMenus(m_directory, this);
-    connect(m_stationMenus, &StationMenus::signal_itemActivated, this,
-            [this](Preset* preset) { playStation(*preset, true); });
-    // Built each time they open: the directory is loaded after the menus and may be reloaded.
-    QMenu* regions = menu->addMenu(tr("Regions"));
-    regions->setObjectName(QStringLiteral("menuRegions"));
-    connect(regions, &QMenu::aboutToShow, this,
-            [this, regions] { m_stationMenus->buildGroupMenu(regions, m_directory->topGroups); });
-    QMenu* genres = menu->addMenu(tr("Genres"));
-    genres->setObjectName(QStringLiteral("menuGenres"));
-    connect(genres, &QMenu::aboutToShow, this,
-            [this, genres] { m_stationMenus->buildGenreMenu(genres, m_directory->genres); });
-    QMenu* networks = menu->addMenu(tr("Networks"));
-    networks->setObjectName(QStringLiteral("menuNetworks"));
-    connect(networks, &QMenu::aboutToShow, this,
-            [this, networks] { m_stationMenus->buildTextMenu(networks, m_directory->networks); });
-    QMenu* national = menu->addMenu(tr("National music"));
-    national->setObjectName(QStringLiteral("menuNationalMusic"));
-    connect(national, &QMenu::aboutToShow, this, [this, national] {
-        m_stationMenus->buildTextMenu(national, m_directory->ethnicGenres);
-    });
-}
-
-void QuillowaveWindow::setupFavoritesMenu() {
-    m_favoritesMenus = new FavoritesMenus(m_favorites, this);
-    connect(m_favoritesMenus, &StationMenus::signal_itemActivated, this,
-            [this](Preset* preset) { playStation(*preset, true); });
-    // The favourites come first; building them empties the menu, so the actions follow each time.
-    connect(m_menuFavorites, &QMenu::aboutToShow, this, [this] {
-        m_favoritesMenus->buildGroupMenu(m_menuFavorites, m_favorites->topGroups);
-        m_menuFavorites->addSeparator();
-        m_menuFavorites->addAction(tr("Add to favorites"), this, &QuillowaveWindow::addToFavorites);
-        m_menuFavorites->addAction(tr("Edit favorites..."), this,
-                                   &QuillowaveWindow::slot_editFavorites);
-        m_menuFavorites->addAction(tr("Show favorites"), m_buttonBar->favorites(),
-                                   &QToolButton::click);
-    });
-}
-
-void QuillowaveWindow::setupHistoryMenu() {
-    m_historyMenus = new HistoryMenu(m_history, this);
-    connect(m_historyMenus, &StationMenus::signal_itemActivated, this,
-            [this](Preset* preset) { playStation(*preset, true); });
-    connect(m_menuHistory, &QMenu::aboutToShow, this, [this] {
-        m_historyMenus->build(m_menuHistory);
-        m_menuHistory->addSeparator();
-        m_menuHistory->addAction(tr("Clear"), this, [this] {
-            m_history->clear();
-            m_history->save();
-            fillHistory();
-        });
-    });
-}
-
-void QuillowaveWindow::setupClipboardMenu(QMenu* menu) {
-    const auto add = [menu](const QString& text, int command) {
-        menu->addAction(text)->setData(command);
-    };
-    add(tr("Play from clipboard"), ClipPlay);
-    menu->addSeparator();
-    add(tr("What's playing"), ClipWhatsPlaying);
-    add(tr("Radio station title"), ClipStationTitle);
-    add(tr("Radio station URL"), ClipStationUrl);
-    add(tr("Track title"), ClipTrack);
-    add(tr("Radio station metadata"), ClipMetadata);
-    menu->addSeparator();
-    add(tr("Next playlist entry"), ClipNextEntry);
-    add(tr("Previous playlist entry"), ClipPreviousEntry);
-    connect(menu, &QMenu::triggered, this, &QuillowaveWindow::slot_menuClipboard);
+    m_menus = new WindowMenus(this, m_settings, m_buttonBar->favorites());
+    m_menus->build(menuBar());
+    connect(m_menus, &WindowMenus::signal_historyCleared, this, &QuillowaveWindow::fillHistory);
 }
 
 void QuillowaveWindow::setupTray() {
@@ -429,7 +304,7 @@ void QuillowaveWindow::setupTray() {
     m_menuTray->addAction(tr("Stop"), this, &QuillowaveWindow::slot_Stop);
     m_menuTray->addAction(tr("Record"), this, &QuillowaveWindow::slot_Record);
     m_menuTray->addSeparator();
-    for (QMenu* menu : std::as_const(m_mainMenus))
+    for (QMenu* menu : m_menus->trayMenus())
         m_menuTray->addMenu(menu);
     m_menuTray->addSeparator();
     m_menuTray->addAction(tr("Exit"), this, &QuillowaveWindow::slot_Exit);
@@ -554,21 +429,19 @@ MprisService* QuillowaveWindow::mpris() const {
 }
 
 QMenu* QuillowaveWindow::mainMenu(PlayerControl::Menu menu) const {
-    switch (menu) {
-    case PlayerControl::Menu::File:
-        return m_menuFile;
-    case PlayerControl::Menu::Settings:
-        return m_menuSettings;
-    case PlayerControl::Menu::Favorites:
-        return m_menuFavorites;
-    case PlayerControl::Menu::Presets:
-        return m_menuPresets;
-    case PlayerControl::Menu::Recording:
-        return m_menuRecording;
-    case PlayerControl::Menu::Clipboard:
-        return m_menuClipboard;
-    }
-    return nullptr;
+    return m_menus->menu(menu);
+}
+
+QMenu* QuillowaveWindow::presetsMenu() const {
+    return m_menus->presetsMenu();
+}
+
+QMenu* QuillowaveWindow::favoritesMenu() const {
+    return m_menus->favoritesMenu();
+}
+
+QMenu* QuillowaveWindow::historyMenu() const {
+    return m_menus->historyMenu();
 }
 
 void QuillowaveWindow::loadDirectory() {
@@ -929,7 +802,7 @@ void QuillowaveWindow::slot_ForwardPlaylist() {
 
 void QuillowaveWindow::slot_alwaysOnTop() {
     const bool on = m_settings->toggleAlwaysOnTop();
-    m_actAlwaysOnTop->setChecked(on);
+    m_menus->alwaysOnTopAction()->setChecked(on);
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)
@@ -943,7 +816,7 @@ void QuillowaveWindow::slot_toggleCollapse() {
         m_settings->saveWindowGeometry(this);
     m_miniMode = !m_miniMode;
     m_settings->setMiniMode(m_miniMode);
-    m_actMiniMode->setChecked(m_miniMode);
+    m_menus->miniModeAction()->setChecked(m_miniMode);
     m_stack->setVisible(!m_miniMode);
     m_buttonBar->setMiniMode(m_miniMode);
     statusBar()->setVisible(!m_miniMode);
@@ -982,64 +855,7 @@ void QuillowaveWindow::slot_quickTimerUpdate() {
 // --- clipboard --------------------------------------------------------------------------------
 
 void QuillowaveWindow::slot_menuClipboard(QAction* action) {
-    if (!action)
-        return;
-    const int command = action->data().toInt();
-    QClipboard* clipboard = QApplication::clipboard();
-    AppStream* engine = m_playback->engine();
-    switch (command) {
-    case ClipPlay: {
-        const QString text = clipboard->text().trimmed();
-        if (text.isEmpty())
-            return;
-        if (!text.contains(QLatin1String("://"))) {
-            const QString question =
-                QStringLiteral("'%1' <br><br><b>%2. %3</b>")
-                    .arg(text.toHtmlEscaped(), tr("Is not a valid station URL"),
-                         tr("Continue anyway?"));
-            if (QMessageBox::question(this, tr("Quillowave"), question) != QMessageBox::Yes)
-                return;
-        }
-        playAddress(text, QString(), true);
-        return;
-    }
-    case ClipPlayStation: {
-        QList<Preset*> found;
-        m_directory->findByTitle(action->text(), found);
-        if (!found.isEmpty())
-            playStation(*found.constFirst(), true);
-        return;
-    }
-    case ClipPlayEntry:
-        m_playback->playPlaylistEntry(action->text());
-        return;
-    case ClipNextEntry:
-        slot_ForwardPlaylist();
-        return;
-    case ClipPreviousEntry:
-        slot_BackPlaylist();
-        return;
-    case ClipWhatsPlaying:
-        clipboard->setText(m_playback->nowPlayingText(m_settings->IRQString(), true));
-        return;
-    case ClipStationTitle:
-        clipboard->setText(engine->StationName());
-        return;
-    case ClipStationUrl:
-        clipboard->setText(engine->ConnectedURL());
-        return;
-    case ClipCurrentUrl:
-        clipboard->setText(PlaybackController::currentUrl(m_playback->currentStation()));
-        return;
-    case ClipTrack:
-        clipboard->setText(m_playback->songTitle());
-        return;
-    case ClipMetadata:
-        clipboard->setText(engine->LastRawTitle().m_complete);
-        return;
-    default:
-        return;
-    }
+    m_menus->clipboard()->execute(action);
 }
 
 // --- tray -------------------------------------------------------------------------------------
@@ -1115,99 +931,7 @@ void QuillowaveWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
-    executeKey(result);
-}
-
-void QuillowaveWindow::executeKey(const KeyboardRules::Result& result) {
-    using Action = KeyboardRules::Action;
-    switch (result.action) {
-    case Action::SwapPeakMeters:
-        m_settings->setPeakmetersOrientation(m_panel->metersOnLeft() ? 1 : 2);
-        placePeakMeters();
-        break;
-    case Action::NextPage:
-    case Action::PreviousPage: {
-        const int count = m_stack->count();
-        const int step = result.action == Action::NextPage ? 1 : count - 1;
-        m_stack->setCurrentIndex((m_stack->currentIndex() + step) % count);
-        m_stack->currentWidget()->setFocus();
-        break;
-    }
-    case Action::PlayFavorite:
-        if (const Preset* favorite = m_favorites->findByKeyPad(result.value + 1))
-            playStation(*favorite, true);
-        break;
-    case Action::ShowShortcuts:
-        slot_showShortcuts();
-        break;
-    case Action::PlayOrStop:
-        if (m_playback->hasStream() || m_playback->isConnecting())
-            m_playback->stopPlayback(PlaybackController::Ask::Yes);
-        else
-            m_playback->playLast();
-        break;
-    case Action::Record:
-        slot_Record();
-        break;
-    case Action::RecordSingleSong:
-        slot_recordSingleSong();
-        break;
-    case Action::AddFavorite:
-        addToFavorites();
-        break;
-    case Action::EditFavorite:
-        m_buttonBar->favorites()->click();
-        break;
-    case Action::ToggleAutoVolume:
-        setStatusText(m_settings->toggleAutoVolume() ? tr("Automatic volume on")
-                                                     : tr("Automatic volume off"));
-        break;
-    case Action::ToggleMute:
-        slot_volumeMute();
-        break;
-    case Action::VolumeBy:
-        setVolume(m_playback->volume() + result.value);
-        break;
-    case Action::VolumeTo:
-        setVolume(result.value);
-        break;
-    case Action::Announce: {
-        const QString text = m_playback->hasStream()
-                                 ? m_playback->nowPlayingText(m_settings->IRQString(), false)
-                                 : tr("No radio station is currently playing");
-        setStatusText(text);
-        if (!m_playback->isMuted()) {
-            m_playback->toggleMute();
-            QTimer::singleShot(kAnnounceMuteMs, this, [this] {
-                if (m_playback->isMuted())
-                    m_playback->toggleMute();
-            });
-        }
-        notify(tr("Quillowave"), text);
-        break;
-    }
-    case Action::ToggleCollapse:
-        slot_toggleCollapse();
-        break;
-    case Action::FocusSearch:
-        searchEdit()->setFocus();
-        break;
-    case Action::ClickFocusedButton:
-        for (QToolButton* button : m_buttonBar->buttons()) {
-            if (button->hasFocus())
-                button->click();
-        }
-        break;
-    case Action::ClickButton:
-        if (auto* button = findChild<QToolButton*>(result.button))
-            button->click();
-        break;
-    case Action::OpenStationBrowser:
-        m_buttonBar->browser()->click();
-        break;
-    case Action::Default:
-        break;
-    }
+    m_keyActions->execute(result);
 }
 
 void QuillowaveWindow::dragEnterEvent(QDragEnterEvent* event) {

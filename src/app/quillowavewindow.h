@@ -44,6 +44,8 @@ class MprisService;
 class RemoteControl;
 class TreeStationsMenu;
 class WindowPlayerControl;
+class WindowKeyActions;
+class WindowMenus;
 class WindowRemote;
 class SearchController;
 class SearchLineEdit;
@@ -70,9 +72,9 @@ public:
     SearchLineEdit* searchEdit() const { return m_buttonBar->searchEdit(); }
     SearchController* searchController() const { return m_search; }
     QLabel* searchCountLabel() const { return m_labelSearchCount; }
-    QMenu* presetsMenu() const { return m_menuPresets; }
-    QMenu* favoritesMenu() const { return m_menuFavorites; }
-    QMenu* historyMenu() const { return m_menuHistory; }
+    QMenu* presetsMenu() const;
+    QMenu* favoritesMenu() const;
+    QMenu* historyMenu() const;
     QStackedWidget* stationStack() const { return m_stack; }
     QSlider* volumeSlider() const { return m_buttonBar->volumeSlider(); }
     QLabel* statusLabel() const { return m_statusBar->statusLabel(); }
@@ -157,16 +159,16 @@ protected:
 private:
     // Set-up, one step each.
     void setupInfoPanel();
+    void setupCentralLayout();
+    void setupKeys();
+    // The normal or the mini geometry, as the window was left.
+    void restoreSavedGeometry();
     void setupButtons();
     void setupStationPages();
     void setupStatusBar();
     void setupMenus();
-    void setupPresetsMenu(QMenu* menu);
-    void setupFavoritesMenu();
-    void setupHistoryMenu();
     void setupSearch();
     void refreshFavorites();
-    void setupClipboardMenu(QMenu* menu);
     void setupTray();
     void setupPlayback();
     void setupPlaybackDisplay();
@@ -191,7 +193,6 @@ private:
     void updateMuteButton(bool muted);
     void updateTitles();
     void placePeakMeters();
-    void executeKey(const KeyboardRules::Result& result);
     void handleDrop(const QMimeData* mime, bool showFormats);
     bool mainAreaFocused() const;
     void sayMissing(const QString& text);
@@ -226,21 +227,9 @@ private:
 
     PlayerStatusBar* m_statusBar = nullptr;
 
-    QMenu* m_menuFavorites = nullptr;
-    QMenu* m_menuHistory = nullptr;
-    QMenu* m_menuPresets = nullptr;
-    // Each fills its menus with station entries and reports the one chosen.
-    StationMenus* m_stationMenus = nullptr;
-    FavoritesMenus* m_favoritesMenus = nullptr;
-    HistoryMenu* m_historyMenus = nullptr;
-    QMenu* m_menuRecording = nullptr;
+    WindowMenus* m_menus = nullptr;
+    WindowKeyActions* m_keyActions = nullptr;
     QMenu* m_menuTray = nullptr;
-    QAction* m_actAlwaysOnTop = nullptr;
-    QAction* m_actMiniMode = nullptr;
-    QList<QMenu*> m_mainMenus;
-    QMenu* m_menuFile = nullptr;
-    QMenu* m_menuSettings = nullptr;
-    QMenu* m_menuClipboard = nullptr;
     QMenu* m_menuDirectoryContext = nullptr;
     TreeStationsMenu* m_stationsPopup = nullptr;
     WindowRemote* m_remote = nullptr;

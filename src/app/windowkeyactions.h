@@ -1,0 +1,54 @@
+#pragma once
+
+// What the main window does for each action the keyboard rules decide: one handler per action in
+// a table, so that adding a key means adding a row, not growing a switch.
+// GUI thread; owned by the main window.
+
+#include "app/keyboardrules.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+
+class AppSettings;
+class MainButtonBar;
+class NowPlayingPanel;
+class PlaybackController;
+class QStackedWidget;
+class QuillowaveWindow;
+
+class WindowKeyActions : public QObject {
+    Q_OBJECT
+public:
+    // The parts of the window the keys act on, all owned by the window.
+    struct Parts {
+        AppSettings* settings;
+        PlaybackController* playback;
+        NowPlayingPanel* panel;
+        MainButtonBar* buttons;
+        QStackedWidget* stack;
+    };
+
+    WindowKeyActions(QuillowaveWindow* window, const Parts& parts);
+
+    // Carries out the result; Default does nothing (the window passes the key on).
+    void execute(const KeyboardRules::Result& result) const;
+
+private:
+    using Action = KeyboardRules::Action;
+    using Handler = std::function<void(const KeyboardRules::Result&)>;
+
+    void addPlayingActions();
+    void addWindowActions();
+    void addButtonActions();
+    void swapPeakMeters() const;
+    void turnPage(int step) const;
+    void playOrStop() const;
+    // Says what plays, in the status bar and a notification, with the sound off meanwhile.
+    void announce() const;
+
+    QuillowaveWindow* m_window; // the owner
+    Parts m_parts;
+    std::map<Action, Handler> m_handlers;
+};

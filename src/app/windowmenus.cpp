@@ -1,0 +1,157 @@
+#include "app/windowmenus.h"
+
+#include "app/appsettings.h"
+#include "app/quillowavewindow.h"
+#include "app/windowclipboard.h"
+#include "stations/bramblerstations.h"
+#include "stations/favorites.h"
+#include "stations/history.h"
+#include "ui/favoritesmenus.h"
+#include "ui/historymenu.h"
+#include "ui/stationmenus.h"
+
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QToolButton>
+
+WindowMenus::WindowMenus(QuillowaveWindow* window, AppSettings* settings,
+                         QToolButton* showFavorites)
+    : QObject(window), m_window(window), m_settings(settings), m_btFavs(showFavorites),
+      m_clipboard(new WindowClipboard(window, window->playback(), window->directory(), settings)) {}
+
+void WindowMenus::build(QMenuBar* bar) {
+    buildFile(bar);
+    buildSettings(bar);
+    buildFavorites(bar);
+    buildHistory(bar);
+    buildPresets(bar);
+    m_menuRecording = bar->addMenu(tr("&Recording"));
+    m_menuRecording->addAction(tr("Start or stop recording"), m_window,
+                               &QuillowaveWindow::slot_Record);
+    m_menuRecording->addAction(tr("Record a single song"), m_window,
+                               &QuillowaveWindow::slot_recordSingleSong);
+    m_menuClipboard = bar->addMenu(tr("&Clipboard"));
+    m_clipboard->fillMenu(m_menuClipboard);
+    buildHelp(bar);
+}
+
+void WindowMenus::playChosen(Preset* preset) {
+    m_window->playStation(*preset, true);
+}
+
+void WindowMenus::buildFile(QMenuBar* bar) {
+    QuillowaveWindow* w = m_window;
+    QMenu* file = bar->addMenu(tr("&File"));
+    file->addAction(tr("&Open URL..."), QKeySequence(Qt::CTRL | Qt::Key_L), w,
+                    &QuillowaveWindow::slot_openURL);
+    file->addAction(tr("Play"), w, &QuillowaveWindow::slot_Play);
+    file->addAction(tr("Stop"), w, &QuillowaveWindow::slot_Stop);
+    file->addSeparator();
+    file->addAction(tr("Previous source"), w, &QuillowaveWindow::slot_Back);
+    file->addAction(tr("Next source"), w, &QuillowaveWindow::slot_Forward);
+    file->addSeparator();
+    file->addAction(tr("Uninstall..."), w, &QuillowaveWindow::slot_Uninstall);
+    file->addAction(tr("E&xit"), QKeySequence::Quit, w, &QuillowaveWindow::slot_Exit);
+    m_menuFile = file;
+}
+
+void WindowMenus::buildSettings(QMenuBar* bar) {
+    QuillowaveWindow* w = m_window;
+    m_menuSettings = bar->addMenu(tr("&Settings"));
+    m_menuSettings->addAction(tr("&Options..."), w, &QuillowaveWindow::slot_options);
+    m_actAlwaysOnTop =
+        m_menuSettings->addAction(tr("Always on top"), w, &QuillowaveWindow::slot_alwaysOnTop);
+    m_actAlwaysOnTop->setCheckable(true);
+    m_actAlwaysOnTop->setChecked(m_settings->AlwaysOnTop());
+    m_actMiniMode =
+        m_menuSettings->addAction(tr("Mini mode"), w, &QuillowaveWindow::slot_toggleCollapse);
+    m_actMiniMode->setCheckable(true);
+    m_menuSettings->addAction(tr("Mute"), w, &QuillowaveWindow::slot_volumeMute);
+}
+
+void WindowMenus::buildFavorites(QMenuBar* bar) {
+    m_menuFavorites = bar->addMenu(tr("F&avorites"));
+    m_menuFavorites->setObjectName(QStringLiteral("menuFavorites"));
+    Favorites* favorites = m_window->favorites();
+    auto* stations = new FavoritesMenus(favorites, this);
+    connect(stations, &StationMenus::signal_itemActivated, this, &WindowMenus::playChosen);
+    // The favourites come first; building them empties the menu, so the actions follow each time.
+    connect(m_menuFavorites, &QMenu::aboutToShow, this, [this, stations, favorites] {
+        stations->buildGroupMenu(m_menuFavorites, favorites->topGroups);
+        m_menuFavorites->addSeparator();
+        m_menuFavorites->addAction(tr("Add to favorites"), m_window,
+                                   &QuillowaveWindow::addToFavorites);
+        m_menuFavorites->addAction(tr("Edit favorites..."), m_window,
+                                   &QuillowaveWindow::slot_editFavorites);
+        m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
+    });
+}
+
+void WindowMenus::buildHistory(QMenuBar* bar) {
+    m_menuHistory = bar->addMenu(tr("H&istory"));
+    m_menuHistory->setObjectName(QStringLiteral("menuHistory"));
+    History* history = m_window->history();
+    auto* stations = new HistoryMenu(history, this);
+    connect(stations, &StationMenus::signal_itemActivated, this, &WindowMenus::playChosen);
+    connect(m_menuHistory, &QMenu::aboutToShow, this, [this, stations, history] {
+        stations->build(m_menuHistory);
+        m_menuHistory->addSeparator();
+        m_menuHistory->addAction(tr("Clear"), this, [this, history] {
+            history->clear();
+            history->save();
+            emit signal_historyCleared();
+        });
+    });
+}
+
+void WindowMenus::buildPresets(QMenuBar* bar) {
+    m_menuPresets = bar->addMenu(tr("&Presets"));
+    m_menuPresets->setObjectName(QStringLiteral("menuPresets"));
+    BramblerStations* directory = m_window->directory();
+    auto* stations = new StationMenus(directory, this);
+    connect(stations, &StationMenus::signal_itemActivated, this, &WindowMenus::playChosen);
+    // Each is built when it opens: the directory is loaded after the menus and may be reloaded.
+    const auto add = [this](const QString& title, const char* name, auto build) {
+        QMenu* menu = m_menuPresets->addMenu(title);
+        menu->setObjectName(QLatin1String(name));
+        connect(menu, &QMenu::aboutToShow, this, [menu, build] { build(menu); });
+    };
+    add(tr("Regions"), "menuRegions",
+        [stations, directory](QMenu* m) { stations->buildGroupMenu(m, directory->topGroups); });
+    add(tr("Genres"), "menuGenres",
+        [stations, directory](QMenu* m) { stations->buildGenreMenu(m, directory->genres); });
+    add(tr("Networks"), "menuNetworks",
+        [stations, directory](QMenu* m) { stations->buildTextMenu(m, directory->networks); });
+    add(tr("National music"), "menuNationalMusic",
+        [stations, directory](QMenu* m) { stations->buildTextMenu(m, directory->ethnicGenres); });
+}
+
+void WindowMenus::buildHelp(QMenuBar* bar) {
+    QMenu* help = bar->addMenu(tr("&Help"));
+    help->addAction(tr("Keyboard shortcuts"), m_window, &QuillowaveWindow::slot_showShortcuts);
+    help->addAction(tr("About Quillowave"), m_window, [this] {
+        QMessageBox::about(m_window, tr("About Quillowave"),
+                           tr("<b>Quillowave</b> 1.40.1<br>Internet radio player and recorder."));
+    });
+    m_trayMenus = {m_menuFile,    m_menuSettings, m_menuFavorites,
+                   m_menuHistory, m_menuPresets,  m_menuRecording,
+                   help};
+}
+
+QMenu* WindowMenus::menu(PlayerControl::Menu which) const {
+    switch (which) {
+    case PlayerControl::Menu::File:
+        return m_menuFile;
+    case PlayerControl::Menu::Settings:
+        return m_menuSettings;
+    case PlayerControl::Menu::Favorites:
+        return m_menuFavorites;
+    case PlayerControl::Menu::Presets:
+        return m_menuPresets;
+    case PlayerControl::Menu::Recording:
+        return m_menuRecording;
+    case PlayerControl::Menu::Clipboard:
+        return m_menuClipboard;
+    }
+    return nullptr;
+}
