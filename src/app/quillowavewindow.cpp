@@ -18,29 +18,22 @@
 #include "stations/history.h"
 #include "ui/favoritedlg.h"
 #include "ui/favoritesdlg.h"
-#include "ui/favoritesmenus.h"
-#include "ui/historymenu.h"
 #include "ui/optionsdialog.h"
-#include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
 #include "ui/searchcontroller.h"
 #include "ui/searchlineedit.h"
-#include "ui/stationmenus.h"
+#include "ui/stationpages.h"
 #include "ui/stationtreeview.h"
 #include "ui/themeicon.h"
 #include "ui/treestations.h"
 #include "ui/treestationsmenu.h"
 
-#include <QActionGroup>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDebug>
 #include <QDragEnterEvent>
 #include <QFile>
-#include <QFontMetrics>
-#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,18 +42,11 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
-#include <QPushButton>
 #include <QSlider>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -128,13 +114,13 @@ void QuillowaveWindow::setupCentralLayout() {
     layout->setSpacing(6);
     layout->addWidget(m_panel);
     layout->addWidget(m_buttonBar);
-    layout->addWidget(m_stack, 1);
+    layout->addWidget(m_pages, 1);
     setCentralWidget(central);
 }
 
 void QuillowaveWindow::setupKeys() {
     m_keyActions =
-        new WindowKeyActions(this, {m_settings, m_playback, m_panel, m_buttonBar, m_stack});
+        new WindowKeyActions(this, {m_settings, m_playback, m_panel, m_buttonBar, m_pages});
 }
 
 void QuillowaveWindow::restoreSavedGeometry() {
@@ -158,9 +144,7 @@ QuillowaveWindow::~QuillowaveWindow() {
         m_settings->saveWindowGeometryMini(this);
     else
         m_settings->saveWindowGeometry(this);
-    for (int column = 0; column < m_treeStations->columnCount(); ++column)
-        m_settings->setColumnWidth(m_treeStations->objectName(), column,
-                                   m_treeStations->columnWidth(column));
+    m_pages->saveColumnWidths(*m_settings);
 }
 
 void QuillowaveWindow::sayMissing(const QString& text) {
@@ -187,15 +171,15 @@ void QuillowaveWindow::setupButtons() {
     connect(bar->mute(), &QToolButton::clicked, this, &QuillowaveWindow::slot_volumeMute);
     connect(bar->options(), &QToolButton::clicked, this, &QuillowaveWindow::slot_options);
     connect(bar->browser(), &QToolButton::clicked, this, [this] {
-        m_stack->setCurrentIndex(PageDirectory);
-        m_treeStations->setFocus();
+        m_pages->setCurrentIndex(PageDirectory);
+        m_pages->directoryView()->setFocus();
     });
     connect(bar->favorites(), &QToolButton::clicked, this,
-            [this] { m_stack->setCurrentIndex(PageFavorites); });
+            [this] { m_pages->setCurrentIndex(PageFavorites); });
     connect(bar->history(), &QToolButton::clicked, this,
-            [this] { m_stack->setCurrentIndex(PageHistory); });
+            [this] { m_pages->setCurrentIndex(PageHistory); });
     connect(bar->search(), &QToolButton::clicked, this, [this] {
-        m_stack->setCurrentIndex(PageSearch);
+        m_pages->setCurrentIndex(PageSearch);
         m_buttonBar->searchEdit()->setFocus();
     });
     connect(bar->volumeSlider(), &QSlider::valueChanged, this,
@@ -203,54 +187,10 @@ void QuillowaveWindow::setupButtons() {
 }
 
 void QuillowaveWindow::setupStationPages() {
-    m_stack = new QStackedWidget(this);
-    m_stack->setObjectName(QStringLiteral("stackStations"));
-    m_treeStations = new StationTreeView(m_stack);
-    for (int column = 0; column < StationTreeView::ColumnCount - 1; ++column)
-        m_treeStations->setColumnWidth(
-            column, m_settings->columnWidth(m_treeStations->objectName(), column,
-                                            m_treeStations->columnWidth(column)));
-    connect(m_treeStations, &StationTreeView::signal_itemActivated, this,
+    m_pages = new StationPages(m_history, this);
+    m_pages->loadColumnWidths(*m_settings);
+    connect(m_pages, &StationPages::signal_itemActivated, this,
             [this](Preset* preset) { playStation(*preset, true); });
-    m_stack->insertWidget(PageDirectory, m_treeStations);
-
-    m_treeFavorites = new StationTreeView(m_stack);
-    m_treeFavorites->setObjectName(QStringLiteral("treeFavorites"));
-    connect(m_treeFavorites, &StationTreeView::signal_itemActivated, this,
-            [this](Preset* preset) { playStation(*preset, true); });
-    m_stack->insertWidget(PageFavorites, m_treeFavorites);
-
-    // The history and search-result lists fill these pages.
-    const auto page = [this](const QString& name, const QString& header) {
-        auto* tree = new QTreeWidget(m_stack);
-        tree->setObjectName(name);
-        tree->setHeaderLabels({header});
-        tree->setRootIsDecorated(false);
-        m_stack->addWidget(tree);
-        return tree;
-    };
-    m_treeHistory = page(QStringLiteral("treeHistory"), tr("History"));
-    connect(m_treeHistory, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        const int index = m_treeHistory->indexOfTopLevelItem(item);
-        if (index >= 0 && index < m_history->presets().size())
-            playStation(*m_history->presets().at(index), true);
-    });
-
-    // The search results, with the number found below them.
-    auto* searchPage = new QWidget(m_stack);
-    auto* searchLayout = new QVBoxLayout(searchPage);
-    searchLayout->setContentsMargins(0, 0, 0, 0);
-    searchLayout->setSpacing(2);
-    m_treeSearch = new TreeStations(searchPage);
-    m_treeSearch->setObjectName(QStringLiteral("treeSearch"));
-    m_labelSearchCount = new QLabel(searchPage);
-    m_labelSearchCount->setObjectName(QStringLiteral("labelSearchCount"));
-    searchLayout->addWidget(m_treeSearch, 1);
-    searchLayout->addWidget(m_labelSearchCount);
-    connect(m_treeSearch, &TreeStations::signal_itemActivated, this,
-            [this](Preset* preset) { playStation(*preset, true); });
-    m_stack->insertWidget(PageSearch, searchPage);
-    m_stack->setCurrentIndex(PageDirectory);
 }
 
 void QuillowaveWindow::setupSearch() {
@@ -259,14 +199,15 @@ void QuillowaveWindow::setupSearch() {
     m_search->loadHistory();
     connect(searchEdit(), &SearchLineEdit::signal_Search, this, &QuillowaveWindow::slot_Search);
     connect(m_search, &SearchController::signal_Started, this,
-            [this] { m_stack->setCurrentIndex(PageSearch); });
+            [this] { m_pages->setCurrentIndex(PageSearch); });
     connect(m_search, &SearchController::signal_Finished, this,
             [this](const RadioStations::PresetList& results) {
-                m_treeSearch->setPresets(m_directory, results);
+                m_pages->searchView()->setPresets(m_directory, results);
             });
-    connect(m_search, &SearchController::signal_Cleared, m_treeSearch,
+    connect(m_search, &SearchController::signal_Cleared, m_pages->searchView(),
             &TreeStations::clearStations);
-    connect(m_search, &SearchController::signal_CountChanged, m_labelSearchCount, &QLabel::setText);
+    connect(m_search, &SearchController::signal_CountChanged, m_pages->searchCountLabel(),
+            &QLabel::setText);
 }
 
 void QuillowaveWindow::slot_Search(const QString& text) {
@@ -410,10 +351,12 @@ void QuillowaveWindow::setupDirectoryPopup() {
             m_stationsPopup->popup(m_menuDirectoryContext->pos());
         });
     }
-    m_treeStations->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_treeStations, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        m_menuDirectoryContext->popup(m_treeStations->viewport()->mapToGlobal(at));
-    });
+    m_pages->directoryView()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pages->directoryView(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) {
+                m_menuDirectoryContext->popup(
+                    m_pages->directoryView()->viewport()->mapToGlobal(at));
+            });
 }
 
 WindowPlayerControl* QuillowaveWindow::playerControl() const {
@@ -446,7 +389,7 @@ QMenu* QuillowaveWindow::historyMenu() const {
 
 void QuillowaveWindow::loadDirectory() {
     // The search results point into the directory.
-    m_treeSearch->clearStations();
+    m_pages->searchView()->clearStations();
     const QString file = m_settings->presetsFile();
     if (QFile::exists(file)) {
         m_directory->load(file);
@@ -457,21 +400,16 @@ void QuillowaveWindow::loadDirectory() {
         else
             sayMissing(tr("The station directory %1 was not found.").arg(file));
     }
-    m_treeStations->setStations(m_directory);
+    m_pages->directoryView()->setStations(m_directory);
 
     m_favorites->load(m_favorites->fileName());
-    m_treeFavorites->setStations(m_favorites);
-    m_treeFavorites->expandAll();
+    m_pages->showFavorites(m_favorites);
     m_history->load(m_history->fileName());
     fillHistory();
 }
 
 void QuillowaveWindow::fillHistory() {
-    m_treeHistory->clear();
-    for (const Preset* preset : m_history->recent()) {
-        auto* item = new QTreeWidgetItem(m_treeHistory, {preset->title});
-        item->setToolTip(0, preset->sources.join(QLatin1Char('\n')));
-    }
+    m_pages->showHistory();
 }
 
 void QuillowaveWindow::addToHistory(const Preset& station) {
@@ -495,8 +433,7 @@ void QuillowaveWindow::addToFavorites() {
 }
 
 void QuillowaveWindow::refreshFavorites() {
-    m_treeFavorites->setStations(m_favorites);
-    m_treeFavorites->expandAll();
+    m_pages->showFavorites(m_favorites);
 }
 
 void QuillowaveWindow::slot_editFavorites() {
@@ -723,7 +660,7 @@ void QuillowaveWindow::playStation(const Preset& station, bool ask) {
 void QuillowaveWindow::slot_Play() {
     const Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
     if (modifiers.testFlag(Qt::ShiftModifier) || modifiers.testFlag(Qt::AltModifier)) {
-        if (Preset* preset = m_treeStations->currentPreset()) {
+        if (Preset* preset = m_pages->directoryView()->currentPreset()) {
             playStation(*preset, true);
             return;
         }
@@ -817,7 +754,7 @@ void QuillowaveWindow::slot_toggleCollapse() {
     m_miniMode = !m_miniMode;
     m_settings->setMiniMode(m_miniMode);
     m_menus->miniModeAction()->setChecked(m_miniMode);
-    m_stack->setVisible(!m_miniMode);
+    m_pages->setVisible(!m_miniMode);
     m_buttonBar->setMiniMode(m_miniMode);
     statusBar()->setVisible(!m_miniMode);
     menuBar()->setVisible(!m_miniMode);
@@ -910,12 +847,7 @@ void QuillowaveWindow::slot_Exit() {
 
 bool QuillowaveWindow::mainAreaFocused() const {
     const QWidget* focus = QApplication::focusWidget();
-    if (!focus || focus == this)
-        return true;
-    const QWidget* area[] = {m_stack,        m_stack->currentWidget(),
-                             m_treeStations, m_treeFavorites,
-                             m_treeHistory,  m_treeSearch};
-    return std::find(std::begin(area), std::end(area), focus) != std::end(area);
+    return !focus || focus == this || m_pages->contains(focus);
 }
 
 void QuillowaveWindow::keyPressEvent(QKeyEvent* event) {

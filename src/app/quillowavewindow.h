@@ -13,6 +13,7 @@
 #include "ui/mainbuttonbar.h"
 #include "ui/nowplayingpanel.h"
 #include "ui/playerstatusbar.h"
+#include "ui/stationpages.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,24 +23,16 @@ class AppSettings;
 class BramblerStations;
 class Favorites;
 class History;
-class PeakMeter;
 class PopupInfo;
 class QAction;
-class QActionGroup;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QMimeData;
 class QMenu;
 class QSlider;
 class QStackedWidget;
 class QTimer;
-class QToolButton;
-class QTreeWidget;
 class StationTreeView;
 
-class FavoritesMenus;
-class HistoryMenu;
 class MprisService;
 class RemoteControl;
 class TreeStationsMenu;
@@ -49,14 +42,18 @@ class WindowMenus;
 class WindowRemote;
 class SearchController;
 class SearchLineEdit;
-class StationMenus;
 class TreeStations;
 
 class QuillowaveWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The pages of the station stack.
-    enum Page { PageDirectory = 0, PageFavorites = 1, PageHistory = 2, PageSearch = 3 };
+    enum Page {
+        PageDirectory = StationPages::PageDirectory,
+        PageFavorites = StationPages::PageFavorites,
+        PageHistory = StationPages::PageHistory,
+        PageSearch = StationPages::PageSearch
+    };
     // Notification kinds; a negative kind takes the user's choice.
     enum NotifyKind { NotifyDefault = -1, NotifyBalloon = 1, NotifyPopup = 2 };
 
@@ -67,15 +64,15 @@ public:
     BramblerStations* directory() const { return m_directory; }
     Favorites* favorites() const { return m_favorites; }
     History* history() const { return m_history; }
-    StationTreeView* directoryView() const { return m_treeStations; }
-    TreeStations* searchView() const { return m_treeSearch; }
+    StationTreeView* directoryView() const { return m_pages->directoryView(); }
+    TreeStations* searchView() const { return m_pages->searchView(); }
     SearchLineEdit* searchEdit() const { return m_buttonBar->searchEdit(); }
     SearchController* searchController() const { return m_search; }
-    QLabel* searchCountLabel() const { return m_labelSearchCount; }
+    QLabel* searchCountLabel() const { return m_pages->searchCountLabel(); }
     QMenu* presetsMenu() const;
     QMenu* favoritesMenu() const;
     QMenu* historyMenu() const;
-    QStackedWidget* stationStack() const { return m_stack; }
+    QStackedWidget* stationStack() const { return m_pages; }
     QSlider* volumeSlider() const { return m_buttonBar->volumeSlider(); }
     QLabel* statusLabel() const { return m_statusBar->statusLabel(); }
     QLabel* songLabel() const { return m_panel->songLabel(); }
@@ -217,14 +214,7 @@ private:
     NowPlayingPanel* m_panel = nullptr;
     MainButtonBar* m_buttonBar = nullptr;
     SearchController* m_search = nullptr;
-    QStackedWidget* m_stack = nullptr;
-    StationTreeView* m_treeStations = nullptr;
-    // The favourites, history and search-result pages.
-    StationTreeView* m_treeFavorites = nullptr;
-    QTreeWidget* m_treeHistory = nullptr;
-    TreeStations* m_treeSearch = nullptr;
-    QLabel* m_labelSearchCount = nullptr;
-
+    StationPages* m_pages = nullptr;
     PlayerStatusBar* m_statusBar = nullptr;
 
     WindowMenus* m_menus = nullptr;

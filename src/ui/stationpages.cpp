@@ -1,0 +1,86 @@
+#include "ui/stationpages.h"
+
+#include "app/appsettings.h"
+#include "stations/history.h"
+#include "ui/stationtreeview.h"
+#include "ui/treestations.h"
+
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+StationPages::StationPages(History* history, QWidget* parent)
+    : QStackedWidget(parent), m_history(history), m_treeStations(new StationTreeView(this)),
+      m_treeFavorites(new StationTreeView(this)) {
+    setObjectName(QStringLiteral("stackStations"));
+    m_treeFavorites->setObjectName(QStringLiteral("treeFavorites"));
+    for (StationTreeView* view : {m_treeStations, m_treeFavorites})
+        connect(view, &StationTreeView::signal_itemActivated, this,
+                &StationPages::signal_itemActivated);
+    insertWidget(PageDirectory, m_treeStations);
+    insertWidget(PageFavorites, m_treeFavorites);
+    insertWidget(PageHistory, makeHistoryPage());
+    insertWidget(PageSearch, makeSearchPage());
+    setCurrentIndex(PageDirectory);
+}
+
+QTreeWidget* StationPages::makeHistoryPage() {
+    m_treeHistory = new QTreeWidget(this);
+    m_treeHistory->setObjectName(QStringLiteral("treeHistory"));
+    m_treeHistory->setHeaderLabels({tr("History")});
+    m_treeHistory->setRootIsDecorated(false);
+    connect(m_treeHistory, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        const int index = m_treeHistory->indexOfTopLevelItem(item);
+        if (index >= 0 && index < m_history->presets().size())
+            emit signal_itemActivated(m_history->presets().at(index).data());
+    });
+    return m_treeHistory;
+}
+
+QWidget* StationPages::makeSearchPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    m_treeSearch = new TreeStations(page);
+    m_treeSearch->setObjectName(QStringLiteral("treeSearch"));
+    m_labelSearchCount = new QLabel(page);
+    m_labelSearchCount->setObjectName(QStringLiteral("labelSearchCount"));
+    layout->addWidget(m_treeSearch, 1);
+    layout->addWidget(m_labelSearchCount);
+    connect(m_treeSearch, &TreeStations::signal_itemActivated, this,
+            &StationPages::signal_itemActivated);
+    return page;
+}
+
+void StationPages::showFavorites(RadioStations* favorites) {
+    m_treeFavorites->setStations(favorites);
+    m_treeFavorites->expandAll();
+}
+
+void StationPages::showHistory() {
+    m_treeHistory->clear();
+    for (const Preset* preset : m_history->recent()) {
+        auto* item = new QTreeWidgetItem(m_treeHistory, {preset->title});
+        item->setToolTip(0, preset->sources.join(QLatin1Char('\n')));
+    }
+}
+
+bool StationPages::contains(const QWidget* widget) const {
+    const QWidget* area[] = {this,          currentWidget(), m_treeStations, m_treeFavorites,
+                             m_treeHistory, m_treeSearch};
+    return std::find(std::begin(area), std::end(area), widget) != std::end(area);
+}
+
+void StationPages::loadColumnWidths(const AppSettings& settings) {
+    const QString name = m_treeStations->objectName();
+    for (int column = 0; column < StationTreeView::ColumnCount - 1; ++column)
+        m_treeStations->setColumnWidth(
+            column, settings.columnWidth(name, column, m_treeStations->columnWidth(column)));
+}
+
+void StationPages::saveColumnWidths(AppSettings& settings) const {
+    const QString name = m_treeStations->objectName();
+    for (int column = 0; column < m_treeStations->columnCount(); ++column)
+        settings.setColumnWidth(name, column, m_treeStations->columnWidth(column));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// The station pages of the main window, one shown at a time: the directory tree, the favourites,
+// the stations played recently and the search results with the number found below them. Each
+// page reports the station the user activates.
+// GUI thread; owned by the main window's layout.
+
+#include <QStackedWidget>
+
+class AppSettings;
+class History;
+class Preset;
+class QLabel;
+class QTreeWidget;
+class RadioStations;
+class StationTreeView;
+class TreeStations;
+
+class StationPages : public QStackedWidget {
+    Q_OBJECT
+public:
+    enum Page { PageDirectory = 0, PageFavorites = 1, PageHistory = 2, PageSearch = 3 };
+
+    // The history page lists the entries of history.
+    StationPages(History* history, QWidget* parent = nullptr);
+
+    StationTreeView* directoryView() const { return m_treeStations; }
+    StationTreeView* favoritesView() const { return m_treeFavorites; }
+    QTreeWidget* historyView() const { return m_treeHistory; }
+    TreeStations* searchView() const { return m_treeSearch; }
+    QLabel* searchCountLabel() const { return m_labelSearchCount; }
+
+    void showFavorites(RadioStations* favorites);
+    // Lists the history's entries again, most recent first.
+    void showHistory();
+    // True for a page or one of the station lists.
+    bool contains(const QWidget* widget) const;
+    // The widths of the directory's columns as the user left them.
+    void loadColumnWidths(const AppSettings& settings);
+    void saveColumnWidths(AppSettings& settings) const;
+
+signals:
+    void signal_itemActivated(Preset* preset);
+
+private:
+    QTreeWidget* makeHistoryPage();
+    QWidget* makeSearchPage();
+
+    History* m_history; // the window's
+    StationTreeView* m_treeStations;
+    StationTreeView* m_treeFavorites;
+    QTreeWidget* m_treeHistory = nullptr;
+    TreeStations* m_treeSearch = nullptr;
+    QLabel* m_labelSearchCount = nullptr;
+};
