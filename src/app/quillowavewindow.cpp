@@ -8,6 +8,7 @@
 #include "app/windowmenus.h"
 #include "app/windowplayercontrol.h"
 #include "app/windowremote.h"
+#include "app/windowtray.h"
 #include "bass/bassqt.h"
 #include "qtext/exceptionhandler.h"
 #include "qtext/qtsingleapplication.h"
@@ -19,7 +20,6 @@
 #include "ui/favoritedlg.h"
 #include "ui/favoritesdlg.h"
 #include "ui/optionsdialog.h"
-#include "ui/popupinfo.h"
 #include "ui/searchcontroller.h"
 #include "ui/searchlineedit.h"
 #include "ui/stationpages.h"
@@ -30,7 +30,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDebug>
 #include <QDragEnterEvent>
 #include <QFile>
@@ -63,7 +62,6 @@ enum StatusField {
 constexpr int kDropDelayMs = 200;
 constexpr int kInitDelayMs = 500;
 constexpr int kHideDelayMs = 100;
-constexpr int kBalloonMs = 10000;
 
 // The crash handler goes in before the window does any other work, so that a fault anywhere in
 // building it is reported too.
@@ -231,28 +229,10 @@ void QuillowaveWindow::setupMenus() {
 }
 
 void QuillowaveWindow::setupTray() {
-    if (!m_settings->ShowTrayIcon())
-        return;
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        sayMissing(tr("No system tray is available; the tray icon is not shown."));
-        return;
-    }
-    m_tray = new QSystemTrayIcon(windowIcon(), this);
-    m_menuTray = new QMenu(this);
-    m_menuTray->addAction(tr("Show main window"), this, &QuillowaveWindow::slot_restoreMainWindow);
-    m_menuTray->addSeparator();
-    m_menuTray->addAction(tr("Play"), this, &QuillowaveWindow::slot_Play);
-    m_menuTray->addAction(tr("Stop"), this, &QuillowaveWindow::slot_Stop);
-    m_menuTray->addAction(tr("Record"), this, &QuillowaveWindow::slot_Record);
-    m_menuTray->addSeparator();
-    for (QMenu* menu : m_menus->trayMenus())
-        m_menuTray->addMenu(menu);
-    m_menuTray->addSeparator();
-    m_menuTray->addAction(tr("Exit"), this, &QuillowaveWindow::slot_Exit);
-    m_tray->setToolTip(windowTitle());
-    connect(m_tray, &QSystemTrayIcon::activated, this, &QuillowaveWindow::slot_iconActivated);
-    connect(m_tray, &QSystemTrayIcon::messageClicked, this, &QuillowaveWindow::slot_messageClicked);
-    m_tray->show();
+    m_tray = new WindowTray(this, m_settings);
+    const QString missing = m_tray->create(m_menus->trayMenus());
+    if (!missing.isEmpty())
+        sayMissing(missing);
 }
 
 void QuillowaveWindow::setupPlayback() {
@@ -485,7 +465,7 @@ void QuillowaveWindow::showStation(const Preset& station) {
 
 void QuillowaveWindow::showSong(const QString& title) {
     m_panel->showSong(title);
-    if (m_tray)
+    if (trayIcon())
         notify(m_playback->stationName(), title.isEmpty() ? m_playback->stationName() : title);
     updateTitles();
 }
@@ -493,8 +473,7 @@ void QuillowaveWindow::showSong(const QString& title) {
 void QuillowaveWindow::updateTitles() {
     const QString title = m_playback->windowTitle();
     setWindowTitle(title.isEmpty() ? QStringLiteral("Quillowave") : title);
-    if (m_tray)
-        m_tray->setToolTip(windowTitle());
+    m_tray->setToolTip(windowTitle());
 }
 
 void QuillowaveWindow::updatePlayButton(bool busy) {
@@ -506,18 +485,7 @@ void QuillowaveWindow::updateMuteButton(bool muted) {
 }
 
 void QuillowaveWindow::notify(const QString& title, const QString& text, int kind) {
-    if (!m_settings->BalloonTooltip())
-        return;
-    if (kind < 0)
-        kind = m_settings->TrayNotification();
-    if (kind == NotifyBalloon && m_tray) {
-        m_tray->showMessage(title, text, QSystemTrayIcon::Information, kBalloonMs);
-        return;
-    }
-    if (!m_popup)
-        m_popup = new PopupInfo(this);
-    m_popup->showMessage(title, text, m_settings->PopupBackColor(), m_settings->PopupTextColor1(),
-                         m_settings->PopupTextColor2());
+    m_tray->notify(title, text, kind);
 }
 
 // --- settings ---------------------------------------------------------------------------------
@@ -544,8 +512,7 @@ void QuillowaveWindow::applySettings() {
     m_keys.setAllowSingleKeyShortcuts(s->AllowSingleKeyShortcuts());
     m_keys.setPageStep(volumeSlider()->pageStep());
     m_keys.setMaximum(volumeSlider()->maximum());
-    if (m_tray)
-        m_tray->setContextMenu(s->TrayClickMuteVolume() ? nullptr : m_menuTray);
+    m_tray->applySettings();
     applyMediaKeys();
     if (restart)
         restartApplication(true);
@@ -578,8 +545,7 @@ void QuillowaveWindow::slot_Uninstall() {
 
 void QuillowaveWindow::leaveFor(const QStringList& arguments) {
     m_quitting = true;
-    if (m_tray)
-        m_tray->hide();
+    m_tray->hide();
     m_playback->stopPlayback(PlaybackController::Ask::No);
     // The new process must neither hand its command line back to us nor find our bus names.
     if (auto* app = qobject_cast<QT_EXT::QtSingleApplication*>(QCoreApplication::instance()))
@@ -798,19 +764,7 @@ void QuillowaveWindow::slot_menuClipboard(QAction* action) {
 // --- tray -------------------------------------------------------------------------------------
 
 void QuillowaveWindow::slot_iconActivated(QSystemTrayIcon::ActivationReason reason) {
-    const bool clickMutes = m_settings->TrayClickMuteVolume();
-    if (reason == QSystemTrayIcon::Context) {
-        if (clickMutes)
-            slot_volumeMute();
-        return;
-    }
-    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick &&
-        reason != QSystemTrayIcon::MiddleClick)
-        return;
-    if (!clickMutes)
-        slot_restoreMainWindow();
-    else if (m_menuTray)
-        m_menuTray->popup(QCursor::pos());
+    m_tray->activate(reason);
 }
 
 void QuillowaveWindow::slot_trayMouseWheel(int steps, int) {
@@ -904,7 +858,7 @@ void QuillowaveWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         showMinimized();
         // Without a tray a hidden window could not be brought back.
-        if (m_tray)
+        if (trayIcon())
             hide();
         return;
     }
@@ -919,7 +873,7 @@ void QuillowaveWindow::closeEvent(QCloseEvent* event) {
 
 void QuillowaveWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && isMinimized() &&
-        m_settings->TrayOnMinimize() && m_tray) {
+        m_settings->TrayOnMinimize() && trayIcon()) {
         QTimer::singleShot(kHideDelayMs, this, &QuillowaveWindow::slot_hideApp);
     } else if (event->type() == QEvent::FontChange && m_buttonsStyle >= 0) {
         applyButtonStyle();

@@ -10,6 +10,7 @@
 #include "app/playbackcontroller.h"
 #include "app/playercontrol.h"
 #include "app/settingsapplier.h"
+#include "app/windowtray.h"
 #include "ui/mainbuttonbar.h"
 #include "ui/nowplayingpanel.h"
 #include "ui/playerstatusbar.h"
@@ -55,7 +56,11 @@ public:
         PageSearch = StationPages::PageSearch
     };
     // Notification kinds; a negative kind takes the user's choice.
-    enum NotifyKind { NotifyDefault = -1, NotifyBalloon = 1, NotifyPopup = 2 };
+    enum NotifyKind {
+        NotifyDefault = WindowTray::NotifyDefault,
+        NotifyBalloon = WindowTray::NotifyBalloon,
+        NotifyPopup = WindowTray::NotifyPopup
+    };
 
     explicit QuillowaveWindow(AppSettings* settings, QWidget* parent = nullptr);
     ~QuillowaveWindow() override;
@@ -79,8 +84,8 @@ public:
     QLabel* stationLabel() const { return m_panel->stationLabel(); }
     QLabel* streamInfoLabel() const { return m_panel->streamInfoLabel(); }
     QLabel* counterLabel(int index) const { return m_statusBar->counterLabel(index); }
-    QSystemTrayIcon* trayIcon() const { return m_tray; }
-    PopupInfo* popupInfo() const { return m_popup; }
+    QSystemTrayIcon* trayIcon() const { return m_tray ? m_tray->icon() : nullptr; }
+    PopupInfo* popupInfo() const { return m_tray->popupInfo(); }
     const KeyboardRules& keyboardRules() const { return m_keys; }
     // Texts of things that do not work here (no tray, no sound device), each said once.
     QStringList missingParts() const { return m_missing; }
@@ -219,13 +224,11 @@ private:
 
     WindowMenus* m_menus = nullptr;
     WindowKeyActions* m_keyActions = nullptr;
-    QMenu* m_menuTray = nullptr;
     QMenu* m_menuDirectoryContext = nullptr;
     TreeStationsMenu* m_stationsPopup = nullptr;
     WindowRemote* m_remote = nullptr;
 
-    QSystemTrayIcon* m_tray = nullptr;
-    PopupInfo* m_popup = nullptr;
+    WindowTray* m_tray = nullptr;
     QTimer* m_displayTimer = nullptr;
     QTimer* m_quickTimer = nullptr;
 };

@@ -1,0 +1,94 @@
+#include "app/windowtray.h"
+
+#include "app/appsettings.h"
+#include "app/quillowavewindow.h"
+#include "ui/popupinfo.h"
+
+#include <QCursor>
+#include <QMenu>
+
+namespace {
+
+constexpr int kBalloonMs = 10000;
+
+} // namespace
+
+WindowTray::WindowTray(QuillowaveWindow* window, AppSettings* settings)
+    : QObject(window), m_window(window), m_settings(settings) {}
+
+QString WindowTray::create(const QList<QMenu*>& menus) {
+    if (!m_settings->ShowTrayIcon())
+        return {};
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return tr("No system tray is available; the tray icon is not shown.");
+    m_tray = new QSystemTrayIcon(m_window->windowIcon(), m_window);
+    m_menuTray = makeMenu(menus);
+    m_tray->setToolTip(m_window->windowTitle());
+    connect(m_tray, &QSystemTrayIcon::activated, m_window, &QuillowaveWindow::slot_iconActivated);
+    connect(m_tray, &QSystemTrayIcon::messageClicked, m_window,
+            &QuillowaveWindow::slot_messageClicked);
+    m_tray->show();
+    return {};
+}
+
+QMenu* WindowTray::makeMenu(const QList<QMenu*>& menus) {
+    QuillowaveWindow* w = m_window;
+    auto* menu = new QMenu(w);
+    menu->addAction(tr("Show main window"), w, &QuillowaveWindow::slot_restoreMainWindow);
+    menu->addSeparator();
+    menu->addAction(tr("Play"), w, &QuillowaveWindow::slot_Play);
+    menu->addAction(tr("Stop"), w, &QuillowaveWindow::slot_Stop);
+    menu->addAction(tr("Record"), w, &QuillowaveWindow::slot_Record);
+    menu->addSeparator();
+    for (QMenu* main : menus)
+        menu->addMenu(main);
+    menu->addSeparator();
+    menu->addAction(tr("Exit"), w, &QuillowaveWindow::slot_Exit);
+    return menu;
+}
+
+void WindowTray::notify(const QString& title, const QString& text, int kind) {
+    if (!m_settings->BalloonTooltip())
+        return;
+    if (kind < 0)
+        kind = m_settings->TrayNotification();
+    if (kind == NotifyBalloon && m_tray) {
+        m_tray->showMessage(title, text, QSystemTrayIcon::Information, kBalloonMs);
+        return;
+    }
+    if (!m_popup)
+        m_popup = new PopupInfo(m_window);
+    m_popup->showMessage(title, text, m_settings->PopupBackColor(), m_settings->PopupTextColor1(),
+                         m_settings->PopupTextColor2());
+}
+
+void WindowTray::setToolTip(const QString& text) {
+    if (m_tray)
+        m_tray->setToolTip(text);
+}
+
+void WindowTray::applySettings() {
+    if (m_tray)
+        m_tray->setContextMenu(m_settings->TrayClickMuteVolume() ? nullptr : m_menuTray);
+}
+
+void WindowTray::activate(QSystemTrayIcon::ActivationReason reason) {
+    const bool clickMutes = m_settings->TrayClickMuteVolume();
+    if (reason == QSystemTrayIcon::Context) {
+        if (clickMutes)
+            m_window->slot_volumeMute();
+        return;
+    }
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick &&
+        reason != QSystemTrayIcon::MiddleClick)
+        return;
+    if (!clickMutes)
+        m_window->slot_restoreMainWindow();
+    else if (m_menuTray)
+        m_menuTray->popup(QCursor::pos());
+}
+
+void WindowTray::hide() {
+    if (m_tray)
+        m_tray->hide();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// The main window's presence outside itself: the tray icon with its menu (the window's main
+// menus and the playing controls), the tool tip, and notifications either as a tray balloon or
+// in the PopupInfo window. Without a tray host only the pop-up notifications remain.
+// GUI thread; owned by the main window.
+
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class AppSettings;
+class PopupInfo;
+class QMenu;
+class QuillowaveWindow;
+
+class WindowTray : public QObject {
+    Q_OBJECT
+public:
+    // Notification kinds; a negative kind takes the user's choice.
+    enum NotifyKind { NotifyDefault = -1, NotifyBalloon = 1, NotifyPopup = 2 };
+
+    WindowTray(QuillowaveWindow* window, AppSettings* settings);
+
+    // Shows the icon while the ShowTrayIcon option asks for it, its menu repeating menus; the
+    // text of what is missing when there is no tray host, else an empty text.
+    QString create(const QList<QMenu*>& menus);
+    QSystemTrayIcon* icon() const { return m_tray; }
+    PopupInfo* popupInfo() const { return m_popup; }
+
+    void notify(const QString& title, const QString& text, int kind = NotifyDefault);
+    void setToolTip(const QString& text);
+    // With TrayClickMuteVolume a right click mutes instead of opening the menu.
+    void applySettings();
+    // What a click on the icon does: mute, the menu or the window, as the options say.
+    void activate(QSystemTrayIcon::ActivationReason reason);
+    void hide();
+
+private:
+    QMenu* makeMenu(const QList<QMenu*>& menus);
+
+    QuillowaveWindow* m_window; // the owner
+    AppSettings* m_settings;    // the program's
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_menuTray = nullptr;
+    PopupInfo* m_popup = nullptr;
+};
