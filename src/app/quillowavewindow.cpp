@@ -551,8 +551,12 @@ void QuillowaveWindow::leaveFor(const QStringList& arguments) {
     if (auto* app = qobject_cast<QT_EXT::QtSingleApplication*>(QCoreApplication::instance()))
         app->stopListening();
     m_remote->release();
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+    startProgram(arguments);
     QCoreApplication::exit(0);
+}
+
+bool QuillowaveWindow::startProgram(const QStringList& arguments) {
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
 }
 
 bool QuillowaveWindow::confirmExit() {

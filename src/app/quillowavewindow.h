@@ -152,6 +152,8 @@ public slots:
     void slot_Search(const QString& text);
 
 protected:
+    // Starts the program detached with the arguments; false when it could not be started.
+    virtual bool startProgram(const QStringList& arguments);
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -57,6 +57,43 @@ public:
     }
 };
 
+// The window with the start of a new process recorded instead of done, so that restarting and
+// uninstalling can be followed without a second program on the screen.
+class LeavingWindow : public QuillowaveWindow {
+public:
+    using QuillowaveWindow::QuillowaveWindow;
+    QList<QStringList> started;
+
+protected:
+    bool startProgram(const QStringList& arguments) override {
+        started << arguments;
+        return true;
+    }
+};
+
+// Answers every question box that opens while it lives with the button given, and keeps the
+// texts asked; it stops answering when it goes out of scope, so no later test meets it.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(QMessageBox::StandardButton answer) {
+        m_poll.setInterval(20);
+        QObject::connect(&m_poll, &QTimer::timeout, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            asked << box->text();
+            box->button(answer)->click();
+        });
+        m_poll.start();
+    }
+    QStringList asked;
+
+private:
+    QTimer m_poll;
+};
+
+const QString kRestartQuestion = QStringLiteral("Restart is required. Do it now?");
+
 } // namespace
 
 class TestQuillowaveWindow : public QObject {
@@ -346,6 +383,26 @@ private slots:
         QApplication::setQuitOnLastWindowClosed(true);
     }
 
+    void aChangedListOptionAsksForARestartOncePerChange() {
+        m_window.reset();
+        auto* window = new LeavingWindow(m_settings);
+        m_window.reset(window);
+        const bool groupsFirst = m_settings->ShowGroupsFirst();
+        QuestionAnswerer no(QMessageBox::No);
+        window->applySettings();
+        QVERIFY(no.asked.isEmpty());
+        m_settings->setShowGroupsFirst(!groupsFirst);
+        window->applySettings();
+        QCOMPARE(no.asked, QStringList{kRestartQuestion});
+        window->applySettings();
+        QCOMPARE(no.asked.size(), 1);
+        // Going back is a change of its own from what the window now counts as built.
+        m_settings->setShowGroupsFirst(groupsFirst);
+        window->applySettings();
+        QCOMPARE(no.asked.size(), 2);
+        QVERIFY(window->started.isEmpty());
+    }
+
     void miniModeHidesTheListsAndComesBack() {
         QStackedWidget* stack = m_window->stationStack();
         QVERIFY(stack->isVisible());
@@ -357,6 +414,45 @@ private slots:
         QVERIFY(!m_window->isMiniMode());
         QVERIFY(stack->isVisible());
         QVERIFY(!m_settings->MiniMode());
+    }
+
+    // The last two: once the window has asked the event loop to end, no modal loop blocks any
+    // more, so no test that answers a question may follow them.
+    void restartLeavesOnlyWhenTheUserAgrees() {
+        m_window.reset();
+        auto* window = new LeavingWindow(m_settings);
+        m_window.reset(window);
+        {
+            QuestionAnswerer no(QMessageBox::No);
+            window->restartApplication(true);
+            QCOMPARE(no.asked, QStringList{kRestartQuestion});
+        }
+        QVERIFY(window->started.isEmpty());
+        {
+            QuestionAnswerer yes(QMessageBox::Yes);
+            window->restartApplication(true);
+            QCOMPARE(yes.asked, QStringList{kRestartQuestion});
+            QCOMPARE(window->started, QList<QStringList>{QStringList()});
+            // A window on its way out starts no second program.
+            window->restartApplication(false);
+        }
+        QCOMPARE(window->started.size(), 1);
+    }
+
+    void uninstallHandsOverWithoutSavingAnything() {
+        const QString tree = m_window->directoryView()->objectName();
+        m_window->directoryView()->setColumnWidth(0, 321);
+        m_window.reset();
+        QCOMPARE(m_settings->columnWidth(tree, 0, -1), 321);
+
+        auto* window = new LeavingWindow(m_settings);
+        m_window.reset(window);
+        window->directoryView()->setColumnWidth(0, 333);
+        window->slot_Uninstall();
+        QCOMPARE(window->started, QList<QStringList>{QStringList{QStringLiteral("/uninstall")}});
+        // The new process removes the data folder; this one must not write into it afterwards.
+        m_window.reset();
+        QCOMPARE(m_settings->columnWidth(tree, 0, -1), 321);
     }
 };
 
