@@ -87,6 +87,7 @@ public:
     QSystemTrayIcon* trayIcon() const { return m_tray ? m_tray->icon() : nullptr; }
     PopupInfo* popupInfo() const { return m_tray->popupInfo(); }
     const KeyboardRules& keyboardRules() const { return m_keys; }
+    const WindowKeyActions* keyActions() const { return m_keyActions; }
     // Texts of things that do not work here (no tray, no sound device), each said once.
     QStringList missingParts() const { return m_missing; }
     // What the command line, the remote control and the media controls drive.

@@ -34,6 +34,8 @@ public:
 
     // Carries out the result; Default does nothing (the window passes the key on).
     void execute(const KeyboardRules::Result& result) const;
+    // True when the action has a handler.
+    bool handles(KeyboardRules::Action action) const { return m_handlers.count(action) > 0; }
 
 private:
     using Action = KeyboardRules::Action;

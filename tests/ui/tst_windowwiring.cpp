@@ -4,6 +4,7 @@
 
 #include "app/appsettings.h"
 #include "app/quillowavewindow.h"
+#include "app/windowkeyactions.h"
 #include "stations/bramblerstations.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
@@ -14,12 +15,17 @@
 #include "ui/treestationsmenu.h"
 #include "ui/windowprofile.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -198,17 +204,64 @@ private slots:
         QVERIFY(station);
         station->trigger();
         QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
         m_window->slot_Stop();
+        auto* page = qobject_cast<QTreeWidget*>(
+            m_window->stationStack()->widget(QuillowaveWindow::PageHistory));
+        QVERIFY(page);
+        QVERIFY(page->topLevelItemCount() > 0);
+        QCOMPARE(page->topLevelItem(0)->text(0), QStringLiteral("Loopback Radio"));
 
         QAction* clear = findAction(menu, QStringLiteral("Clear"));
         QVERIFY(clear);
         clear->trigger();
         QVERIFY(m_window->history()->recent().isEmpty());
+        QCOMPARE(page->topLevelItemCount(), 0);
         History reread;
         reread.load(reread.fileName());
         QVERIFY(reread.recent().isEmpty());
         emit menu->aboutToShow();
         QVERIFY(!findAction(menu, QStringLiteral("a. Loopback Radio")));
+    }
+
+    void clipboardMenuPlaysAnAddressAndCopiesTheSong() {
+        QMenu* menu = m_window->mainMenu(PlayerControl::Menu::Clipboard);
+        QClipboard* clipboard = QApplication::clipboard();
+        // Text without "://" is questioned; declining plays nothing.
+        clipboard->setText(QStringLiteral("not an address"));
+        QStringList asked;
+        QTimer::singleShot(0, this, [&asked] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked << box->text();
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        findAction(menu, QStringLiteral("Play from clipboard"))->trigger();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.constFirst().contains(QStringLiteral("Is not a valid station URL")));
+        QVERIFY(!m_window->playback()->isActive());
+
+        const QString address = QString::fromStdString(qwtest::icecastUrl("/mp3"));
+        clipboard->setText(QStringLiteral("  ") + address + QStringLiteral("\n"));
+        findAction(menu, QStringLiteral("Play from clipboard"))->trigger();
+        QCOMPARE(m_window->statusLabel()->text(), QStringLiteral("Connecting..."));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->playback()->songTitle(),
+                                  QStringLiteral("Quillowave Test - Sine 440"), kWaitMs);
+        findAction(menu, QStringLiteral("Track title"))->trigger();
+        QCOMPARE(clipboard->text(), QStringLiteral("Quillowave Test - Sine 440"));
+        findAction(menu, QStringLiteral("Radio station URL"))->trigger();
+        QCOMPARE(clipboard->text(), address);
+        m_window->slot_Stop();
+    }
+
+    void everyKeyboardActionHasAHandler() {
+        using Action = KeyboardRules::Action;
+        const WindowKeyActions* actions = m_window->keyActions();
+        QVERIFY(!actions->handles(Action::Default));
+        for (int value = int(Action::SwapPeakMeters); value <= int(Action::OpenStationBrowser);
+             ++value)
+            QVERIFY2(actions->handles(Action(value)), qPrintable(QString::number(value)));
     }
 };
 
