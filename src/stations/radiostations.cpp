@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -88,6 +91,22 @@ bool containsText(const QString& field, const QString& text) {
     return field.contains(text, Qt::CaseInsensitive);
 }
 
+// Asks for the cache lines of a record that a search reads. Forced inline: the compiler takes a
+// function of nothing but prefetches for one without effect and drops its calls.
+[[gnu::always_inline]] inline void prefetchRecord(const Preset* p) {
+    const char* fields = reinterpret_cast<const char*>(p);
+    __builtin_prefetch(fields);
+    __builtin_prefetch(fields + 64);
+    __builtin_prefetch(fields + 128);
+    __builtin_prefetch(&p->group);
+}
+
+char16_t foldUnit(char16_t c) {
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
 } // namespace
 
 RadioStations::RadioStations(QObject* parent) : QObject(parent) {
@@ -114,6 +133,7 @@ const QMap<QString, QString>& RadioStations::australiaStates() {
 }
 
 void RadioStations::clear() {
+    m_searchIndex.reset();
     allPresets.clear();
     byId.clear();
     byUrl.clear();
@@ -179,12 +199,6 @@ struct RadioStations::SearchContext {
             std::all_of(folded.cbegin(), folded.cend(), [](QChar c) { return c.unicode() < 0x80; });
     }
 
-    static char16_t fold(char16_t c) {
-        if (c < 0x80)
-            return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-        return QChar::toCaseFolded(c);
-    }
-
     // Whether field contains the text, ignoring case; every field contains the empty text.
     // Typed searches are almost always plain ASCII: those skip the general matcher, whose case
     // folding of every character dominates a scan of a large directory.
@@ -201,10 +215,10 @@ struct RadioStations::SearchContext {
         const char16_t upper = lower >= u'a' && lower <= u'z' ? char16_t(lower - 32) : lower;
         for (qsizetype i = 0; i + n <= m; ++i) {
             const char16_t c = h[i].unicode();
-            if (c != lower && c != upper && (c < 0x80 || fold(c) != lower))
+            if (c != lower && c != upper && (c < 0x80 || foldUnit(c) != lower))
                 continue;
             qsizetype j = 1;
-            while (j < n && fold(h[i + j].unicode()) == p[j].unicode())
+            while (j < n && foldUnit(h[i + j].unicode()) == p[j].unicode())
                 ++j;
             if (j == n)
                 return true;
@@ -224,23 +238,37 @@ struct RadioStations::SearchContext {
         return hit;
     }
 
+    // Records come group by group, so the answer for the previous record's group is asked again
+    // far more often than the table.
     bool groupMatches(const Group* g) {
+        if (g == lastGroup)
+            return lastGroupHit;
         const auto it = groups.constFind(g);
-        if (it != groups.constEnd())
-            return *it;
-        const bool hit = contains(g->name);
-        groups.insert(g, hit);
+        const bool hit = it != groups.constEnd() ? *it : contains(g->name);
+        if (it == groups.constEnd())
+            groups.insert(g, hit);
+        lastGroup = g;
+        lastGroupHit = hit;
         return hit;
     }
 
     // The first group above g whose name contains the text, or null.
     const Group* matchingAncestor(const Group* g) {
+        if (g == lastAncestorOf)
+            return lastAncestor;
+        const Group* found = ancestorLookup(g);
+        lastAncestorOf = g;
+        lastAncestor = found;
+        return found;
+    }
+
+    const Group* ancestorLookup(const Group* g) {
         const auto it = ancestors.constFind(g);
         if (it != ancestors.constEnd())
             return *it;
         const Group* found = nullptr;
         if (g->parent)
-            found = groupMatches(g->parent) ? g->parent : matchingAncestor(g->parent);
+            found = groupMatches(g->parent) ? g->parent : ancestorLookup(g->parent);
         ancestors.insert(g, found);
         return found;
     }
@@ -252,6 +280,104 @@ struct RadioStations::SearchContext {
     QHash<QString, bool> countries;
     QHash<const Group*, bool> groups;
     QHash<const Group*, const Group*> ancestors;
+    const Group* lastGroup = nullptr;
+    bool lastGroupHit = false;
+    const Group* lastAncestorOf = nullptr;
+    const Group* lastAncestor = nullptr;
+};
+
+// A scan of a large directory spends its time fetching every record's title, genre, state and
+// city from four separate allocations. This index keeps those fields of allPresets folded into
+// one contiguous byte text, so an ASCII search is one pass of a substring search over it.
+// Nobody tells the index about changes: each entry keeps shallow copies of the fields it was
+// folded from, and since an edit of a shared string detaches it, a record whose field no longer
+// shares the kept buffer has changed. The search then reads that record itself, and the next
+// search folds all records again. Country names are matched once per search, with their
+// translation, so a change of language needs nothing here.
+struct RadioStations::SearchIndex {
+    struct Entry {
+        const Preset* preset = nullptr;
+        QString title;
+        QString genre;
+        QString state;
+        QString city;
+        QString country;
+        qsizetype textBegin = 0;
+        qsizetype textEnd = 0;
+        qsizetype countryIndex = 0;
+    };
+
+    // Ends every field and stands for every character that does not fold to ASCII: the index
+    // serves ASCII search texts only, which never contain it, so no hit spans two fields.
+    static constexpr char kOther = '\x80';
+    // Title, genre, state and city of a directory record are seldom longer together.
+    static constexpr size_t kTypicalRecordText = 64;
+
+    static bool same(const QString& kept, const QString& field) {
+        return kept.size() == field.size() &&
+               (kept.isEmpty() || kept.constData() == field.constData());
+    }
+
+    static bool current(const Entry& e, const Preset& p) {
+        return e.preset == &p && same(e.title, p.title) && same(e.genre, p.genre) &&
+               same(e.state, p.state) && same(e.city, p.city) && same(e.country, p.country);
+    }
+
+    static char* appendFolded(const QString& field, char* out) {
+        for (const QChar c : field) {
+            const char16_t f = foldUnit(c.unicode());
+            *out++ = f < 0x80 ? static_cast<char>(f) : kOther;
+        }
+        *out++ = kOther;
+        return out;
+    }
+
+    void clear() {
+        entries.clear();
+        text.clear();
+        countries.clear();
+        countryIds.clear();
+        lastCountry = nullptr;
+    }
+
+    void reserve(qsizetype records) {
+        entries.reserve(static_cast<size_t>(records));
+        text.reserve(static_cast<size_t>(records) * kTypicalRecordText);
+    }
+
+    const Entry& add(const Preset& p) {
+        Entry e{&p, p.title, p.genre, p.state, p.city, p.country, 0, 0, 0};
+        const qsizetype length =
+            p.title.size() + p.genre.size() + p.state.size() + p.city.size() + 4;
+        e.textBegin = static_cast<qsizetype>(text.size());
+        text.resize(text.size() + static_cast<size_t>(length));
+        char* out = text.data() + e.textBegin;
+        for (const QString* field : {&p.title, &p.genre, &p.state, &p.city})
+            out = appendFolded(*field, out);
+        e.textEnd = e.textBegin + length;
+        // Records come country by country and share the country's string.
+        if (!lastCountry || !same(*lastCountry, p.country)) {
+            auto id = countryIds.constFind(p.country);
+            if (id == countryIds.constEnd()) {
+                id = countryIds.insert(p.country, countries.size());
+                countries << p.country;
+            }
+            lastCountryId = *id;
+        }
+        lastCountry = &p.country;
+        e.countryIndex = lastCountryId;
+        entries.push_back(std::move(e));
+        return entries.back();
+    }
+
+    std::vector<Entry> entries;
+    std::string text;
+    QStringList countries;
+
+private:
+    QHash<QString, qsizetype> countryIds;
+    const QString* lastCountry = nullptr;
+    qsizetype lastCountryId = 0;
 };
 
 void RadioStations::search(const QString& text, PresetList& out, const PresetList* subset) {
@@ -259,11 +385,79 @@ void RadioStations::search(const QString& text, PresetList& out, const PresetLis
     SearchContext context(text);
     if (subset) {
         for (Preset* p : *subset)
-            match(p, context, out, hide);
+            match(p, fieldMatches(*p, context), context, out, hide);
+        return;
+    }
+    if (context.asciiText && !text.isEmpty()) {
+        searchAll(context, out, hide);
         return;
     }
     for (const auto& p : std::as_const(allPresets))
-        match(p.get(), context, out, hide);
+        match(p.get(), fieldMatches(*p, context), context, out, hide);
+}
+
+void RadioStations::searchAll(SearchContext& context, PresetList& out, bool hideInformation) {
+    if (!m_searchIndex)
+        m_searchIndex = std::make_unique<SearchIndex>();
+    SearchIndex& index = *m_searchIndex;
+    const qsizetype count = allPresets.size();
+    // The records are fetched from scattered allocations; asking for them a few records ahead
+    // lets the memory fetches overlap instead of each record waiting for its own.
+    constexpr qsizetype kPrefetchAhead = 16;
+    const QByteArray needle = context.folded.toLatin1();
+    const std::boyer_moore_horspool_searcher searcher(needle.cbegin(), needle.cend());
+    std::vector<bool> countryHits;
+
+    if (index.entries.size() != static_cast<size_t>(count)) {
+        // The first search over these records: fold each one and test it while it is at hand.
+        index.clear();
+        index.reserve(count);
+        for (qsizetype i = 0; i < count; ++i) {
+            if (i + kPrefetchAhead < count)
+                prefetchRecord(allPresets.at(i + kPrefetchAhead).get());
+            Preset* p = allPresets.at(i).get();
+            const SearchIndex::Entry& e = index.add(*p);
+            if (static_cast<size_t>(e.countryIndex) == countryHits.size())
+                countryHits.push_back(context.countryMatches(p->country));
+            const char* from = index.text.data() + e.textBegin;
+            const char* to = index.text.data() + e.textEnd;
+            const bool fieldHit = std::search(from, to, searcher) != to ||
+                                  countryHits[static_cast<size_t>(e.countryIndex)];
+            match(p, fieldHit, context, out, hideInformation);
+        }
+        return;
+    }
+
+    countryHits.reserve(static_cast<size_t>(index.countries.size()));
+    for (const QString& country : std::as_const(index.countries))
+        countryHits.push_back(context.countryMatches(country));
+    const char* const begin = index.text.data();
+    const char* const end = begin + index.text.size();
+    const auto findFrom = [&](qsizetype from) {
+        return static_cast<qsizetype>(std::search(begin + from, end, searcher) - begin);
+    };
+    // The next hit at or after the record being tested; records before it have no text hit.
+    qsizetype hit = findFrom(0);
+    bool stale = false;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i + kPrefetchAhead < count)
+            prefetchRecord(allPresets.at(i + kPrefetchAhead).get());
+        Preset* p = allPresets.at(i).get();
+        const SearchIndex::Entry& e = index.entries[static_cast<size_t>(i)];
+        bool fieldHit = false;
+        if (SearchIndex::current(e, *p)) {
+            if (hit < e.textBegin)
+                hit = findFrom(e.textBegin);
+            fieldHit = hit < e.textEnd || countryHits[static_cast<size_t>(e.countryIndex)];
+        } else {
+            stale = true;
+            fieldHit = fieldMatches(*p, context);
+        }
+        match(p, fieldHit, context, out, hideInformation);
+    }
+    // Refolded by the next search over all records.
+    if (stale)
+        index.clear();
 }
 
 void RadioStations::findByTitle(const QString& stationTitle, PresetList& out,
@@ -325,12 +519,11 @@ bool RadioStations::fieldMatches(const Preset& preset, SearchContext& context) c
 void RadioStations::matchPreset(Preset* preset, const QString& text, PresetList& out,
                                 bool hideInformation) const {
     SearchContext context(text);
-    match(preset, context, out, hideInformation);
+    match(preset, fieldMatches(*preset, context), context, out, hideInformation);
 }
 
-void RadioStations::match(Preset* preset, SearchContext& context, PresetList& out,
+void RadioStations::match(Preset* preset, bool fieldHit, SearchContext& context, PresetList& out,
                           bool hideInformation) const {
-    const bool fieldHit = fieldMatches(*preset, context);
     if (!preset->group) {
         if (!fieldHit)
             return;

@@ -11,6 +11,7 @@
 #include <QSharedPointer>
 #include <QStringList>
 #include <QXmlStreamWriter>
+#include <memory>
 
 class QIODevice;
 class QTextStream;
@@ -95,9 +96,14 @@ private:
     // What one search learns once and reuses for every record: the matcher of the text and the
     // answers for country names and groups, which many records share.
     struct SearchContext;
+    // The searchable text of allPresets, folded once and kept between searches.
+    struct SearchIndex;
     bool fieldMatches(const Preset& preset, SearchContext& context) const;
-    void match(Preset* preset, SearchContext& context, PresetList& out, bool hideInformation) const;
+    void searchAll(SearchContext& context, PresetList& out, bool hideInformation);
+    void match(Preset* preset, bool fieldHit, SearchContext& context, PresetList& out,
+               bool hideInformation) const;
 
     bool m_interactive = true;
     QStringList m_messages;
+    std::unique_ptr<SearchIndex> m_searchIndex;
 };

@@ -12,6 +12,84 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
+
+namespace {
+
+// A language that names one country differently; Qt asks it for every translation.
+class CountryTranslator : public QTranslator {
+public:
+    QString translate(const char* context, const char* source, const char* = nullptr,
+                      int = -1) const override {
+        if (QByteArray(context) == "Countries" && QByteArray(source) == "Germany")
+            return QStringLiteral("Deutschland");
+        return QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+
+// A small directory: Europe > Germany > Bavaria, and a record outside any group.
+struct SearchSample {
+    RadioStations list;
+    Group europe;
+    Group germany;
+    Group bavaria;
+
+    SearchSample() {
+        list.setInteractive(false);
+        europe.name = QStringLiteral("Europe");
+        germany.name = QStringLiteral("Germany");
+        germany.parent = &europe;
+        bavaria.name = QStringLiteral("Bavaria");
+        bavaria.parent = &germany;
+        add(&germany, "ROCK ANTENNE", "Rock", "", "");
+        add(&germany, "Pop Welle", "Pop", "", "Berlin");
+        add(&bavaria, "Alpen Tower", "Scanner", "Bayern", "M\u00fcnchen");
+        // The Kelvin sign folds to a plain k.
+        add(&bavaria, "\u212aultur", "Klassik", "", "");
+        add(nullptr, "Loose Weather Radio", "News", "", "Bern");
+    }
+
+    Preset* add(Group* g, const char* title, const char* genre, const char* state,
+                const char* city) {
+        auto* p = new Preset;
+        p->title = QString::fromUtf8(title);
+        p->genre = QString::fromUtf8(genre);
+        p->state = QString::fromUtf8(state);
+        p->city = QString::fromUtf8(city);
+        if (g)
+            p->country = QStringLiteral("Germany");
+        p->addSource(QStringLiteral("http://127.0.0.1/%1").arg(list.allPresets.size()));
+        p->computeId(false);
+        list.addPreset(p->id, p);
+        p->group = g;
+        if (g)
+            p->groupName = g->name;
+        return p;
+    }
+
+    QStringList search(const QString& text) {
+        QList<Preset*> out;
+        list.search(text, out);
+        QStringList titles;
+        for (const Preset* p : std::as_const(out))
+            titles << p->title;
+        return titles;
+    }
+
+    // The same text tested record by record.
+    QStringList matchEach(const QString& text, bool hideInformation) const {
+        QList<Preset*> out;
+        for (const auto& p : list.allPresets)
+            list.matchPreset(p.get(), text, out, hideInformation);
+        QStringList titles;
+        for (const Preset* p : std::as_const(out))
+            titles << p->title;
+        return titles;
+    }
+};
+
+} // namespace
 
 class TestStationRecords : public QObject {
     Q_OBJECT
@@ -348,6 +426,104 @@ private slots:
         for (const Preset* p : std::as_const(out))
             titles << p->title;
         QCOMPARE(titles, found);
+    }
+
+    void searchAllRecords_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("hideInformation");
+        QTest::addColumn<QStringList>("found");
+        const QString kultur = QString::fromUtf8("\u212aultur");
+
+        QTest::newRow("lower case finds capitals")
+            << "rock" << false << QStringList{"ROCK ANTENNE"};
+        QTest::newRow("city") << "BERLIN" << false << QStringList{"Pop Welle"};
+        QTest::newRow("state") << "bayern" << false << QStringList{"Alpen Tower"};
+        QTest::newRow("country") << "germ" << false
+                                 << QStringList{"ROCK ANTENNE", "Pop Welle", "Alpen Tower", kultur};
+        QTest::newRow("translated country")
+            << "deutsch" << false
+            << QStringList{"ROCK ANTENNE", "Pop Welle", "Alpen Tower", kultur};
+        QTest::newRow("ancestor group")
+            << "europe" << false << QStringList{"ROCK ANTENNE", "Pop Welle", "Alpen Tower", kultur};
+        QTest::newRow("own group") << "varia" << false << QStringList{"Alpen Tower", kultur};
+        QTest::newRow("information hidden") << "bayern" << true << QStringList{};
+        QTest::newRow("information kept outside a group")
+            << "bern" << false << QStringList{"Loose Weather Radio"};
+        QTest::newRow("information outside a group hidden") << "bern" << true << QStringList{};
+        QTest::newRow("character folding to ascii") << "kult" << false << QStringList{kultur};
+        QTest::newRow("not across two fields") << "rockrock" << false << QStringList{};
+        QTest::newRow("not across title and genre") << "antenne rock" << false << QStringList{};
+        QTest::newRow("last characters of a field") << "welle" << false << QStringList{"Pop Welle"};
+        QTest::newRow("non-ascii text")
+            << QString::fromUtf8("MÜN") << false << QStringList{"Alpen Tower"};
+        QTest::newRow("umlaut is no plain letter") << "munchen" << false << QStringList{};
+        QTest::newRow("empty text finds all")
+            << "" << false
+            << QStringList{"ROCK ANTENNE", "Pop Welle", "Alpen Tower", kultur,
+                           "Loose Weather Radio"};
+        QTest::newRow("nothing") << "polka" << false << QStringList{};
+    }
+
+    void searchAllRecords() {
+        QFETCH(QString, text);
+        QFETCH(bool, hideInformation);
+        QFETCH(QStringList, found);
+        CountryTranslator translator;
+        QCoreApplication::installTranslator(&translator);
+        AppSettings::instance()->setDoNotShowInfoStations(hideInformation);
+        SearchSample sample;
+        QCOMPARE(sample.matchEach(text, hideInformation), found);
+        // The first search folds the records as it goes, later ones read what it kept.
+        QCOMPARE(sample.search(text), found);
+        QCOMPARE(sample.search(text), found);
+        AppSettings::instance()->setDoNotShowInfoStations(false);
+        QCoreApplication::removeTranslator(&translator);
+    }
+
+    void searchSeesChangedRecords() {
+        SearchSample sample;
+        QCOMPARE(sample.search("rock"), QStringList{"ROCK ANTENNE"});
+        Preset* rock = sample.list.allPresets.at(0).get();
+        Preset* pop = sample.list.allPresets.at(1).get();
+
+        // A field reassigned, and one edited in place.
+        pop->city = QStringLiteral("Rockenhausen");
+        rock->title[0] = u'D';
+        QCOMPARE(sample.search("rock"), (QStringList{"DOCK ANTENNE", "Pop Welle"}));
+        QCOMPARE(sample.search("rock"), (QStringList{"DOCK ANTENNE", "Pop Welle"}));
+        QCOMPARE(sample.search("dock"), QStringList{"DOCK ANTENNE"});
+
+        // A record that moves to another country and group.
+        Group austria;
+        austria.name = QStringLiteral("Austria");
+        pop->country = QStringLiteral("Austria");
+        pop->group = &austria;
+        QCOMPARE(sample.search("austria"), QStringList{"Pop Welle"});
+        QCOMPARE(sample.search("europe"),
+                 (QStringList{"DOCK ANTENNE", "Alpen Tower", QString::fromUtf8("\u212aultur")}));
+
+        // Records added, removed and replaced in place.
+        sample.add(&sample.bavaria, "Rock Alm", "Folk", "", "");
+        QCOMPARE(sample.search("rock"), (QStringList{"DOCK ANTENNE", "Pop Welle", "Rock Alm"}));
+        sample.list.removePreset(pop);
+        QCOMPARE(sample.search("rock"), (QStringList{"DOCK ANTENNE", "Rock Alm"}));
+        auto replacement = QSharedPointer<Preset>::create(*sample.list.allPresets.at(0));
+        replacement->title = QStringLiteral("Rock Again");
+        sample.list.allPresets[0] = replacement;
+        QCOMPARE(sample.search("rock"), (QStringList{"Rock Again", "Rock Alm"}));
+        QCOMPARE(sample.search("antenne"), QStringList{});
+        sample.list.clear();
+        QCOMPARE(sample.search("rock"), QStringList{});
+    }
+
+    void searchFollowsTheLanguage() {
+        SearchSample sample;
+        QCOMPARE(sample.search("deutsch"), QStringList{});
+        CountryTranslator translator;
+        QCoreApplication::installTranslator(&translator);
+        QCOMPARE(sample.search("deutsch").size(), 4);
+        QCoreApplication::removeTranslator(&translator);
+        QCOMPARE(sample.search("deutsch"), QStringList{});
     }
 
     void indexesAndRemoval() {
