@@ -2,7 +2,7 @@
 
 #include "app/appsettings.h"
 #include "app/commandline.h"
-#include "app/dropresolver.h"
+#include "app/windowaddressinput.h"
 #include "app/windowclipboard.h"
 #include "app/windowkeyactions.h"
 #include "app/windowmenus.h"
@@ -33,10 +33,8 @@
 #include <QDebug>
 #include <QDragEnterEvent>
 #include <QFile>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -59,7 +57,6 @@ enum StatusField {
     FieldTotalData = 32
 };
 
-constexpr int kDropDelayMs = 200;
 constexpr int kInitDelayMs = 500;
 constexpr int kHideDelayMs = 100;
 
@@ -97,6 +94,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupRemote();
     setupDirectoryPopup();
     setupKeys();
+    m_addressInput = new WindowAddressInput(this);
     loadDirectory();
     applySettings();
     setupTimers();
@@ -654,21 +652,11 @@ void QuillowaveWindow::slot_recordSingleSong() {
 }
 
 void QuillowaveWindow::slot_openURL() {
-    bool ok = false;
-    const QString url =
-        QInputDialog::getText(this, tr("Open URL"), tr("Address of a stream or playlist:"),
-                              QLineEdit::Normal, m_pendingStation.firstUrl, &ok)
-            .trimmed();
-    m_pendingStation = Preset();
-    if (ok && !url.isEmpty())
-        playAddress(url, QString(), true);
+    m_addressInput->openUrl();
 }
 
 void QuillowaveWindow::slot_connectStation() {
-    if (PlaybackController::currentUrl(m_pendingStation).isEmpty())
-        return;
-    playStation(m_pendingStation, true);
-    m_pendingStation = Preset();
+    m_addressInput->playPending();
 }
 
 void QuillowaveWindow::slot_volumeChanged(int value) {
@@ -831,30 +819,7 @@ void QuillowaveWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 void QuillowaveWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
-    handleDrop(event->mimeData(), event->modifiers().testFlag(Qt::ControlModifier));
-}
-
-void QuillowaveWindow::handleDrop(const QMimeData* mime, bool showFormats) {
-    if (showFormats)
-        QMessageBox::information(this, tr("Dropped data"), mime->formats().join(QLatin1Char('\n')));
-    const DropResolver::Result result = DropResolver::resolve(mime);
-    if (result.kind == DropResolver::Kind::FavoritesList) {
-        setStatusText(tr("Favourites lists cannot be imported by dropping them yet."));
-        return;
-    }
-    if (result.kind != DropResolver::Kind::Address)
-        return;
-    bool ok = false;
-    const QString url =
-        QInputDialog::getText(this, tr("Open URL"), tr("Address of a stream or playlist:"),
-                              QLineEdit::Normal, result.text, &ok)
-            .trimmed();
-    if (!ok || url.isEmpty())
-        return;
-    m_pendingStation = Preset();
-    m_pendingStation.addSource(url);
-    m_pendingStation.userMade = true;
-    QTimer::singleShot(kDropDelayMs, this, &QuillowaveWindow::slot_connectStation);
+    m_addressInput->drop(event->mimeData(), event->modifiers().testFlag(Qt::ControlModifier));
 }
 
 void QuillowaveWindow::closeEvent(QCloseEvent* event) {

@@ -27,7 +27,6 @@ class History;
 class PopupInfo;
 class QAction;
 class QLabel;
-class QMimeData;
 class QMenu;
 class QSlider;
 class QStackedWidget;
@@ -38,6 +37,7 @@ class MprisService;
 class RemoteControl;
 class TreeStationsMenu;
 class WindowPlayerControl;
+class WindowAddressInput;
 class WindowKeyActions;
 class WindowMenus;
 class WindowRemote;
@@ -198,7 +198,6 @@ private:
     void updateMuteButton(bool muted);
     void updateTitles();
     void placePeakMeters();
-    void handleDrop(const QMimeData* mime, bool showFormats);
     bool mainAreaFocused() const;
     void sayMissing(const QString& text);
 
@@ -210,7 +209,6 @@ private:
     SettingsApplier m_applier;
     SettingsApplier::BuiltWith m_builtWith;
     KeyboardRules m_keys;
-    Preset m_pendingStation;
     QStringList m_missing;
     bool m_miniMode = false;
     bool m_quitting = false;
@@ -227,6 +225,7 @@ private:
 
     WindowMenus* m_menus = nullptr;
     WindowKeyActions* m_keyActions = nullptr;
+    WindowAddressInput* m_addressInput = nullptr;
     QMenu* m_menuDirectoryContext = nullptr;
     TreeStationsMenu* m_stationsPopup = nullptr;
     WindowRemote* m_remote = nullptr;
