@@ -451,6 +451,7 @@ private slots:
             << "bern" << false << QStringList{"Loose Weather Radio"};
         QTest::newRow("information outside a group hidden") << "bern" << true << QStringList{};
         QTest::newRow("character folding to ascii") << "kult" << false << QStringList{kultur};
+        QTest::newRow("text folding to ascii") << kultur.toUpper() << false << QStringList{kultur};
         QTest::newRow("not across two fields") << "rockrock" << false << QStringList{};
         QTest::newRow("not across title and genre") << "antenne rock" << false << QStringList{};
         QTest::newRow("last characters of a field") << "welle" << false << QStringList{"Pop Welle"};
