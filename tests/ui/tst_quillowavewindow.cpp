@@ -16,9 +16,11 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QNetworkProxy>
 #include <QPointer>
 #include <QSlider>
@@ -368,6 +370,46 @@ private slots:
         m_settings->setProxy(QString());
         QVERIFY(applier.applyEngine(*m_settings, nullptr));
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    }
+
+    void droppedTextPlaysTheAddressConfirmedInIt() {
+        const QString address = icecast("/mp3");
+        QMimeData mime;
+        // A browser's drag: the address, then the page title after a bar.
+        mime.setText(QStringLiteral("  ") + address + QStringLiteral("|Loopback Radio\n"));
+        QString offered;
+        answerModals({[&](QWidget* modal) {
+            if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+                offered = input->textValue();
+                input->accept();
+            }
+        }});
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the window: the application delivers drops only during a real drag.
+        QObject* target = m_window.get();
+        target->event(&drop);
+        QCOMPARE(offered, address);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            PlaybackController::currentUrl(m_window->playback()->currentStation()), address,
+            kWaitMs);
+        m_window->slot_Stop();
+
+        // Cancelling the box plays nothing, and Open URL no longer offers the address.
+        answerModals({[](QWidget* modal) {
+            if (auto* input = qobject_cast<QInputDialog*>(modal))
+                input->reject();
+        }});
+        target->event(&drop);
+        QString reoffered = QStringLiteral("unset");
+        answerModals({[&](QWidget* modal) {
+            if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+                reoffered = input->textValue();
+                input->reject();
+            }
+        }});
+        m_window->slot_openURL();
+        QCOMPARE(reoffered, QString());
+        QVERIFY(!m_window->playback()->isActive());
     }
 
     void closingFollowsMinimizeOnExit() {
