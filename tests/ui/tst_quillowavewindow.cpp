@@ -3,6 +3,7 @@
 
 #include "app/appsettings.h"
 #include "app/quillowavewindow.h"
+#include "audio/bass.h"
 #include "stations/bramblerstations.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
@@ -369,7 +370,9 @@ private slots:
         QCOMPARE(proxy.user(), QStringLiteral("me"));
         m_settings->setProxy(QString());
         QVERIFY(applier.applyEngine(*m_settings, nullptr));
+        // What the restart would do: later tests connect without the made-up proxy.
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+        BASS_SetConfigPtr(BASS_CONFIG_NET_PROXY, nullptr);
     }
 
     void droppedTextPlaysTheAddressConfirmedInIt() {
@@ -392,6 +395,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             PlaybackController::currentUrl(m_window->playback()->currentStation()), address,
             kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
         m_window->slot_Stop();
 
         // Cancelling the box plays nothing, and Open URL no longer offers the address.
