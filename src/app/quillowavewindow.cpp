@@ -35,6 +35,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -204,6 +205,13 @@ void QuillowaveWindow::setupSearch() {
             &TreeStations::clearStations);
     connect(m_search, &SearchController::signal_CountChanged, m_pages->searchCountLabel(),
             &QLabel::setText);
+    // The arrow beside Search repeats an earlier search in the mode it ran with.
+    auto* recent = new QMenu(m_buttonBar->search());
+    connect(recent, &QMenu::aboutToShow, this,
+            [this, recent] { m_search->buildSearchMenu(recent); });
+    connect(recent, &QMenu::triggered, m_search, &SearchController::slot_menuSearch);
+    m_buttonBar->search()->setMenu(recent);
+    m_buttonBar->search()->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 void QuillowaveWindow::slot_Search(const QString& text) {
@@ -511,6 +519,7 @@ void QuillowaveWindow::applySettings() {
     m_keys.setPageStep(volumeSlider()->pageStep());
     m_keys.setMaximum(volumeSlider()->maximum());
     m_tray->applySettings();
+    m_pages->searchView()->setSortable(s->SortSearchResults());
     applyMediaKeys();
     if (restart)
         restartApplication(true);

@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <memory>
@@ -120,6 +121,35 @@ private slots:
         searchFor(QString());
         QVERIFY(m_window->searchView()->shownPresets().isEmpty());
         QVERIFY(m_window->searchCountLabel()->text().startsWith(QStringLiteral("0 ")));
+    }
+
+    void searchButtonMenuRepeatsAnEarlierSearch() {
+        const QString first = m_window->directory()->allPresets.first()->title;
+        const QString last = m_window->directory()->allPresets.last()->title;
+        searchFor(first);
+        const RadioStations::PresetList firstResults = m_window->searchView()->shownPresets();
+        searchFor(last);
+        QVERIFY(m_window->searchView()->shownPresets() != firstResults);
+
+        auto* button = m_window->findChild<QToolButton*>(QStringLiteral("btSearch"));
+        QVERIFY(button && button->menu());
+        QMetaObject::invokeMethod(button->menu(), "aboutToShow");
+        QAction* repeat = nullptr;
+        for (QAction* action : button->menu()->actions())
+            if (action->text().remove(QLatin1Char('&')) == QString(first).remove(QLatin1Char('&')))
+                repeat = action;
+        QVERIFY2(repeat, "the earlier search is not in the menu");
+        repeat->trigger();
+        QCOMPARE(m_window->searchView()->shownPresets(), firstResults);
+    }
+
+    void searchSortingFollowsTheOption() {
+        m_settings->setSortSearchResults(false);
+        m_window->applySettings();
+        QVERIFY(!m_window->searchView()->isSortingEnabled());
+        m_settings->setSortSearchResults(true);
+        m_window->applySettings();
+        QVERIFY(m_window->searchView()->isSortingEnabled());
     }
 
     void presetsMenusListTheDirectory() {
