@@ -159,9 +159,8 @@ private slots:
     }
 
     void init() {
-        m_window = std::make_unique<QuillowaveWindow>(m_settings);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = openExposedWindow(m_settings);
+        QVERIFY(m_window);
         QVERIFY2(m_window->missingParts().isEmpty(),
                  qPrintable(m_window->missingParts().join(u'\n')));
         app()->setActivationWindow(m_window.get(), true);

@@ -95,9 +95,8 @@ private slots:
     }
 
     void init() {
-        m_window = std::make_unique<QuillowaveWindow>(m_settings);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = openExposedWindow(m_settings);
+        QVERIFY(m_window);
         QVERIFY(!m_window->directory()->allPresets.isEmpty());
     }
 

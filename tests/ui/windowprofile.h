@@ -5,9 +5,13 @@
 
 #include "app/appsettings.h"
 #include "app/playbackcontroller.h"
+#include "app/quillowavewindow.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
 
 // Returns the settings of the prepared profile, or nullptr with the reason in error.
 inline AppSettings* prepareWindowProfile(const QTemporaryDir& dir, QString& error) {
@@ -23,4 +27,11 @@ inline AppSettings* prepareWindowProfile(const QTemporaryDir& dir, QString& erro
     settings->setTimeoutValue(10);
     QString warning;
     return PlaybackController::initEngine(settings, &error, &warning) ? settings : nullptr;
+}
+
+// A window on the prepared profile, shown and exposed; nullptr when the platform never exposed it.
+inline std::unique_ptr<QuillowaveWindow> openExposedWindow(AppSettings* settings) {
+    auto window = std::make_unique<QuillowaveWindow>(settings);
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get()) ? std::move(window) : nullptr;
 }
