@@ -4,7 +4,7 @@
 // Prints one line per file: form, stations, fastest and median load in ms (wall), fastest CPU
 // time in ms, the fastest full-text search over the loaded list ("rock", a genre that matches
 // many stations), resident memory held by the loaded directory and the process's peak, in MB.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/bramblerstations.h"
 
 #include <QElapsedTimer>

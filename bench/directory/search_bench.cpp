@@ -4,7 +4,7 @@
 // Usage: qw_search_bench [--runs N] FILE
 // Prints one line: stations, then for each operation the fastest and median wall time and the
 // fastest CPU time, in ms.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/bramblerstations.h"
 #include "ui/searchcontroller.h"
 #include "ui/stationmenus.h"

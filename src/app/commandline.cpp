@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/playercontrol.h"
 
 #include <QDir>

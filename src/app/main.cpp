@@ -2,7 +2,7 @@
 // before any window ("/uninstall", "/lang="), the hand-over of the command line to a running
 // instance, then the audio library and the main window, which keeps its own geometry.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/commandline.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"

@@ -1,6 +1,6 @@
 #include "app/playbackcontroller.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "bass/bassevents.h"
 #include "bass/playlistparser.h"
 #include "bass/qtbassconnectthread.h"

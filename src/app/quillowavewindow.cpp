@@ -1,6 +1,6 @@
 #include "app/quillowavewindow.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/commandline.h"
 #include "app/windowaddressinput.h"
 #include "app/windowclipboard.h"

@@ -1,6 +1,6 @@
 #include "app/settingsapplier.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "bass/cbass.h"
 
 #include <QNetworkProxy>

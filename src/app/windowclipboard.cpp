@@ -1,6 +1,6 @@
 #include "app/windowclipboard.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "recording/appstream.h"

@@ -1,6 +1,6 @@
 #include "app/windowmenus.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/quillowavewindow.h"
 #include "app/windowclipboard.h"
 #include "stations/bramblerstations.h"

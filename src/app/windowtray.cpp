@@ -1,6 +1,6 @@
 #include "app/windowtray.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/quillowavewindow.h"
 #include "ui/popupinfo.h"
 

@@ -1,6 +1,6 @@
 #include "stations/bramblerstations.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/busycursor.h"
 #include "stations/countryflags.h"
 #include "stations/listsaver.h"

@@ -1,6 +1,6 @@
 #include "stations/favorites.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/listsaver.h"
 
 #include <QSet>

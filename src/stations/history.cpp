@@ -1,6 +1,6 @@
 #include "stations/history.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 
 History::History(QObject* parent) : BramblerStations(parent) {}
 

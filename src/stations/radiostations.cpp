@@ -1,6 +1,6 @@
 #include "stations/radiostations.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/countryflags.h"
 #include "stations/lazyiconengine.h"
 

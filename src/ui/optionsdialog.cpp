@@ -1,6 +1,6 @@
 #include "ui/optionsdialog.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "bass/cbass.h"
 
 #include <QCheckBox>

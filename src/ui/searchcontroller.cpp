@@ -1,6 +1,6 @@
 #include "ui/searchcontroller.h"
 
-#include "app/qappsettings.h"
+#include "settings/qappsettings.h"
 #include "stations/busycursor.h"
 #include "ui/stationmenus.h"
 

@@ -1,6 +1,6 @@
 #include "ui/stationpages.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/history.h"
 #include "ui/stationtreeview.h"
 #include "ui/treestations.h"

@@ -1,6 +1,6 @@
 #include "ui/treestations.h"
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "ui/stationlistmodel.h"
 #include "ui/stationmenus.h"
 

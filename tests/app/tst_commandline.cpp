@@ -1,7 +1,7 @@
 // Tests of the command line: the switches read before any window exists, the hand-over text and
 // the walk that applies a command line to the player.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/commandline.h"
 #include "stateplayer.h"
 

@@ -1,7 +1,7 @@
 // The playback controller against the real stream servers on loopback: connecting, the stream's
 // station and song, title changes, stopping, failover, playlists and failures.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
 #include "recording/appstream.h"
 #include "support/fixture.h"

@@ -4,7 +4,7 @@
 // toggle the fixture's stream. The later start and the bus-less start are this program run again
 // with "--second" and "--no-bus".
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/mprisservice.h"
 #include "app/quillowavewindow.h"
 #include "app/remotecontrol.h"

@@ -1,6 +1,6 @@
 // The station directory the program ships: it loads without a message, every station can be
 // played, every country group shows its flag, and the tree has the expected shape.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/bramblerstations.h"
 
 #include <QSet>

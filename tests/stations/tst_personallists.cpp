@@ -1,6 +1,6 @@
 // Favourites and history: filing and keys, the files they write, the backup and its restore,
 // the history order and length, and saving that never loses the previous file.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
 #include "stations/listsaver.h"

@@ -1,6 +1,6 @@
 // Reading and writing station-list files: the directory forms (gzip XML, .qwd, plain XML), the
 // personal lists, the group and country rules, and every failure the reader reports.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stationdump.h"
 #include "stations/bramblerstations.h"
 

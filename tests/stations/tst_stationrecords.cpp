@@ -1,5 +1,5 @@
 // The station record, the group tree, the flag lookup and the container's own operations.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/countryflags.h"
 #include "stations/lazyiconengine.h"
 #include "stations/radiostations.h"

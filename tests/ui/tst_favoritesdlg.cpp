@@ -1,7 +1,7 @@
 // The favourites editor and its dialogs: list texts, editing that replaces the entry, removal
 // that reaches the file, keypad shortcuts and their tool tips, the split delay in seconds, and
 // input the single-favourite dialog refuses.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/favorites.h"
 #include "ui/favoritedlg.h"
 #include "ui/favoritesdlg.h"

@@ -1,7 +1,7 @@
 // The main window as a user meets it, on the offscreen platform: the bundled directory, playing a
 // station from the tree, the panel and status bar, the volume keys, options and mini mode.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/quillowavewindow.h"
 #include "audio/bass.h"
 #include "stations/bramblerstations.h"

@@ -1,7 +1,7 @@
 // The search flow: matching in each mode over a directory, word narrowing, the information-station
 // setting, translated country names, the search history in the settings, and clearing.
-#include "app/appsettings.h"
-#include "app/qappsettings.h"
+#include "settings/appsettings.h"
+#include "settings/qappsettings.h"
 #include "stationsample.h"
 #include "ui/searchcontroller.h"
 #include "ui/searchlineedit.h"

@@ -1,7 +1,7 @@
 // The station menus: region titles with counts, flags and translations, lazy filling, letter
 // sub-menus, ampersands, the genre and text menus, the favourites and history menus, the pop-up
 // tree, and the station list's columns and filters.
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
 #include "stationsample.h"

@@ -2,7 +2,7 @@
 // offscreen platform with the bundled directory: each user action reaches the class behind it
 // and its answer reaches the window. Stations that play use the fixture's loopback stream.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/quillowavewindow.h"
 #include "app/windowkeyactions.h"
 #include "stations/bramblerstations.h"

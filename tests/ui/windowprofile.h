@@ -3,7 +3,7 @@
 // The profile every window test starts from: a private program folder holding the bundled
 // directory (so no test shares an INI file), quick stops, no tray, and an initialised engine.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 

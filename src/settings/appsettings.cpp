@@ -1,6 +1,6 @@
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 
-#include "app/qappsettings.h"
+#include "settings/qappsettings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,3 +1,3 @@
-#include "app/qappsettings.h"
+#include "settings/qappsettings.h"
 
 QAppSettings::QAppSettings() = default;

@@ -1,7 +1,7 @@
 // Tests of the settings store on a scratch profile: HOME and the XDG folders point into a
 // temporary folder, and the program folder (and for installed cases the install prefix) is faked.
 
-#include "app/appsettings.h"
+#include "settings/appsettings.h"
 
 #include <QDir>
 #include <QFile>
