@@ -54,26 +54,20 @@ public:
     // above 20 s, else 0 (the library's default); out-of-range settings count as 0.
     static uint NetTimeoutSecondsForSetting(int timeoutSeconds);
 
-    // 1. reset and paths
-    virtual void Reset();
-    virtual QString LastErrorText();
-    virtual QString DataFolder() const { return m_dataFolder; }
-    virtual void SetDataFolder(const QString& folder) { m_dataFolder = folder; }
-
-    // 2. abort and errors
-    virtual bool IsAborted() const { return m_aborted.load(); }
-    virtual void ClearAbort() { m_aborted = false; }
-    virtual void SetAbort() { m_aborted = true; }
-    virtual bool ShowError(const QString& text, bool show);
-    virtual QString StationName(int maxLength = 0) const;
-
-    // 3. opening
+    // Opening a stream, stopping it and aborting an open in progress.
     virtual bool OpenFile(const QString& path, DWORD flags, bool start);
     virtual bool OpenURL(const QString& url, DWORD flags = 0);
     virtual bool OpenURLs(const QStringList& urls, bool reverse);
     virtual bool OpenAndStartFile(const QString& path);
+    virtual void Reset();
+    virtual bool IsAborted() const { return m_aborted.load(); }
+    virtual void ClearAbort() { m_aborted = false; }
+    virtual void SetAbort() { m_aborted = true; }
+    virtual void FadeOut(int ms);
+    virtual QString DataFolder() const { return m_dataFolder; }
+    virtual void SetDataFolder(const QString& folder) { m_dataFolder = folder; }
 
-    // 4. kind, flags and state
+    // Playback settings and the state of the open stream.
     int StreamKindOf() const { return m_streamKind; }
     virtual bool IsGenericStream() const { return m_streamKind == KindGeneric; }
     virtual bool IsWmaStream() const { return m_streamKind == KindWma; }
@@ -93,7 +87,7 @@ public:
     virtual DWORD Version() const { return BASS_GetVersion(); }
     virtual quint64 BytesDownloaded() const;
 
-    // 5. library-wide
+    // The output device and the library as a whole, shared by every stream.
     virtual bool SetDevice(DWORD device) { return BASS_SetDevice(device); }
     virtual DWORD GetDevice() const { return BASS_GetDevice(); }
     virtual bool GetInfo(BASS_INFO& info) const { return BASS_GetInfo(&info); }
@@ -104,7 +98,7 @@ public:
     // "index: name" of every output device the library lists.
     static QStringList DeviceNames();
 
-    // 6. channel wrappers, each requiring a stream
+    // Checked wrappers of the library's channel calls; each fails without an open stream.
     virtual double Bytes2Seconds(QWORD bytes) const;
     virtual QWORD Seconds2Bytes(double seconds) const;
     virtual DWORD GetChannelDevice() const;
@@ -137,13 +131,12 @@ public:
     virtual bool RemoveFX();
     virtual HSTREAM GetHandle() const { return m_hStream.load(); }
     QWORD FilePosition(DWORD mode) const;
-
-    // 7. syncs
     virtual void SetMetaSyncs();
     virtual void SetStallSync();
     virtual void SetEndSync();
 
-    // 8. texts
+    // Texts for the display and for error reports, and reading them from the stream.
+    virtual QString StationName(int maxLength = 0) const;
     virtual QString HeaderName() const;
     virtual HeaderTags Tags() const;
     virtual QString Genre() const;
@@ -153,19 +146,25 @@ public:
     static QString ErrorText(int code);
     static QString ChannelTypeText(DWORD ctype);
     static QString ChannelFlagsText(DWORD flags);
-    virtual QString ConnectErrorText(bool askToReport) const;
-    virtual int ShowConnectError(bool askToReport);
     virtual void ReadTags();
     virtual void ReadStreamTitle();
     virtual void ReadHeaderTags();
 
-    // 9. events
+    // Errors: the library's last error, and showing it or a connect failure to the user.
+    virtual QString LastErrorText();
+    virtual void RefreshLastError();
+    virtual bool ShowError(const QString& text, bool show);
+    virtual QString ConnectErrorText(bool askToReport) const;
+    virtual int ShowConnectError(bool askToReport);
+
+    // Raises a numbered engine event.
     virtual void bassEvent(uint msg, uint param);
 
-    // 10. fade-out
-    virtual void FadeOut(int ms);
+    // Steps of starting playback once a stream is open.
+    virtual void WaitForPrebuffer();
+    virtual void CheckBitrate();
 
-    // 11. hooks called by the create procedure and the library's callbacks. OnStreamData runs
+    // Hooks called by the create procedure and the library's callbacks. OnStreamData runs
     // on the download thread under m_metaMutex; overrides call the base first.
     virtual void OnAfterCreate();
     virtual void OnStreamData(const void* buffer, DWORD length);
@@ -179,11 +178,6 @@ public:
     virtual void OnStop();
     virtual void OnAfterStop();
     virtual bool ProcessMetaData(const RawTitle& raw);
-
-    // 12. errors and waiting
-    virtual void RefreshLastError();
-    virtual void WaitForPrebuffer();
-    virtual void CheckBitrate();
 
     // Readers for other threads: copies taken under the metadata mutex.
     Station GetStation() const;
