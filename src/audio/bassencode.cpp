@@ -1,25 +1,70 @@
-// Encoder functions of the public interface. Any thread. Encoding is not built yet: starting an
-// encoder reports BASS_ERROR_NOTAVAIL.
+// Encoder functions of the public interface: encoder programs fed with a channel's samples,
+// and WMA files encoded in-process. Any thread; BASS_Encode_Stop waits for the program to end.
 
 #include "audio/bass.h"
 
+#include "audio/channel.h"
+#include "audio/encodertable.h"
 #include "audio/errorstate.h"
+#include "audio/library.h"
+#include "audio/textcodec.h"
 
+using qwaudio::Encoder;
+using qwaudio::EncoderTable;
 using qwaudio::ErrorState;
+using qwaudio::Library;
+using qwaudio::TextCodec;
 
-HENCODE BASS_Encode_Start(DWORD /*handle*/, const void* /*cmdline*/, DWORD /*flags*/,
-                          ENCODEPROC* /*proc*/, void* /*user*/) {
-    ErrorState::set(BASS_ERROR_NOTAVAIL);
-    return 0;
+HENCODE BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODEPROC* proc,
+                          void* user) {
+    auto channel = Library::instance().channel(handle);
+    if (!channel) {
+        ErrorState::set(BASS_ERROR_HANDLE);
+        return 0;
+    }
+    const std::string commandLine = TextCodec::argument(cmdline, (flags & BASS_UNICODE) != 0);
+    BASS_CHANNELINFO info;
+    channel->info(&info);
+    Encoder::Setup setup;
+    setup.handle = Library::instance().newHandle();
+    setup.channel = handle;
+    setup.flags = flags;
+    setup.channelFlags = info.flags;
+    setup.rate = info.freq > 0 ? int(info.freq) : 44100;
+    setup.channels = info.chans > 0 ? int(info.chans) : 2;
+    setup.proc = proc;
+    setup.user = user;
+    auto encoder = std::make_shared<Encoder>(setup);
+    const int error = encoder->start(commandLine);
+    if (error != 0) {
+        ErrorState::set(error);
+        return 0;
+    }
+    EncoderTable::instance().add(encoder);
+    channel->encoders().add(encoder);
+    ErrorState::set(BASS_OK);
+    return setup.handle;
 }
 
-DWORD BASS_Encode_IsActive(DWORD /*handle*/) {
-    ErrorState::set(BASS_ERROR_HANDLE);
-    return BASS_ACTIVE_STOPPED;
+DWORD BASS_Encode_IsActive(DWORD handle) {
+    auto encoder = EncoderTable::instance().find(handle);
+    if (!encoder) {
+        ErrorState::set(BASS_ERROR_HANDLE);
+        return BASS_ACTIVE_STOPPED;
+    }
+    ErrorState::set(BASS_OK);
+    return encoder->active() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
 }
 
-BOOL BASS_Encode_Stop(DWORD /*handle*/) {
-    return ErrorState::fail(BASS_ERROR_HANDLE);
+BOOL BASS_Encode_Stop(DWORD handle) {
+    auto encoder = EncoderTable::instance().take(handle);
+    if (!encoder)
+        return ErrorState::fail(BASS_ERROR_HANDLE);
+    if (auto channel = Library::instance().channel(encoder->channel()))
+        channel->encoders().remove(handle);
+    encoder->stop();
+    ErrorState::set(BASS_OK);
+    return TRUE;
 }
 
 const DWORD* BASS_WMA_EncodeGetRates(DWORD /*freq*/, DWORD /*chans*/, DWORD /*flags*/) {

@@ -222,6 +222,8 @@ void Channel::shutdown() {
     abortOpen();
     m_output->removeChannel(this);
     m_state = Stopped;
+    m_encoders.channelFreed();
+    m_effects.clear();
     std::lock_guard lock(m_callbackMutex);
     m_freed = true;
 }
@@ -331,6 +333,8 @@ void Channel::decodeThread() {
         m_rate = rate;
         m_channels = channels;
         runDsp(decoded);
+        m_effects.process(decoded, channels, rate);
+        m_encoders.feed(decoded);
         if (isDecodeOnly()) {
             if (!pushSamples(decoded.data(), decoded.size()))
                 break;

@@ -8,6 +8,8 @@
 
 #include "audio/bass.h"
 #include "audio/decoder.h"
+#include "audio/effectchain.h"
+#include "audio/encoderfeed.h"
 #include "audio/netsource.h"
 #include "audio/oggcommentscanner.h"
 #include "audio/samplering.h"
@@ -80,6 +82,9 @@ public:
     bool removeSync(HSYNC handle);
     HDSP addDsp(HDSP handle, DSPPROC* proc, void* user, int priority);
     bool removeDsp(HDSP handle);
+    // Effects and encoders, run on the decoder thread after the DSP callbacks.
+    EffectChain& effects() { return m_effects; }
+    EncoderFeed& encoders() { return m_encoders; }
 
     // Output thread only.
     void mixInto(float* out, int frames);
@@ -199,6 +204,8 @@ private:
     mutable std::mutex m_listMutex;
     std::vector<Sync> m_syncs; // guarded by m_listMutex
     std::vector<Dsp> m_dsps;   // guarded by m_listMutex
+    EffectChain m_effects;
+    EncoderFeed m_encoders;
 
     // Held while a user callback runs; shutdown() takes it to wait for a running one.
     std::recursive_mutex m_callbackMutex;

@@ -15,6 +15,13 @@ namespace {
 bool startSdlAudio() {
     if (SDL_WasInit(SDL_INIT_AUDIO))
         return true;
+    // Starting SDL's audio also starts its event part, which would take over SIGINT and
+    // SIGTERM; the signals belong to the program that links the library. The sound server
+    // lists the stream under the program's name rather than SDL's generic one.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_APP_NAME, "Quillowave");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quillowave");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Quillowave");
     return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
