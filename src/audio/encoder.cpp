@@ -16,6 +16,8 @@ namespace qwaudio {
 namespace {
 
 constexpr auto kStallLimit = std::chrono::seconds(1);
+// A program may take a while to load its codecs on a busy machine before it reads on.
+constexpr auto kStartupGrace = std::chrono::seconds(3);
 constexpr auto kFinishLimit = std::chrono::seconds(5);
 constexpr auto kOutputAfterExit = std::chrono::milliseconds(500);
 constexpr int kCheckMs = 50;
@@ -155,7 +157,8 @@ void Encoder::pump() {
     blockBrokenPipe();
     std::vector<uint8_t> chunk;
     size_t written = 0;
-    Clock::time_point progress = Clock::now();
+    const Clock::time_point started = Clock::now();
+    Clock::time_point progress = started;
     Clock::time_point inputClosed{};
     Clock::time_point exited{};
     bool finishing = false;
@@ -175,7 +178,7 @@ void Encoder::pump() {
             closeInput(inputClosed);
         if (!waiting)
             progress = now;
-        else if (now - progress > kStallLimit)
+        else if (now - progress > kStallLimit && now - started > kStartupGrace)
             m_process.kill();
         if (!inputOpen && inputClosed != Clock::time_point{} && now - inputClosed > kFinishLimit)
             m_process.kill();

@@ -4,11 +4,10 @@
 // thread hands samples to feed(), which only converts and queues them and never waits; the
 // encoder's pump thread writes the queue to the program's input, hands what the program writes
 // to the ENCODEPROC, and reaps the program. A program that exits, or that takes nothing for a
-// second while samples wait, is ended and makes the encoder inactive. A decoding channel read
-// faster than the program encodes waits in feed() for room, but only while the program keeps
-// taking samples.
-// Created by BASS_Encode_Start; shared by the handle table, the channel's feed and its own
-// pump thread, which keeps it alive until the program has been reaped.
+// second while samples wait (after a start-up grace), is ended and makes the encoder inactive. A
+// decoding channel read faster than the program encodes waits in feed() for room, but only while
+// the program keeps taking samples. Created by BASS_Encode_Start; shared by the handle table, the
+// channel's feed and its own pump thread, which keeps it alive until the program has been reaped.
 
 #include "audio/bass.h"
 #include "audio/childprocess.h"
