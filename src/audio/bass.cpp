@@ -120,8 +120,16 @@ BOOL BASS_GetDeviceInfo(DWORD device, BASS_DEVICEINFO* info) {
     return result(0);
 }
 
-BOOL BASS_RecordGetDeviceInfo(DWORD /*device*/, BASS_DEVICEINFO* /*info*/) {
-    return result(BASS_ERROR_DEVICE);
+// Capture devices as SDL lists them; the library records from none of them.
+BOOL BASS_RecordGetDeviceInfo(DWORD device, BASS_DEVICEINFO* info) {
+    if (!info)
+        return result(BASS_ERROR_ILLPARAM);
+    const auto names = qwaudio::Output::captureDeviceNames();
+    if (device >= names.size())
+        return result(BASS_ERROR_DEVICE);
+    *info = {internText(names[device]), internText(qwaudio::Output::driverName()),
+             DWORD(BASS_DEVICE_ENABLED | (device == 0 ? BASS_DEVICE_DEFAULT : 0))};
+    return result(0);
 }
 
 BOOL BASS_SetDevice(DWORD device) {

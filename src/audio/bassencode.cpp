@@ -4,16 +4,19 @@
 #include "audio/bass.h"
 
 #include "audio/channel.h"
-#include "audio/encodertable.h"
 #include "audio/errorstate.h"
+#include "audio/handletable.h"
 #include "audio/library.h"
 #include "audio/textcodec.h"
+#include "audio/wmaencoder.h"
 
 using qwaudio::Encoder;
-using qwaudio::EncoderTable;
+using EncoderTable = qwaudio::HandleTable<Encoder>;
 using qwaudio::ErrorState;
 using qwaudio::Library;
 using qwaudio::TextCodec;
+using qwaudio::WmaEncoder;
+using WmaTable = qwaudio::HandleTable<WmaEncoder>;
 
 HENCODE BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODEPROC* proc,
                           void* user) {
@@ -40,7 +43,7 @@ HENCODE BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODE
         ErrorState::set(error);
         return 0;
     }
-    EncoderTable::instance().add(encoder);
+    EncoderTable::instance().add(setup.handle, encoder);
     channel->encoders().add(encoder);
     ErrorState::set(BASS_OK);
     return setup.handle;
@@ -67,21 +70,51 @@ BOOL BASS_Encode_Stop(DWORD handle) {
     return TRUE;
 }
 
-const DWORD* BASS_WMA_EncodeGetRates(DWORD /*freq*/, DWORD /*chans*/, DWORD /*flags*/) {
-    ErrorState::set(BASS_ERROR_NOTAVAIL);
-    return nullptr;
+const DWORD* BASS_WMA_EncodeGetRates(DWORD freq, DWORD chans, DWORD flags) {
+    // The wmav2 codec has constant bit rates only: no variable-quality levels to offer.
+    const DWORD* rates = (flags & BASS_WMA_ENCODE_RATES_VBR)
+                             ? nullptr
+                             : WmaEncoder::constantRates(int(freq), int(chans));
+    ErrorState::set(rates ? BASS_OK : BASS_ERROR_FORMAT);
+    return rates;
 }
 
-HWMENCODE BASS_WMA_EncodeOpenFile(DWORD /*freq*/, DWORD /*chans*/, DWORD /*flags*/,
-                                  DWORD /*bitrate*/, const void* /*file*/) {
-    ErrorState::set(BASS_ERROR_NOTAVAIL);
-    return 0;
+HWMENCODE BASS_WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD flags, DWORD bitrate,
+                                  const void* file) {
+    const std::string path = TextCodec::argument(file, (flags & BASS_UNICODE) != 0);
+    if (path.empty() || freq == 0 || chans == 0) {
+        ErrorState::set(BASS_ERROR_ILLPARAM);
+        return 0;
+    }
+    auto encoder = std::make_shared<WmaEncoder>();
+    const int error =
+        encoder->open(path, int(freq), int(chans), int(bitrate), (flags & BASS_SAMPLE_FLOAT) != 0);
+    if (error != 0) {
+        ErrorState::set(error);
+        return 0;
+    }
+    const HWMENCODE handle = Library::instance().newHandle();
+    WmaTable::instance().add(handle, encoder);
+    ErrorState::set(BASS_OK);
+    return handle;
 }
 
-BOOL BASS_WMA_EncodeWrite(HWMENCODE /*handle*/, const void* /*buffer*/, DWORD /*length*/) {
-    return ErrorState::fail(BASS_ERROR_HANDLE);
+BOOL BASS_WMA_EncodeWrite(HWMENCODE handle, const void* buffer, DWORD length) {
+    auto encoder = WmaTable::instance().find(handle);
+    if (!encoder)
+        return ErrorState::fail(BASS_ERROR_HANDLE);
+    if (!buffer && length > 0)
+        return ErrorState::fail(BASS_ERROR_ILLPARAM);
+    const int error = encoder->write(buffer, length);
+    ErrorState::set(error);
+    return error == 0;
 }
 
-BOOL BASS_WMA_EncodeClose(HWMENCODE /*handle*/) {
-    return ErrorState::fail(BASS_ERROR_HANDLE);
+BOOL BASS_WMA_EncodeClose(HWMENCODE handle) {
+    auto encoder = WmaTable::instance().take(handle);
+    if (!encoder)
+        return ErrorState::fail(BASS_ERROR_HANDLE);
+    const int error = encoder->close();
+    ErrorState::set(error);
+    return error == 0;
 }

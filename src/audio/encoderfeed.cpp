@@ -1,6 +1,6 @@
 #include "audio/encoderfeed.h"
 
-#include "audio/encodertable.h"
+#include "audio/handletable.h"
 
 #include <algorithm>
 
@@ -33,7 +33,7 @@ void EncoderFeed::channelFreed() {
     for (const auto& encoder : encoders) {
         encoder->finish();
         if (encoder->autoFree())
-            EncoderTable::instance().take(encoder->handle());
+            HandleTable<Encoder>::instance().take(encoder->handle());
     }
 }
 

@@ -25,6 +25,18 @@ bool startSdlAudio() {
     return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
+std::vector<std::string> sdlDeviceNames(int capture) {
+    std::vector<std::string> names;
+    if (!startSdlAudio())
+        return names;
+    const int count = SDL_GetNumAudioDevices(capture);
+    for (int i = 0; i < count; ++i) {
+        const char* name = SDL_GetAudioDeviceName(i, capture);
+        names.emplace_back(name ? name : "");
+    }
+    return names;
+}
+
 } // namespace
 
 Output::Output() = default;
@@ -34,15 +46,11 @@ Output::~Output() {
 }
 
 std::vector<std::string> Output::deviceNames() {
-    std::vector<std::string> names;
-    if (!startSdlAudio())
-        return names;
-    const int count = SDL_GetNumAudioDevices(0);
-    for (int i = 0; i < count; ++i) {
-        const char* name = SDL_GetAudioDeviceName(i, 0);
-        names.emplace_back(name ? name : "");
-    }
-    return names;
+    return sdlDeviceNames(0);
+}
+
+std::vector<std::string> Output::captureDeviceNames() {
+    return sdlDeviceNames(1);
 }
 
 std::string Output::driverName() {

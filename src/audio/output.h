@@ -46,6 +46,7 @@ public:
 
     // SDL's output device names and the driver in use; SDL's audio part is started if needed.
     static std::vector<std::string> deviceNames();
+    static std::vector<std::string> captureDeviceNames();
     static std::string driverName();
 
 private:

@@ -9,6 +9,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -238,4 +239,63 @@ TEST_F(Encoders, ProgramGetsNoDescriptorOfTheLibrary) {
     // Its standard input, output and error, and the folder ls itself opened.
     EXPECT_EQ(std::string(sink.bytes.begin(), sink.bytes.end()), "0\n1\n2\n3\n");
     BASS_StreamFree(stream);
+}
+
+TEST(WmaEncoder, OffersTheCodecsConstantRatesOnly) {
+    const DWORD* rates = BASS_WMA_EncodeGetRates(44100, 2, BASS_WMA_ENCODE_STANDARD);
+    ASSERT_NE(rates, nullptr) << BASS_ErrorGetCode();
+    std::vector<DWORD> list;
+    for (const DWORD* rate = rates; *rate; ++rate)
+        list.push_back(*rate);
+    ASSERT_FALSE(list.empty());
+    EXPECT_TRUE(std::is_sorted(list.rbegin(), list.rend()));
+    EXPECT_NE(std::find(list.begin(), list.end(), 128000u), list.end());
+    EXPECT_EQ(BASS_WMA_EncodeGetRates(44100, 2, BASS_WMA_ENCODE_RATES_VBR), nullptr);
+}
+
+TEST(WmaEncoder, WritesAFileThatDecodesBackToTheTone) {
+    const std::string path = tempPath("tone.wma");
+    const std::u16string wide(path.begin(), path.end());
+    HWMENCODE encoder =
+        BASS_WMA_EncodeOpenFile(44100, 2, 0x2100 | BASS_UNICODE, 128000, wide.c_str());
+    ASSERT_NE(encoder, 0u) << BASS_ErrorGetCode();
+    // Three seconds of a 440 Hz sine at half scale, in blocks of an odd length.
+    std::vector<float> block(2 * 1000);
+    for (int frame = 0; frame < 3 * kRate;) {
+        for (size_t i = 0; i < block.size() / 2; ++i, ++frame) {
+            const float value = 0.5f * float(std::sin(2 * M_PI * 440.0 * frame / kRate));
+            block[2 * i] = value;
+            block[2 * i + 1] = value;
+        }
+        ASSERT_TRUE(BASS_WMA_EncodeWrite(encoder, block.data(), DWORD(block.size() * 4)));
+    }
+    ASSERT_TRUE(BASS_WMA_EncodeClose(encoder));
+    EXPECT_FALSE(BASS_WMA_EncodeWrite(encoder, block.data(), 8));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+
+    const auto info = probe(path);
+    EXPECT_EQ(info.count("codec_name") ? info.at("codec_name") : "", "wmav2");
+    EXPECT_NEAR(std::atof(info.count("duration") ? info.at("duration").c_str() : "0"), 3.0, 0.1);
+    const std::string raw = tempPath("tone_decoded.raw");
+    run("ffmpeg -v error -y -i '" + path + "' -f f32le -ac 2 '" + raw + "'");
+    std::vector<float> decoded(std::filesystem::file_size(raw) / sizeof(float));
+    std::ifstream(raw, std::ios::binary)
+        .read(reinterpret_cast<char*>(decoded.data()), std::streamsize(decoded.size() * 4));
+    std::filesystem::remove(raw);
+    std::filesystem::remove(path);
+    ASSERT_GT(decoded.size(), size_t(4 * kRate));
+    // The middle second of the left channel: 440 pairs of zero crossings and the sine's peak.
+    int crossings = 0;
+    for (size_t frame = size_t(kRate) + 1; frame < size_t(2 * kRate); ++frame)
+        crossings += (decoded[2 * frame - 2] < 0) != (decoded[2 * frame] < 0);
+    const float peak = stereoPeak(decoded, size_t(kRate), size_t(2 * kRate), 0);
+    EXPECT_NEAR(crossings / 2.0, 440.0, 3.0);
+    EXPECT_NEAR(peak, 0.5f, 0.05f);
+}
+
+TEST(WmaEncoder, FileThatCannotBeCreatedIsRefused) {
+    EXPECT_EQ(BASS_WMA_EncodeOpenFile(44100, 2, 0x2100, 128000, "/nonexistent/folder/out.wma"), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_CREATE);
+    EXPECT_FALSE(BASS_WMA_EncodeClose(12345));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }

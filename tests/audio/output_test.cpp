@@ -99,3 +99,18 @@ TEST(Output, DiskDriverHearsTheSineAtTheVolumeAndSilenceAfterTheSlide) {
     const Segment after = analyse(samples, silentFrom, silentTo);
     EXPECT_LT(after.peak, 0.001f);
 }
+
+TEST(Output, RecordingDevicesAreListedUntilTheLastOne) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    DWORD count = 0;
+    BASS_DEVICEINFO info;
+    while (count < 64 && BASS_RecordGetDeviceInfo(count, &info)) {
+        EXPECT_NE(info.name, nullptr);
+        EXPECT_STREQ(info.driver, "disk");
+        ++count;
+    }
+    EXPECT_LT(count, 64u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    EXPECT_FALSE(BASS_RecordGetDeviceInfo(0, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+}
