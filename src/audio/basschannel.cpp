@@ -4,12 +4,14 @@
 #include "audio/bass.h"
 
 #include "audio/channel.h"
+#include "audio/channellinks.h"
 #include "audio/errorstate.h"
 #include "audio/library.h"
 
 #include <cmath>
 
 using qwaudio::Channel;
+using qwaudio::ChannelLinks;
 using qwaudio::ErrorState;
 using qwaudio::Library;
 
@@ -61,27 +63,50 @@ BOOL unsupported(DWORD handle, int error) {
     return find(handle) ? result(error) : FALSE;
 }
 
-} // namespace
-
-BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
-    auto channel = find(handle);
-    return channel ? result(channel->play(restart != FALSE)) : FALSE;
+int playChannel(const std::shared_ptr<Channel>& channel, bool restart) {
+    return channel->play(restart);
 }
 
-BOOL BASS_ChannelStop(DWORD handle) {
-    auto channel = find(handle);
-    if (!channel)
-        return FALSE;
+int stopChannel(const std::shared_ptr<Channel>& channel, bool) {
     const int error = channel->stop();
     // An auto-free stream goes when it stops.
     if (error == 0 && (channel->flags() & BASS_STREAM_AUTOFREE))
-        Library::instance().freeChannel(handle);
+        Library::instance().freeChannel(channel->handle());
+    return error;
+}
+
+int pauseChannel(const std::shared_ptr<Channel>& channel, bool) {
+    return channel->pause();
+}
+
+// Runs an action on the channel, then on the channels linked to it (their own results do not
+// change the call's).
+BOOL withLinks(DWORD handle, int (*action)(const std::shared_ptr<Channel>&, bool), bool flag) {
+    auto channel = find(handle);
+    if (!channel)
+        return FALSE;
+    const int error = action(channel, flag);
+    for (DWORD linked : ChannelLinks::instance().linkedTo(handle)) {
+        if (auto other = Library::instance().channel(linked))
+            action(other, flag);
+        else
+            ChannelLinks::instance().forget(linked);
+    }
     return result(error);
 }
 
+} // namespace
+
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
+    return withLinks(handle, playChannel, restart != FALSE);
+}
+
+BOOL BASS_ChannelStop(DWORD handle) {
+    return withLinks(handle, stopChannel, false);
+}
+
 BOOL BASS_ChannelPause(DWORD handle) {
-    auto channel = find(handle);
-    return channel ? result(channel->pause()) : FALSE;
+    return withLinks(handle, pauseChannel, false);
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) {
@@ -259,9 +284,16 @@ BOOL BASS_ChannelSetLink(DWORD handle, DWORD chan) {
     auto channel = find(handle);
     if (!channel)
         return FALSE;
-    return result(Library::instance().channel(chan) ? BASS_ERROR_NOTAVAIL : BASS_ERROR_HANDLE);
+    auto other = Library::instance().channel(chan);
+    if (!other || chan == handle)
+        return result(BASS_ERROR_HANDLE);
+    if (other->isDecodeOnly())
+        return result(BASS_ERROR_DECODE);
+    return result(ChannelLinks::instance().add(handle, chan) ? 0 : BASS_ERROR_ALREADY);
 }
 
-BOOL BASS_ChannelRemoveLink(DWORD handle, DWORD /*chan*/) {
-    return unsupported(handle, BASS_ERROR_ALREADY);
+BOOL BASS_ChannelRemoveLink(DWORD handle, DWORD chan) {
+    if (!find(handle))
+        return FALSE;
+    return result(ChannelLinks::instance().remove(handle, chan) ? 0 : BASS_ERROR_ALREADY);
 }

@@ -114,3 +114,40 @@ TEST(Output, RecordingDevicesAreListedUntilTheLastOne) {
     EXPECT_FALSE(BASS_RecordGetDeviceInfo(0, nullptr));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
 }
+
+TEST(Output, LinkedChannelsPlayPauseAndStopTogether) {
+    ASSERT_TRUE(BASS_Init(0, kRate, 0, nullptr, nullptr));
+    const std::string path = tempPath("links.wav");
+    writeToneWav(path, kRate, 5.0, 440, 0.5, 440, 0.5);
+    HSTREAM first = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    HSTREAM second = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    HSTREAM decoding = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
+    ASSERT_NE(first, 0u);
+    ASSERT_NE(second, 0u);
+    ASSERT_NE(decoding, 0u);
+
+    ASSERT_TRUE(BASS_ChannelSetLink(first, second));
+    EXPECT_FALSE(BASS_ChannelSetLink(first, second));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    EXPECT_FALSE(BASS_ChannelSetLink(first, decoding));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DECODE);
+
+    ASSERT_TRUE(BASS_ChannelPlay(first, FALSE));
+    EXPECT_NE(BASS_ChannelIsActive(second), DWORD(BASS_ACTIVE_STOPPED));
+    ASSERT_TRUE(BASS_ChannelPause(first));
+    EXPECT_EQ(BASS_ChannelIsActive(second), DWORD(BASS_ACTIVE_PAUSED));
+    ASSERT_TRUE(BASS_ChannelStop(first));
+    EXPECT_EQ(BASS_ChannelIsActive(second), DWORD(BASS_ACTIVE_STOPPED));
+
+    // One way only, and gone once removed.
+    ASSERT_TRUE(BASS_ChannelPlay(second, FALSE));
+    EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_STOPPED));
+    ASSERT_TRUE(BASS_ChannelStop(second));
+    ASSERT_TRUE(BASS_ChannelRemoveLink(first, second));
+    EXPECT_FALSE(BASS_ChannelRemoveLink(first, second));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    ASSERT_TRUE(BASS_ChannelPlay(first, FALSE));
+    EXPECT_EQ(BASS_ChannelIsActive(second), DWORD(BASS_ACTIVE_STOPPED));
+    EXPECT_TRUE(BASS_Free());
+    std::filesystem::remove(path);
+}
