@@ -63,6 +63,7 @@ BOOL BASS_Encode_Stop(DWORD handle) {
     auto encoder = EncoderTable::instance().take(handle);
     if (!encoder)
         return ErrorState::fail(BASS_ERROR_HANDLE);
+    encoder->finish();
     if (auto channel = Library::instance().channel(encoder->channel()))
         channel->encoders().remove(handle);
     encoder->stop();

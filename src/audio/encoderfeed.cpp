@@ -19,8 +19,15 @@ void EncoderFeed::remove(HENCODE handle) {
 }
 
 void EncoderFeed::feed(const std::vector<float>& samples) {
-    std::lock_guard lock(m_mutex);
-    for (const auto& encoder : m_encoders)
+    // Outside the lock: an encoder may wait for room, and stopping it must not wait for that.
+    std::vector<std::shared_ptr<Encoder>> encoders;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_encoders.empty())
+            return;
+        encoders = m_encoders;
+    }
+    for (const auto& encoder : encoders)
         encoder->feed(samples.data(), samples.size());
 }
 
