@@ -49,6 +49,7 @@ void BassQt::slot_showError() {
         return;
     const QString text = m_errorTexts.join(u'\n');
     m_errorTexts.clear();
+    emit sig_errorShown(this, text);
     if (canShowBoxes())
         QMessageBox::warning(nullptr, tr("Error"), text);
     else
@@ -97,8 +98,10 @@ bool BassQt::IsPlaylistURL(const QString& url) {
 void BassQt::slot_secondsTimerUpdate() {
     const DWORD state = ActiveState();
     OnSecondTick(state);
+    CheckEncoder();
     if (state != BASS_ACTIVE_PLAYING)
         return;
+    TickRecordingSeconds();
     ++m_secondsPlaying;
     ++m_secondsCounter2;
     // Once per second is as often as the stream's rate can change in a way worth showing; the

@@ -41,6 +41,8 @@ public:
 
 signals:
     void sig_bassEvent(BASS::BassQt* stream, uint msg, uint param);
+    // An error text the moment it is shown (the window shows a box, the command line prints).
+    void sig_errorShown(BASS::BassQt* stream, const QString& text);
 
 public slots:
     void slot_secondsTimerUpdate();

@@ -21,6 +21,8 @@ constexpr QWORD kNoPosition = static_cast<QWORD>(-1);
 CBass::CBass(QObject* parent) : QObject(parent) {
     if (m_dataFolder.isEmpty())
         m_dataFolder = QCoreApplication::applicationDirPath();
+    if (EncoderFolder().isEmpty())
+        SetEncoderFolder(QCoreApplication::applicationDirPath());
     CBass::Reset();
 }
 
@@ -423,6 +425,8 @@ BOOL CBass::Stop(int fadeOutMs) {
     const HSTREAM handle = m_hStream;
     if (!handle)
         return FALSE;
+    if (IsRecording())
+        StopRecording();
     if (fadeOutMs != 0)
         FadeOut(fadeOutMs);
     if (m_hDsp) {
@@ -441,6 +445,9 @@ BOOL CBass::Stop(int fadeOutMs) {
 
 void CBass::ReleaseStream() {
     const HSTREAM handle = m_hStream;
+    // The encoders hand over their last output and the file is closed while the stream is whole.
+    if (m_record.IsRecording())
+        m_record.Stop();
     if (m_hFX) {
         BASS_ChannelRemoveFX(handle, m_hFX);
         m_hFX = 0;
@@ -636,12 +643,6 @@ void CBass::OnDownloadHeader(const char* lines) {
         m_headerTags.m_lines.append(MetaText::Decode(line, m_station.m_country));
 }
 
-void CBass::OnStreamData(const void* buffer, DWORD length) {
-    Q_UNUSED(buffer);
-    QMutexLocker lock(&m_metaMutex);
-    m_bytesDownloaded += length;
-}
-
 void CBass::OnMetaSync() {
     MetadataHandler();
 }
@@ -652,10 +653,6 @@ void CBass::OnStallSync(DWORD data) {
 
 void CBass::OnEndSync(DWORD data) {
     bassEvent(EVENT_STREAM_END, data);
-}
-
-void CBass::OnTitleChanged(const Song& previous) {
-    Q_UNUSED(previous);
 }
 
 void CBass::OnAborted() {}

@@ -11,12 +11,15 @@
 #include "bass/rawtitle.h"
 #include "bass/song.h"
 #include "bass/station.h"
+#include "recording/crecord.h"
+#include "recording/recordingcodes.h"
 
 #include <QMutex>
 #include <QObject>
 #include <QRecursiveMutex>
 #include <QString>
 #include <QStringList>
+#include <QSet>
 #include <QWaitCondition>
 
 #include <atomic>
@@ -179,6 +182,80 @@ public:
     virtual void OnAfterStop();
     virtual bool ProcessMetaData(const RawTitle& raw);
 
+    // Recording (cbassrecording.cpp: the file, the song buffer and the data paths;
+    // cbassencoders.cpp: the encoder programs, their command lines and the WMA encoder)
+    virtual void ReportRecordingError(int code, const QString& detail);
+    virtual void CheckEncoder();
+    virtual bool IsDirectFormat(int streamFormat, int requestedFormat) const;
+    virtual bool IsRecording() const;
+    virtual bool IsBuffering() const;
+    virtual void RestartRecording();
+    virtual void MakeFileName(QString& path, int splitMode);
+    virtual bool StartRecordingInFolder(const QString& folder, int format);
+    virtual bool StartSplitRecording(const QString& folder, int format);
+    virtual bool StartUnsplitRecording(const QString& folder, int format);
+    virtual bool StartRecordingToFile(QString& path, int splitMode, int format);
+    virtual bool StartSplitRecordingToFile(QString& path, int format);
+    virtual bool StartUnsplitRecordingToFile(QString& path, int format);
+    virtual bool RecordSameFormat(const QString& path, int splitMode);
+    virtual void StopRecording();
+    virtual quint64 BytesRecorded() const { return m_record.BytesWritten(); }
+    virtual QString EncoderProgram(int format) const;
+    virtual DWORD EncoderFlags(int format) const;
+    virtual ENCODEPROC* EncoderCallback() const;
+    virtual bool StartFlac(const QString& path, const QString& params);
+    virtual bool StartWma(const QString& path);
+    virtual bool StartMp3(const QString& path, const QString& params);
+    virtual bool StartAac(const QString& path, const QString& params);
+    virtual bool StartOgg(const QString& path, const QString& params);
+    virtual bool StartEncoder(const QString& cmdline, const QString& path, DWORD flags, int format);
+    virtual bool EncoderExists(const QString& programPath) const;
+    virtual QString RecordingExtension(bool withDot) const;
+    virtual QString RecordingErrorText(int code) const;
+    virtual void OnSampleData(DWORD handle, DWORD channel, void* data, DWORD length);
+    virtual bool OnEncodedData(DWORD handle, const void* data, DWORD length);
+    virtual void OnRecordingStarted() {}
+    virtual void OnBeforeStopRecording() {}
+    virtual void OnAfterStopRecording() {}
+    virtual void OnEncoderParameters(QString& params, int format);
+    virtual void OnWmaParameters(CEncoderParams& params);
+    virtual void OnSplitFile(const Song& song);
+    virtual void SplitNow();
+    virtual DWORD GetEncoderHandle() const { return m_hStream.load(); }
+
+    // The recording's state and settings.
+    CRecord& Record() { return m_record; }
+    const CRecord& Record() const { return m_record; }
+    int SplitModeOf() const { return m_splitMode; }
+    void SetSplitMode(int mode) { m_splitMode = mode; }
+    bool SingleSong() const { return m_singleSong; }
+    void SetSingleSong(bool single) { m_singleSong = single; }
+    int RequestedFormat() const { return m_requestedFormat; }
+    void ClearDirectFormats() { m_directFormats.clear(); }
+    void AddDirectFormat(int format) { m_directFormats.insert(format); }
+    int Mp3Bitrate() const { return m_mp3Bitrate; }
+    void SetMp3Bitrate(int kbps) { m_mp3Bitrate = kbps; }
+    void SetRecBufferCapacity(quint32 bytes) { m_record.Recording().SetCapacity(bytes); }
+    QString RecordingPath() const;
+    QString RecordingFolder() const { return m_recordingFolder; }
+    quint32 WriteFailures() const { return m_writeFailures.load(); }
+    static QString EncoderFolder();
+    static void SetEncoderFolder(const QString& folder);
+    // The stream's own recording format from its channel type (REC_FORMAT_*).
+    virtual int StreamRecordingFormat() const;
+    // Per-second counters of the recording, while the stream plays.
+    void TickRecordingSeconds();
+
+    // Command lines of the external encoders, without the program: built from the stream's
+    // sample rate and channel count, or replaced by a user text where the format allows.
+    static QString Mp3Parameters(int& bitrate, DWORD sampleRate, DWORD channels,
+                                 const QString& params);
+    static QString OggParameters(int stationBitrate, DWORD sampleRate, DWORD channels,
+                                 const QString& params);
+    static QString FlacParameters(DWORD sampleRate, DWORD channels, const QString& params);
+    static QString AacParameters(const QString& program, DWORD sampleRate, DWORD channels,
+                                 const QString& params);
+
     // Readers for other threads: copies taken under the metadata mutex.
     Station GetStation() const;
     void SetStation(const Station& station);
@@ -196,6 +273,21 @@ protected:
     static void CALLBACK_MetaSync(HSYNC handle, DWORD channel, DWORD data, void* user);
     static void CALLBACK_StallSync(HSYNC handle, DWORD channel, DWORD data, void* user);
     static void CALLBACK_EndSync(HSYNC handle, DWORD channel, DWORD data, void* user);
+    static void CALLBACK_Encoder(HENCODE handle, DWORD channel, const void* buffer, DWORD length,
+                                 void* user);
+    static void CALLBACK_SampleData(HDSP handle, DWORD channel, void* buffer, DWORD length,
+                                    void* user);
+    // Writes a block of the recording and counts it; false after the third failure in a row.
+    enum class WriteOutcome { Written, Failed, FailedThrice };
+    WriteOutcome WriteRecordingBlock(const void* data, DWORD length);
+    QString EncoderProgramPath(const QString& program) const;
+    bool RequireEncoder(const QString& program);
+    bool StartExternal(int format, const QString& program, const QString& path, QString params);
+    int ConstantWmaRate(DWORD rate, DWORD channels, int streamKbps, int bitrate,
+                        int defaultRate) const;
+    // Stops the recording on the engine's own thread: a library thread must not stop the
+    // encoder that is calling it.
+    void QueueStopRecording();
 
     // One decoder attempt: raises EVENT_CONNECTING with kind, stores handle and kind.
     bool TryCreate(StreamKind kind, const QString& url, DWORD flags, bool isFile);
@@ -240,6 +332,19 @@ protected:
     // Serialises Stop between the GUI thread and the connect thread; recursive because the
     // fade-out processes events, which may stop again.
     QRecursiveMutex m_stopMutex;
+
+    // The recording; its state is set on the GUI thread and read by the library's threads.
+    CRecord m_record;
+    std::atomic<int> m_splitMode{SPLIT_PER_SONG};
+    std::atomic<bool> m_singleSong{false};
+    std::atomic<int> m_requestedFormat{REC_FORMAT_MP3};
+    QSet<int> m_directFormats; // GUI thread only
+    int m_mp3Bitrate = 128;    // GUI thread only
+    std::atomic<quint32> m_writeFailures{0};
+    std::atomic<bool> m_stopQueued{false};
+    QString m_recordingFolder; // GUI thread only: folder of the running recording
+    QString m_recordingPath;   // guarded by m_metaMutex
+    QString m_encoderCommand;  // GUI thread only: command line of the running encoder
     QMutex m_waitMutex;
     QWaitCondition m_waitCondition;
 };

@@ -17,7 +17,14 @@ class QtBassConnectThread;
 class CliPlayer : public QObject {
     Q_OBJECT
 public:
-    enum ExitCode { ExitOk = 0, ExitUsage = 1, ExitConnect = 2, ExitDownload = 3, ExitTimeout = 4 };
+    enum ExitCode {
+        ExitOk = 0,
+        ExitUsage = 1,
+        ExitConnect = 2,
+        ExitDownload = 3,
+        ExitTimeout = 4,
+        ExitRecord = 5
+    };
 
     struct Options {
         QString url;
@@ -29,6 +36,12 @@ public:
     ~CliPlayer() override;
 
     void Start();
+    // Stops the engine (closing a recording) and leaves the event loop with code.
+    void Quit(int code) { Finish(code); }
+    bool IsFinishing() const { return m_finishing; }
+    AppStream* Engine() const { return m_engine; }
+    // Prints one line with the seconds since the start in front.
+    void Print(const QString& line);
     static bool FetchesPlaylist(const QString& url);
     static QString EventName(uint msg);
 
@@ -43,7 +56,6 @@ private slots:
 
 private:
     void Connect(const QStringList& urls);
-    void Print(const QString& line);
     void Finish(int code);
 
     Options m_options;

@@ -1,15 +1,20 @@
-// quillowave-cli: the engine without a window, for machines without a display and for
-// benchmarks. "quillowave-cli play URL [--seconds N] [--device N] [--timeout N] [--verbose]".
+// quillowave-cli: the engine without a window, for machines without a display, scripts and
+// benchmarks. "quillowave-cli play URL [--seconds N] [--device N] [--timeout N] [--verbose]";
+// "quillowave-cli record URL [--folder DIR] [--format same|mp3|ogg|flac|aac|wma] [--seconds N]"
+// plays and records with the same options.
 
 #include "bass/cbass.h"
 #include "cli/cliplayer.h"
+#include "cli/clirecorder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -18,7 +23,7 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plays an internet radio address."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("play"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("play or record"));
     parser.addPositionalArgument(QStringLiteral("url"),
                                  QStringLiteral("stream or playlist address, or a file"));
     const QCommandLineOption seconds(QStringLiteral("seconds"),
@@ -33,13 +38,25 @@ int main(int argc, char* argv[]) {
         QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("also print the engine's debug trace"));
-    parser.addOptions({seconds, device, timeout, verbose});
+    const QCommandLineOption folder(
+        QStringLiteral("folder"),
+        QStringLiteral("record: folder of the recording (created when missing)"),
+        QStringLiteral("DIR"),
+        QStandardPaths::writableLocation(QStandardPaths::MusicLocation) +
+            QStringLiteral("/Quillowave"));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("record: same, mp3, ogg, flac, aac or wma"),
+                                    QStringLiteral("FORMAT"), QStringLiteral("same"));
+    parser.addOptions({seconds, device, timeout, verbose, folder, format});
     parser.process(app);
     if (!parser.isSet(verbose))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     const QStringList args = parser.positionalArguments();
-    if (args.size() != 2 || args.at(0) != QStringLiteral("play")) {
+    const bool record = args.size() == 2 && args.at(0) == QStringLiteral("record");
+    const int recordFormat = CliRecorder::FormatFromName(parser.value(format));
+    if (args.size() != 2 || (!record && args.at(0) != QStringLiteral("play")) ||
+        (record && recordFormat < 0)) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return CliPlayer::ExitUsage;
     }
@@ -58,6 +75,10 @@ int main(int argc, char* argv[]) {
     options.seconds = parser.value(seconds).toInt();
     options.watchdogSeconds = timeoutSeconds;
     CliPlayer player(options);
+    std::unique_ptr<CliRecorder> recorder;
+    if (record)
+        recorder = std::make_unique<CliRecorder>(
+            &player, CliRecorder::Options{parser.value(folder), recordFormat});
     QTimer::singleShot(0, &player, &CliPlayer::Start);
     const int code = QCoreApplication::exec();
     BASS_Free();

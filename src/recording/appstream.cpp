@@ -1,6 +1,9 @@
 #include "recording/appstream.h"
 
-AppStream::AppStream(QObject* parent) : BASS::Stream(parent) {}
+AppStream::AppStream(QObject* parent) : BASS::Stream(parent) {
+    // An MP3 stream asked for as MP3 is always copied as it comes.
+    AddDirectFormat(BASS::REC_FORMAT_MP3);
+}
 
 AppStream::~AppStream() = default;
 
