@@ -61,6 +61,8 @@ void CliRecorder::StartRecording() {
         return;
     }
     m_engine->SetSplitMode(SPLIT_NONE);
+    // The format asked for is the format written: no stream kind is copied in place of it.
+    m_engine->ClearDirectFormats();
     if (!m_engine->StartRecordingInFolder(m_options.folder, m_options.format)) {
         Fail();
         return;

@@ -82,7 +82,9 @@ void TestCli::failures_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
     QTest::newRow("no command") << QStringList{} << 1 << "";
-    QTest::newRow("unknown command") << QStringList{"record", "http://x/"} << 1 << "";
+    QTest::newRow("unknown command") << QStringList{"rewind", "http://x/"} << 1 << "";
+    QTest::newRow("unknown format")
+        << QStringList{"record", "http://x/", "--format", "mp4"} << 1 << "";
     QTest::newRow("nothing listens")
         << QStringList{"play", "http://127.0.0.1:9/none"} << 2 << "] error: ";
     QTest::newRow("not audio") << QStringList{"play", QString::fromStdString(
