@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTextStream>
 #include <QXmlStreamReader>
@@ -23,6 +24,8 @@
 namespace {
 
 constexpr qint64 kGzipBlock = 0x40000;
+// The most deflate can expand its input; a size read from a file that claims more is false.
+constexpr quint64 kMaxInflateRatio = 1032;
 
 // The system's text for the last error; a file that opened and read fine but holds no valid
 // data leaves no system error behind, so it gets a text of its own.
@@ -47,6 +50,25 @@ bool hasDeclarationLine(QByteArrayView head) {
     return next == '\n' || next == '\r' || next == ' ' || next == '\t';
 }
 
+// XML 1.0 has no way to write control characters, lone surrogates or U+FFFE/U+FFFF: a list
+// holding one would be written but never read back. They become U+FFFD.
+QString xmlSafe(const QString& text) {
+    QString out = text;
+    const qsizetype size = out.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = out.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size &&
+            QChar::isLowSurrogate(out.at(i + 1).unicode())) {
+            ++i;
+            continue;
+        }
+        const bool control = c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+        if (control || QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF)
+            out[i] = QChar::ReplacementCharacter;
+    }
+    return out;
+}
+
 } // namespace
 
 BramblerStations::BramblerStations(QObject* parent) : RadioStations(parent) {}
@@ -65,27 +87,13 @@ void BramblerStations::load(const QString& fileName) {
     bool inMemory = false;
 
     if (isPersonal()) {
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return;
-        QString text = QString::fromUtf8(file.readAll());
-        if (text.isEmpty())
-            return;
-        // The other program writes bare "&" into its favourites; make them valid entities.
-        if (text.contains(QStringLiteral("<Brambler version=\"Brambler Radio Favorites\">"))) {
-            text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-            text.replace(QStringLiteral("&"), QStringLiteral("&amp;"));
-        }
-        reader.addData(text);
-        read(reader, false);
+        loadPersonal(fileName, busy);
         return;
     }
     if (fileName.indexOf(QLatin1String(".qwd")) >= 1) {
         if (!file.open(QIODevice::ReadOnly))
             return;
-        QDataStream stream(&file);
-        QByteArray compressed;
-        stream >> compressed;
-        data = qUncompress(compressed);
+        data = readCompressed(file);
         inMemory = true;
     } else if (fileName.indexOf(QLatin1String(".xml.gz")) >= 1) {
         errno = 0;
@@ -114,19 +122,77 @@ void BramblerStations::load(const QString& fileName) {
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
     }
-    read(reader, hasDeclarationLine(data));
+    const QString error = read(reader, hasDeclarationLine(data));
+    if (!error.isEmpty()) {
+        busy.restore();
+        report(MessageKind::Critical, tr("Failed to load presets") + QStringLiteral(".\n") + error);
+    }
 }
 
-void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
+void BramblerStations::loadPersonal(const QString& fileName, BusyCursor& busy) {
+    QFile file(fileName);
+    if (QFileInfo(fileName).isDir()) {
+        busy.restore();
+        report(MessageKind::Critical, fileName + QStringLiteral("\n") +
+                                          tr("This is a folder, not a list file: nothing is "
+                                             "read from it or written to it."));
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    if (text.isEmpty())
+        return;
+    // The other program writes bare "&" into its favourites; make them valid entities.
+    if (text.contains(QStringLiteral("<Brambler version=\"Brambler Radio Favorites\">"))) {
+        text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        text.replace(QStringLiteral("&"), QStringLiteral("&amp;"));
+    }
+    QXmlStreamReader reader;
+    reader.addData(text);
+    const QString error = read(reader, false);
+    if (error.isEmpty())
+        return;
+    // Only part of the file is in memory now: the file itself is kept aside before any save can
+    // replace it, and saves of this list leave the backup alone.
+    m_partlyRead = true;
+    QString message = tr("Failed to load favorites") + QStringLiteral(".\n") + error;
+    const QString aside = ListSaver::setAsideName(fileName);
+    if (QFile::rename(fileName, aside))
+        message += QStringLiteral("\n\n") +
+                   tr("The file was set aside as %1; the stations read before the error are kept.")
+                       .arg(QDir::toNativeSeparators(aside));
+    else
+        m_keepFile = true;
+    busy.restore();
+    report(MessageKind::Critical, message);
+}
+
+QByteArray BramblerStations::readCompressed(QFile& file) {
+    QDataStream stream(&file);
+    QByteArray compressed;
+    stream >> compressed;
+    if (stream.status() != QDataStream::Ok || compressed.size() < 4)
+        return QByteArray();
+    // qUncompress reserves the size the first four bytes claim; a few hostile bytes would make it
+    // reserve gigabytes. zlib cannot expand data more than about 1032 times.
+    const quint32 claimed = qFromBigEndian<quint32>(compressed.constData());
+    if (claimed > quint64(compressed.size() - 4) * kMaxInflateRatio)
+        return QByteArray();
+    return qUncompress(compressed);
+}
+
+QString BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
     const bool personalMode = isPersonal();
     genres.clear();
     ethnicGenres.clear();
     networks.clear();
-    const QString errorPrefix =
-        personalMode ? tr("Failed to load favorites") : tr("Failed to load presets");
 
     Group* currentGroup = nullptr;
     std::unique_ptr<Preset> station;
+    // The "Source" texts of the unfinished station, indexed once it is finished.
+    QStringList sourceTexts;
     QString countryName;
     const QIcon* countryIcon = nullptr;
     bool rootSeen = false;
@@ -134,9 +200,8 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
     // touched for names not seen yet, which keeps loading a large directory linear.
     QString lastCountry;
     QSet<QString> seenGenres;
-    bool errorReported = false;
 
-    while (!reader.atEnd()) {
+    while (!reader.atEnd() && !reader.hasError()) {
         reader.readNext();
         if (reader.isStartElement()) {
             const QStringView element = reader.name();
@@ -145,7 +210,7 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 if (!element.contains(QLatin1String("Quillowave"))) {
                     report(MessageKind::Information,
                            tr("Presets file is invalid. Please update your presets file."));
-                    return;
+                    return QString();
                 }
                 version = attrs.value(QLatin1String("version")).toInt();
             }
@@ -181,6 +246,7 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 currentGroup = group.get();
             } else if (element == QLatin1String("Station")) {
                 station = std::make_unique<Preset>();
+                sourceTexts.clear();
                 station->title = attrs.value(QLatin1String("title")).toString();
                 station->splitDelay = attrs.value(QLatin1String("SplitDelay")).toInt();
                 station->keyPadNum = attrs.value(QLatin1String("KeyPadNum")).toInt();
@@ -204,7 +270,7 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 const QString text = reader.readElementText();
                 if (!text.isEmpty() && station) {
                     station->addSource(text);
-                    byUrl.insert(text, station.get());
+                    sourceTexts << text;
                 }
             } else if (element == QLatin1String("genre")) {
                 genres << reader.readElementText();
@@ -228,8 +294,12 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 }
                 station->computeId(personalMode);
                 if (station->isValid()) {
+                    // Only a finished station enters the indexes: one cut short by the end of
+                    // the file or by a nested "Station" is dropped before anything points at it.
                     Preset* p = station.release();
                     addPreset(p->id, p);
+                    for (const QString& text : std::as_const(sourceTexts))
+                        byUrl.insert(text, p);
                     currentGroup->stations << p;
                     if (personalMode)
                         p->groupName = currentGroup->name;
@@ -238,12 +308,8 @@ void BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 station.reset();
             }
         }
-        if (reader.hasError() && !errorReported) {
-            report(MessageKind::Critical,
-                   errorPrefix + QStringLiteral(".\n") + reader.errorString());
-            errorReported = true;
-        }
     }
+    return reader.hasError() ? reader.errorString() : QString();
 }
 
 void BramblerStations::reload() {
@@ -266,7 +332,7 @@ bool BramblerStations::gunzipFile(const QString& fileName, QByteArray& out) {
         uchar trailer[4];
         if (file.read(reinterpret_cast<char*>(trailer), 4) == 4) {
             const quint32 isize = qFromLittleEndian<quint32>(trailer);
-            if (isize < (1u << 28))
+            if (isize < quint64(file.size()) * kMaxInflateRatio)
                 out.reserve(out.size() + isize);
         }
         file.seek(0);
@@ -307,8 +373,7 @@ bool BramblerStations::gunzipFile(const QString& fileName, QByteArray& out) {
 }
 
 void BramblerStations::writeGroups(QIODevice* device, const GroupList& groups) {
-    if (writer.device() != device)
-        writer.setDevice(device);
+    QXmlStreamWriter& writer = writerFor(device);
     QSet<const Preset*> present;
     present.reserve(allPresets.size());
     for (const auto& p : std::as_const(allPresets))
@@ -320,30 +385,30 @@ void BramblerStations::writeGroups(QIODevice* device, const GroupList& groups) {
         if (group->stations.isEmpty())
             continue;
         writer.writeStartElement(QStringLiteral("Group"));
-        writer.writeAttribute(QStringLiteral("title"), group->name);
+        writer.writeAttribute(QStringLiteral("title"), xmlSafe(group->name));
         for (const Preset* p : std::as_const(group->stations))
-            writeStation(*p);
+            writeStation(writer, *p);
         writer.writeEndElement();
         writeGroups(device, group->children);
     }
 }
 
-void BramblerStations::writeStation(const Preset& preset) {
+void BramblerStations::writeStation(QXmlStreamWriter& writer, const Preset& preset) {
     writer.writeStartElement(QStringLiteral("Station"));
-    writer.writeAttribute(QStringLiteral("title"), preset.title);
-    writer.writeAttribute(QStringLiteral("genre"), preset.genre);
-    writer.writeAttribute(QStringLiteral("url"), preset.website);
+    writer.writeAttribute(QStringLiteral("title"), xmlSafe(preset.title));
+    writer.writeAttribute(QStringLiteral("genre"), xmlSafe(preset.genre));
+    writer.writeAttribute(QStringLiteral("url"), xmlSafe(preset.website));
     writer.writeAttribute(QStringLiteral("KeyPadNum"), QString::number(preset.keyPadNum));
     writer.writeAttribute(QStringLiteral("SplitDelay"), QString::number(preset.splitDelay));
     QStringList written;
     if (preset.sources.contains(preset.firstUrl)) {
-        writer.writeTextElement(QStringLiteral("Source"), preset.firstUrl);
+        writer.writeTextElement(QStringLiteral("Source"), xmlSafe(preset.firstUrl));
         written << preset.firstUrl;
     }
     for (const QString& s : preset.sources) {
         if (written.contains(s))
             continue;
-        writer.writeTextElement(QStringLiteral("Source"), s);
+        writer.writeTextElement(QStringLiteral("Source"), xmlSafe(s));
         written << s;
     }
     writer.writeEndElement();
@@ -411,20 +476,27 @@ void BramblerStations::compressPresets(const QString& inputPath, const QString& 
     report(MessageKind::Information, tr("Presets Compressed"));
 }
 
+void BramblerStations::clear() {
+    RadioStations::clear();
+    m_partlyRead = false;
+    m_keepFile = false;
+}
+
 bool BramblerStations::saveReporting(const QString& file, const QString& openFailedText,
                                      const QString& writeFailedText) {
     QString reason;
-    switch (ListSaver::save(*this, file, reason)) {
-    case ListSaver::Result::Saved:
-        return true;
-    case ListSaver::Result::OpenFailed:
-        report(MessageKind::Critical, file + QStringLiteral("\n") + openFailedText);
-        return false;
-    case ListSaver::Result::WriteFailed:
-        report(MessageKind::Critical, file + QStringLiteral("\n") + writeFailedText +
-                                          QStringLiteral(".\n\n") + tr("Reason") +
-                                          QStringLiteral(": ") + reason);
-        return false;
+    ListSaver::Result result = ListSaver::Result::OpenFailed;
+    if (m_keepFile) {
+        reason = tr("The file could not be read whole and could not be set aside, so it is left "
+                    "as it is");
+    } else {
+        const auto backup = m_partlyRead ? ListSaver::Backup::Keep : ListSaver::Backup::Refresh;
+        result = ListSaver::save(*this, file, backup, reason);
     }
+    if (result == ListSaver::Result::Saved)
+        return true;
+    const QString what = result == ListSaver::Result::OpenFailed ? openFailedText : writeFailedText;
+    report(MessageKind::Critical, file + QStringLiteral("\n") + what + QStringLiteral(".\n\n") +
+                                      tr("Reason") + QStringLiteral(": ") + reason);
     return false;
 }

@@ -2,7 +2,10 @@
 
 #include "stations/radiostations.h"
 
+class BusyCursor;
+class QFile;
 class QXmlStreamReader;
+class QXmlStreamWriter;
 
 // Reads station lists from XML (the gzip presets file, the ".qwd" form, plain XML and the
 // personal lists), writes personal lists back, exports the directory as text and compresses a
@@ -12,6 +15,7 @@ class BramblerStations : public RadioStations {
 public:
     explicit BramblerStations(QObject* parent = nullptr);
 
+    void clear() override;
     void load(const QString& fileName) override;
     void reload() override;
     void exportPresets() override;
@@ -27,13 +31,24 @@ public:
 
 protected:
     // One "Station" element with its "Source" children.
-    void writeStation(const Preset& preset);
-    // Saves the list to file without losing the old one; on failure reports the given text
-    // (the open failure alone, the write failure with the system's reason) and returns false.
+    static void writeStation(QXmlStreamWriter& writer, const Preset& preset);
+    // Saves the list to file without losing the old one; on failure reports the given text with
+    // the system's reason and returns false. A list read only in part leaves the backup alone.
     bool saveReporting(const QString& file, const QString& openFailedText,
                        const QString& writeFailedText);
 
 private:
-    void read(QXmlStreamReader& reader, bool checkRoot);
+    // Reads the stations of reader into the list; returns the reader's error text, empty when
+    // the document was read to its end.
+    QString read(QXmlStreamReader& reader, bool checkRoot);
+    // Favourites and history: a file that fails to parse is set aside under a dated name.
+    void loadPersonal(const QString& fileName, BusyCursor& busy);
+    // The XML text of a ".qwd" file; empty when its sizes cannot be true.
+    static QByteArray readCompressed(QFile& file);
     QString failureText(const QString& what, const QString& fileName, const QString& reason) const;
+
+    // The list holds only the stations before an error in its file.
+    bool m_partlyRead = false;
+    // That file could not be set aside either: saving would replace it, so nothing is saved.
+    bool m_keepFile = false;
 };

@@ -49,10 +49,8 @@ RadioStations::PresetList History::recent() const {
 
 void History::writeGroups(QIODevice* device, const GroupList& groups) {
     Q_UNUSED(groups);
-    if (writer.device() != device)
-        writer.setDevice(device);
     for (const Preset* p : recent())
-        writeStation(*p);
+        writeStation(writerFor(device), *p);
 }
 
 bool History::save() {

@@ -120,7 +120,6 @@ RadioStations::RadioStations(QObject* parent) : QObject(parent) {
     CountryFlags::initResources();
     showGroupsFirst = AppSettings::instance()->ShowGroupsFirst();
     stationIcon = LazyIconEngine::icon(QStringLiteral(":/QuillowaveWindow/Resources/Station.ico"));
-    writer.setAutoFormatting(true);
     if (usStateTable().isEmpty())
         fillStateTables();
 }
@@ -588,15 +587,32 @@ void RadioStations::removePresets(const PresetList& list) {
         removePreset(p);
 }
 
+QXmlStreamWriter& RadioStations::writerFor(QIODevice* device) {
+    if (!m_writer || m_writer->device() != device) {
+        m_writer = std::make_unique<QXmlStreamWriter>(device);
+        m_writer->setAutoFormatting(true);
+    }
+    return *m_writer;
+}
+
+bool RadioStations::finishWriting() {
+    const bool failed = m_writer && m_writer->hasError();
+    m_writer.reset();
+    return !failed;
+}
+
 void RadioStations::writeBegin(QIODevice* device) {
-    writer.setDevice(device);
-    writer.writeStartDocument();
-    writer.writeStartElement(rootElementName);
+    // A new writer for every document: one that failed to write once stays silent for good.
+    m_writer.reset();
+    writerFor(device).writeStartDocument();
+    m_writer->writeStartElement(rootElementName);
 }
 
 void RadioStations::writeEnd() {
-    writer.writeEndElement();
-    writer.writeEndDocument();
+    if (!m_writer)
+        return;
+    m_writer->writeEndElement();
+    m_writer->writeEndDocument();
 }
 
 void RadioStations::write(QIODevice* device) {

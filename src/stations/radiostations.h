@@ -54,6 +54,10 @@ public:
     virtual bool isPersonal() const { return false; }
     virtual void removePreset(Preset* preset);
     virtual void removePresets(const PresetList& list);
+    // The XML writer of device: the one of the document in progress, or a new one.
+    QXmlStreamWriter& writerFor(QIODevice* device);
+    // Ends the document in progress; false when the writer met an error on the way.
+    bool finishWriting();
     virtual void writeBegin(QIODevice* device);
     virtual void writeEnd();
     virtual void write(QIODevice* device);
@@ -74,7 +78,6 @@ public:
     bool showGroupsFirst = false;
     QIcon stationIcon;
     QIcon groupIcon;
-    QXmlStreamWriter writer;
     QString rootElementName = QStringLiteral("Quillowave");
     QStringList networks;
     QStringList genres;
@@ -106,4 +109,5 @@ private:
     bool m_interactive = true;
     QStringList m_messages;
     std::unique_ptr<SearchIndex> m_searchIndex;
+    std::unique_ptr<QXmlStreamWriter> m_writer;
 };

@@ -218,15 +218,17 @@ private slots:
         auto favs = favorites(QStringLiteral("none/favorites.xml"));
         favs->add(station(QStringLiteral("A"), QStringLiteral("http://a/")));
         QVERIFY(!favs->save());
-        QCOMPARE(favs->messages(),
-                 QStringList{path("none/favorites.xml") + "\nFailed to open favorites file"});
+        QCOMPARE(favs->messages().size(), 1);
+        QVERIFY(favs->messages().first().startsWith(
+            path("none/favorites.xml") + "\nFailed to open favorites file.\n\nReason: "));
         QCOMPARE(favs->allPresets.size(), 1);
 
         auto hist = history(QStringLiteral("none/history.xml"));
         hist->add(station(QStringLiteral("A"), QStringLiteral("http://a/")));
         QVERIFY(!hist->save());
-        QCOMPARE(hist->messages(),
-                 QStringList{path("none/history.xml") + "\nFailed to open history file"});
+        QCOMPARE(hist->messages().size(), 1);
+        QVERIFY(hist->messages().first().startsWith(path("none/history.xml") +
+                                                    "\nFailed to open history file.\n\nReason: "));
     }
 
     // The disk fills up while the new text is written: the write fails part-way (the file size
@@ -259,9 +261,9 @@ private slots:
         QCOMPARE(readFile(favs->fileName()), before);
         QVERIFY(favs->messages().last().contains("Failed to write favorites file"));
         QCOMPARE(favs->allPresets.size(), 401);
-        // Nothing half-written is left beside the list.
-        QCOMPARE(QDir(path("full")).entryList(QDir::Files),
-                 (QStringList{"favorites.xml", "favorites_bak.xml"}));
+        // Nothing half-written is left beside the list, and the first version was never backed
+        // up: the backup follows only a complete new file.
+        QCOMPARE(QDir(path("full")).entryList(QDir::Files), QStringList{"favorites.xml"});
         // Once there is room again the same list saves.
         QVERIFY(favs->save());
         QCOMPARE(readFile(path("full/favorites_bak.xml")), before);

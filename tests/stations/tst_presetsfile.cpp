@@ -5,9 +5,11 @@
 #include "stations/bramblerstations.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <zlib.h>
 
 namespace {
@@ -254,6 +256,68 @@ private slots:
         QCOMPARE(tool.messages().last(), QStringLiteral("Failed to open input file"));
         tool.compressPresets(in, m_dir.filePath(QStringLiteral("no/such/dir/x.qwd")));
         QCOMPARE(tool.messages().last(), QStringLiteral("Failed to create output file"));
+    }
+
+    // Only finished stations reach the address index: a station cut short by the end of the file
+    // or by a nested "Station" must leave nothing behind that points at a freed record.
+    void unfinishedStationsLeaveNoIndex_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("urls");
+
+        const QByteArray done = G("G", S("Done", "http://done/"));
+        QTest::newRow("cut inside a station")
+            << kDecl + "<Quillowave>" + done + "<Station title='Cut'><Source>http://cut/</Source>"
+            << QStringList{"http://done/"};
+        QTest::newRow("nested station")
+            << doc(done + "<Station title='Outer'><Source>http://outer/</Source>" +
+                   S("Inner", "http://inner/") + "</Station>")
+            << QStringList{"http://done/", "http://inner/"};
+        QTest::newRow("cut gzip") << gzipBytes(kDecl + "<Quillowave>" + done +
+                                               "<Station title='Cut'><Source>http://cut/</Source>")
+                                         .chopped(8)
+                                  << QStringList{"http://done/"};
+    }
+
+    void unfinishedStationsLeaveNoIndex() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, urls);
+
+        DirectoryList list;
+        const bool gzip = bytes.startsWith("\x1f\x8b");
+        list.load(writeFile(
+            gzip ? QStringLiteral("unfinished.xml.gz") : QStringLiteral("unfinished.xml"), bytes));
+        QStringList indexed = list.byUrl.keys();
+        indexed.sort();
+        QCOMPARE(indexed, urls);
+        for (const Preset* p : std::as_const(list.byUrl)) {
+            QVERIFY(std::any_of(list.allPresets.cbegin(), list.allPresets.cend(),
+                                [p](const QSharedPointer<Preset>& own) { return own.get() == p; }));
+        }
+    }
+
+    // Sizes written in a file are bounded by what the file can hold: a 30-byte ".qwd" claiming
+    // 4 GiB, or a gzip trailer claiming 200 MiB, must not make the reader reserve that much.
+    void hostileSizes() {
+        QByteArray claim("\xff\xff\xff\xff", 4);
+        claim += QByteArray(22, 'x');
+        QByteArray qwd;
+        QDataStream stream(&qwd, QIODevice::WriteOnly);
+        stream << claim;
+        QCOMPARE(qwd.size(), 30);
+        DirectoryList list;
+        list.load(writeFile(QStringLiteral("hostile.qwd"), qwd));
+        QVERIFY(list.allPresets.isEmpty());
+        QCOMPARE(list.messages().size(), 1);
+        QVERIFY(list.messages().first().startsWith("Failed to load presets.\n"));
+
+        // Bytes after the gzip member are ignored, so the last four can claim any size.
+        QByteArray gz = gzipBytes(doc(G("G", S("S", "http://s/")))) + QByteArray(4, '\0');
+        const quint32 claimed = 200u << 20;
+        qToLittleEndian(claimed, gz.data() + gz.size() - 4);
+        QByteArray out;
+        QVERIFY(BramblerStations::gunzipFile(writeFile(QStringLiteral("hostile.xml.gz"), gz), out));
+        QVERIFY(out.contains("http://s/"));
+        QVERIFY2(out.capacity() < 1 << 20, QByteArray::number(out.capacity()));
     }
 
     void missingAndEmptyFiles_data() {
