@@ -1,6 +1,7 @@
 // The personal lists never lose a station: a full disk, a read-only folder, a path that is a
 // folder and a file that fails to parse all leave the file and its backup whole and say why; no
 // text the user gives a station can make a list unreadable.
+#include "listfiles.h"
 #include "settings/appsettings.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
@@ -15,26 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-Preset station(const QString& title, const QString& sources, const QString& group = QString()) {
-    Preset p;
-    p.title = title;
-    p.addSource(sources);
-    if (!group.isEmpty())
-        p.groupName = group;
-    p.computeId(false);
-    return p;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
-}
 
 QStringList titles(const RadioStations& list) {
     QStringList out;

@@ -1,5 +1,6 @@
 // Favourites and history: filing and keys, the files they write, the backup and its restore,
 // the history order and length, and saving that never loses the previous file.
+#include "listfiles.h"
 #include "settings/appsettings.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
@@ -14,27 +15,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-Preset station(const QString& title, const QString& sources, const QString& group = QString()) {
-    Preset p;
-    p.title = title;
-    p.addSource(sources);
-    if (!group.isEmpty())
-        p.groupName = group;
-    p.computeId(false);
-    return p;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
 
 QStringList titles(const RadioStations::PresetList& list) {
     QStringList out;
@@ -197,10 +177,10 @@ private slots:
     }
 
     void otherProgramsFile() {
-        writeFile(path("brambler.xml"),
-                  "<?xml version=\"1.0\"?>\n<Brambler version=\"Brambler Radio Favorites\">"
-                  "<Group title=\"Rock & Roll\"><Station title=\"R&B Hits &amp; more\">"
-                  "<Source>http://rb/?a=1&b=2</Source></Station></Group></Brambler>");
+        QVERIFY(writeFile(path("brambler.xml"),
+                          "<?xml version=\"1.0\"?>\n<Brambler version=\"Brambler Radio Favorites\">"
+                          "<Group title=\"Rock & Roll\"><Station title=\"R&B Hits &amp; more\">"
+                          "<Source>http://rb/?a=1&b=2</Source></Station></Group></Brambler>"));
         auto favs = favorites(QStringLiteral("brambler.xml"));
         QCOMPARE(titles(favs->favorites()), QStringList{"R&B Hits & more"});
         QCOMPARE(favs->favorites().first()->firstUrl, QStringLiteral("http://rb/?a=1&b=2"));
