@@ -376,14 +376,23 @@ HSTREAM BASS_FLAC_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWO
 HSTREAM BASS_FLAC_StreamCreateURL(const void* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc,
                                   void* user);
 
-// Encoders: an encoder program fed with the channel's samples on its standard input, its
-// standard output handed to proc. The command line is UTF-8, or UTF-16 with BASS_UNICODE.
+// Encoders: an encoder program fed with the channel's samples after its DSP callbacks and
+// effects on its standard input, its standard output handed to proc on a library thread. The
+// command line is UTF-8, or UTF-16 with BASS_UNICODE; its program is found as given, else by
+// its file name on PATH (BASS_ERROR_FILEOPEN when neither). IsActive: BASS_ACTIVE_PLAYING while
+// the program runs, BASS_ACTIVE_STOPPED once it has ended by itself or was ended for taking no
+// input. Stop closes the input and waits for the program's end and last output. With
+// BASS_ENCODE_AUTOFREE freeing the channel ends the encoder: the handle goes and proc is not
+// called again.
 HENCODE BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODEPROC* proc,
                           void* user);
 DWORD BASS_Encode_IsActive(DWORD handle);
 BOOL BASS_Encode_Stop(DWORD handle);
 
-// WMA encoding in-process. GetRates returns a list ended by 0, or null when none.
+// WMA encoding in-process (WMA 2 in an ASF file). GetRates returns the constant bit rates,
+// highest first, ended by 0, or null when none (always for BASS_WMA_ENCODE_RATES_VBR).
+// OpenFile: BASS_SAMPLE_FLOAT in flags for float samples, else 16-bit; BASS_ERROR_CREATE when
+// the file cannot be made, BASS_ERROR_FORMAT for a rate the codec refuses.
 const DWORD* BASS_WMA_EncodeGetRates(DWORD freq, DWORD chans, DWORD flags);
 HWMENCODE BASS_WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD flags, DWORD bitrate,
                                   const void* file);

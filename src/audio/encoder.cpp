@@ -125,8 +125,19 @@ void Encoder::closeInput(Clock::time_point& closedAt) {
 }
 
 void Encoder::deliver(const uint8_t* data, size_t length) {
-    if (m_setup.proc)
+    std::lock_guard lock(m_outputMutex);
+    if (m_setup.proc && !m_outputDetached)
         m_setup.proc(m_setup.handle, m_setup.channel, data, DWORD(length), m_setup.user);
+}
+
+void Encoder::detachOutput() {
+    // From inside the ENCODEPROC the pump thread already holds the lock.
+    if (m_pump.get_id() == std::this_thread::get_id()) {
+        m_outputDetached = true;
+        return;
+    }
+    std::lock_guard lock(m_outputMutex);
+    m_outputDetached = true;
 }
 
 void Encoder::readOutput() {

@@ -50,6 +50,9 @@ public:
     void finish();
     // Finishes, then waits until the program has ended and its output was handed over.
     void stop();
+    // No ENCODEPROC call starts after this returns, and none is still running (unless the
+    // caller is that call). The program still finishes in the background.
+    void detachOutput();
 
     bool active() const { return m_active.load(); }
     HENCODE handle() const { return m_setup.handle; }
@@ -80,6 +83,9 @@ private:
     bool m_inputClosed = false;        // guarded by m_mutex
     bool m_ended = false;              // guarded by m_mutex
     std::condition_variable m_changed; // room in the queue, input closed or program ended
+
+    std::mutex m_outputMutex;      // held while the ENCODEPROC runs
+    bool m_outputDetached = false; // guarded by m_outputMutex
 
     std::vector<uint8_t> m_converted; // decoder thread only
 };

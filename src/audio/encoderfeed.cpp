@@ -39,8 +39,11 @@ void EncoderFeed::channelFreed() {
     }
     for (const auto& encoder : encoders) {
         encoder->finish();
-        if (encoder->autoFree())
-            HandleTable<Encoder>::instance().take(encoder->handle());
+        if (!encoder->autoFree())
+            continue;
+        // Whoever gave the callback may go with the channel: no call reaches it afterwards.
+        encoder->detachOutput();
+        HandleTable<Encoder>::instance().take(encoder->handle());
     }
 }
 

@@ -18,7 +18,8 @@ public:
     // Decoder thread: the samples after the DSP callbacks and effects.
     void feed(const std::vector<float>& samples);
     // The channel is going away: every encoder gets the end of its input, and those started
-    // with BASS_ENCODE_AUTOFREE leave the handle table (they finish in the background).
+    // with BASS_ENCODE_AUTOFREE leave the handle table and stop calling their ENCODEPROC
+    // (the programs finish in the background).
     void channelFreed();
 
 private:

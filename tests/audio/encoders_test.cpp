@@ -4,6 +4,7 @@
 
 #include "audio/bass.h"
 #include "audiohelpers.h"
+#include "support/fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,35 @@ TEST_F(Encoders, AutoFreeEncoderEndsWithItsChannel) {
     EXPECT_EQ(BASS_Encode_IsActive(encoder), DWORD(BASS_ACTIVE_STOPPED));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
     EXPECT_TRUE(waitFor(noChildLeft, 5000));
+}
+
+TEST_F(Encoders, PlayingStreamFeedsLameUntilTheStreamIsFreed) {
+    const std::string url = qwtest::icecastUrl("/mp3");
+    ASSERT_FALSE(url.empty()) << "Icecast fixture not running";
+    HSTREAM stream = BASS_StreamCreateURL(url.c_str(), 0, BASS_STREAM_AUTOFREE, nullptr, nullptr);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    Sink sink;
+    // As the recorder starts it: auto-free, 16-bit samples without a header.
+    HENCODE encoder =
+        BASS_Encode_Start(stream, "lame --cbr -b 128 -t -r -s 44.1 -", 0x40005, Sink::proc, &sink);
+    ASSERT_NE(encoder, 0u) << BASS_ErrorGetCode();
+    ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+    // About a second of MP3 at 128 kbit/s.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            std::lock_guard lock(sink.mutex);
+            return sink.bytes.size() > 16000;
+        },
+        10000));
+    EXPECT_EQ(BASS_Encode_IsActive(encoder), DWORD(BASS_ACTIVE_PLAYING));
+    ASSERT_TRUE(BASS_StreamFree(stream));
+    EXPECT_EQ(BASS_Encode_IsActive(encoder), DWORD(BASS_ACTIVE_STOPPED));
+    EXPECT_TRUE(waitFor(noChildLeft, 5000));
+    std::lock_guard lock(sink.mutex);
+    // MPEG audio frames start with eleven set bits.
+    ASSERT_GT(sink.bytes.size(), 2u);
+    EXPECT_EQ(sink.bytes[0], 0xFF);
+    EXPECT_EQ(sink.bytes[1] & 0xE0, 0xE0);
 }
 
 TEST_F(Encoders, ProgramGetsNoDescriptorOfTheLibrary) {
