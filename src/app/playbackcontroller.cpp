@@ -5,6 +5,7 @@
 #include "bass/playlistparser.h"
 #include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
+#include "recording/sleeptimer.h"
 
 #include <QDebug>
 #include <QFile>
@@ -24,8 +25,12 @@ QString withEllipsis(const QString& text) {
 
 PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_engine(new AppStream(this)),
-      m_worker(new QtBassConnectThread(m_engine, this)), m_watchdog(new QTimer(this)) {
+      m_worker(new QtBassConnectThread(m_engine, this)), m_watchdog(new QTimer(this)),
+      m_sleep(new SleepTimer(this)) {
     m_engine->SetDataFolder(settings->dataFolder());
+    m_sleep->setEndAction(settings->ShutdownComputerAction());
+    connect(m_sleep, &SleepTimer::sig_changed, this,
+            [this] { emit sig_sleepChanged(m_sleep->remaining()); });
     m_watchdog->setSingleShot(true);
     connect(m_watchdog, &QTimer::timeout, this, &PlaybackController::slot_Timeout);
     // Engine events come from library threads: always queue them so they arrive in order.
@@ -177,8 +182,12 @@ void PlaybackController::playStation(const Preset& station, Ask ask) {
         emit sig_noSources();
         return;
     }
+    // Changing the station is not stopping: the sleep timer counts on for the new one.
+    const int sleepLength = m_sleep->length();
+    const int sleepElapsed = m_sleep->elapsed();
     if ((hasStream() || isConnecting()) && !stopPlayback(ask))
         return;
+    m_sleep->resume(sleepLength, sleepElapsed);
     url = url.section(QLatin1Char('\n'), 0, 0);
 
     emit sig_waitCursor(true);
@@ -315,8 +324,7 @@ bool PlaybackController::stopPlayback(Ask ask) {
         afterStop(userStop);
         emit sig_waitCursor(false);
     }
-    m_sleepLength = m_sleepElapsed = 0;
-    emit sig_sleepChanged(0);
+    m_sleep->stop();
     return true;
 }
 
@@ -524,10 +532,12 @@ void PlaybackController::toggleMute() {
 }
 
 void PlaybackController::setSleepTimer(int seconds, int action) {
-    m_sleepLength = qMax(0, seconds);
-    m_sleepElapsed = 0;
-    m_sleepAction = action;
-    emit sig_sleepChanged(sleepRemaining());
+    m_sleep->setEndAction(action);
+    m_sleep->start(seconds);
+}
+
+int PlaybackController::sleepRemaining() const {
+    return m_sleep->remaining();
 }
 
 void PlaybackController::displayTick() {
@@ -553,13 +563,10 @@ void PlaybackController::displayTick() {
             emit sig_streamInfo(streamInfoText());
         }
     }
-    if (m_sleepLength != 0) {
-        ++m_sleepElapsed;
-        emit sig_sleepChanged(sleepRemaining());
-        if (m_sleepElapsed >= m_sleepLength) {
-            const int action = m_sleepAction;
-            stopPlayback(Ask::No);
-            emit sig_sleepExpired(action);
-        }
+    // Only seconds of sound count: a paused, stalled or connecting stream keeps the timer.
+    if (hasStream() && m_engine->IsPlaying() && m_sleep->tick()) {
+        const int action = m_sleep->endAction();
+        stopPlayback(Ask::No);
+        emit sig_sleepExpired(action);
     }
 }

@@ -13,6 +13,7 @@
 
 class AppSettings;
 class AppStream;
+class SleepTimer;
 class QTimer;
 
 namespace BASS {
@@ -78,9 +79,10 @@ public:
     int volume() const { return m_volume; }
     bool isMuted() const { return m_muted; }
 
-    // Sleep timer: seconds until playback stops and the action runs (0 switches it off).
+    // Sleep timer: seconds of playback until it stops and the action runs (0 switches it off).
     void setSleepTimer(int seconds, int action);
-    int sleepRemaining() const { return m_sleepLength > 0 ? m_sleepLength - m_sleepElapsed : 0; }
+    SleepTimer* sleepTimer() const { return m_sleep; }
+    int sleepRemaining() const;
 
     void setLastErrorText(const QString& text) { m_lastErrorText = text; }
 
@@ -157,7 +159,5 @@ private:
     int m_volume = 0;
     bool m_muted = false;
     int m_secondsCounter = 0;
-    int m_sleepLength = 0;
-    int m_sleepElapsed = 0;
-    int m_sleepAction = 0;
+    SleepTimer* m_sleep;
 };

@@ -13,6 +13,8 @@
 #include "qtext/exceptionhandler.h"
 #include "qtext/qtsingleapplication.h"
 #include "recording/appstream.h"
+#include "recording/csystemshutdown.h"
+#include "recording/sleeptimer.h"
 #include "stations/bramblerstations.h"
 #include "stations/countryflags.h"
 #include "stations/favorites.h"
@@ -20,8 +22,10 @@
 #include "ui/favoritedlg.h"
 #include "ui/favoritesdlg.h"
 #include "ui/optionsdialog.h"
+#include "ui/schedulestationdlg.h"
 #include "ui/searchcontroller.h"
 #include "ui/searchlineedit.h"
+#include "ui/shutdowndlg.h"
 #include "ui/stationpages.h"
 #include "ui/stationtreeview.h"
 #include "ui/themeicon.h"
@@ -289,14 +293,14 @@ void QuillowaveWindow::setupPlaybackDisplay() {
         slider->blockSignals(false);
         slider->setToolTip(QStringLiteral("%1 %2%").arg(tr("Volume")).arg(volume));
     });
-    connect(p, &PlaybackController::sig_sleepChanged, this, [this](int remaining) {
+    connect(p, &PlaybackController::sig_sleepChanged, this, [this, p](int remaining) {
+        const SleepTimer* timer = p->sleepTimer();
         m_statusBar->setSleepText(
-            remaining > 0 ? tr("Sleep %1").arg(StatusCounters::elapsedText(remaining)) : QString());
+            timer->isRunning() ? tr("Sleep %1").arg(StatusCounters::elapsedText(remaining))
+                               : QString(),
+            timer->toolTip());
     });
-    connect(p, &PlaybackController::sig_sleepExpired, this, [this](int action) {
-        if (action == 4)
-            QTimer::singleShot(1000, this, &QuillowaveWindow::slot_Exit);
-    });
+    connect(p, &PlaybackController::sig_sleepExpired, this, &QuillowaveWindow::runSleepAction);
 }
 
 void QuillowaveWindow::setupTimers() {
@@ -422,8 +426,47 @@ void QuillowaveWindow::refreshFavorites() {
     m_pages->showFavorites(m_favorites);
 }
 
+void QuillowaveWindow::slot_scheduleStation(Preset* station) {
+    ScheduleStationDlg dialog(*station, this);
+    dialog.exec();
+}
+
+void QuillowaveWindow::slot_sleepTimer() {
+    SleepTimer* timer = m_playback->sleepTimer();
+    ShutdownDlg dialog(this);
+    dialog.selectLength(timer->length());
+    dialog.selectAction(timer->endAction());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    timer->setEndAction(dialog.action());
+    timer->start(dialog.lengthSeconds());
+    m_settings->setShutdownComputerAction(dialog.action());
+}
+
+void QuillowaveWindow::runSleepAction(int action) {
+    CSystemShutdown shutdown;
+    switch (action) {
+    case CSystemShutdown::ActionShutdown:
+        shutdown.Shutdown(QString(), false, false, 30);
+        break;
+    case CSystemShutdown::ActionSleep:
+        shutdown.Sleep();
+        break;
+    case CSystemShutdown::ActionHibernate:
+        shutdown.Hibernate();
+        break;
+    case CSystemShutdown::ActionExitApplication:
+        QTimer::singleShot(1000, this, &QuillowaveWindow::slot_Exit);
+        break;
+    default:
+        break;
+    }
+}
+
 void QuillowaveWindow::slot_editFavorites() {
     FavoritesDlg dialog(m_favorites, this);
+    connect(&dialog, &FavoritesDlg::signal_Schedule, this,
+            &QuillowaveWindow::slot_scheduleStation);
     connect(&dialog, &FavoritesDlg::signal_itemActivated, this,
             [this](Preset* preset) { playStation(*preset, true); });
     connect(&dialog, &FavoritesDlg::signal_FavoritesChanged, this,
@@ -498,6 +541,7 @@ void QuillowaveWindow::notify(const QString& title, const QString& text, int kin
 
 void QuillowaveWindow::applySettings() {
     AppSettings* s = m_settings;
+    m_playback->sleepTimer()->setEndAction(s->ShutdownComputerAction());
     m_panel->setMetersEnabled(s->PeakMeterEnabled());
     m_panel->setMeterColors(QColor(s->PeakBackColor()), QColor(s->PeakBarColorTop()),
                             QColor(s->PeakBarColorBottom()));

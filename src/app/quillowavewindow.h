@@ -150,6 +150,8 @@ public slots:
     void slot_Uninstall();
     void addToFavorites();
     void slot_editFavorites();
+    void slot_scheduleStation(Preset* station);
+    void slot_sleepTimer();
     void slot_Search(const QString& text);
 
 protected:
@@ -174,6 +176,8 @@ private:
     void setupMenus();
     void setupSearch();
     void refreshFavorites();
+    // The sleep timer's end action, after it has stopped playback.
+    void runSleepAction(int action);
     void setupTray();
     void setupPlayback();
     void setupPlaybackDisplay();

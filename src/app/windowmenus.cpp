@@ -1,6 +1,7 @@
 #include "app/windowmenus.h"
 
 #include "settings/appsettings.h"
+#include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "app/windowclipboard.h"
 #include "stations/bramblerstations.h"
@@ -8,6 +9,7 @@
 #include "stations/history.h"
 #include "ui/favoritesmenus.h"
 #include "ui/historymenu.h"
+#include "ui/sleepmenu.h"
 #include "ui/stationmenus.h"
 
 #include <QMenuBar>
@@ -67,6 +69,9 @@ void WindowMenus::buildSettings(QMenuBar* bar) {
         m_menuSettings->addAction(tr("Mini mode"), w, &QuillowaveWindow::slot_toggleCollapse);
     m_actMiniMode->setCheckable(true);
     m_menuSettings->addAction(tr("Mute"), w, &QuillowaveWindow::slot_volumeMute);
+    m_menuSettings->addSeparator();
+    m_menuSettings->addAction(tr("Sleep timer"), w, &QuillowaveWindow::slot_sleepTimer);
+    m_menuSettings->addMenu(new SleepMenu(w->playback()->sleepTimer(), m_menuSettings));
 }
 
 void WindowMenus::buildFavorites(QMenuBar* bar) {

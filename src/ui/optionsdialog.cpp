@@ -1,7 +1,8 @@
 #include "ui/optionsdialog.h"
 
-#include "settings/appsettings.h"
 #include "bass/cbass.h"
+#include "recording/csystemshutdown.h"
+#include "settings/appsettings.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -19,6 +20,19 @@
 #include <QVBoxLayout>
 
 #include <memory>
+
+namespace {
+
+// The sleep timer's end actions, named as every other list of them names them.
+QList<QPair<QString, int>> sleepActions() {
+    QList<QPair<QString, int>> actions;
+    for (int code = CSystemShutdown::ActionStopPlaying;
+         code <= CSystemShutdown::ActionExitApplication; ++code)
+        actions.append({CSystemShutdown::ActionName(code), code});
+    return actions;
+}
+
+} // namespace
 
 OptionsDialog::OptionsDialog(AppSettings* settings, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_tabs(new QTabWidget(this)) {
@@ -338,13 +352,7 @@ void OptionsDialog::buildRecording() {
     addBool(p, "RawRecordingFLAC", tr("Save FLAC streams as they arrive"), s->RawRecordingFLAC(),
             QW_SET(RawRecordingFLAC));
     addChoice(p, "ShutdownComputerAction", tr("When the sleep timer ends"),
-              s->ShutdownComputerAction(),
-              {{tr("Only stop"), 0},
-               {tr("Shut down"), 1},
-               {tr("Suspend"), 2},
-               {tr("Hibernate"), 3},
-               {tr("Quit the program"), 4}},
-              QW_SET(ShutdownComputerAction));
+              s->ShutdownComputerAction(), sleepActions(), QW_SET(ShutdownComputerAction));
 }
 
 #undef QW_SET

@@ -31,6 +31,7 @@ PlayerStatusBar::PlayerStatusBar(QWidget* parent)
     }
     m_labelSleep = namedLabel(QStringLiteral("labelSleep"), this);
     addPermanentWidget(m_labelSleep);
+    m_labelSleep->hide();
     resetCounters();
 }
 
@@ -71,6 +72,8 @@ void PlayerStatusBar::resetCounters() {
     }
 }
 
-void PlayerStatusBar::setSleepText(const QString& text) {
+void PlayerStatusBar::setSleepText(const QString& text, const QString& toolTip) {
     m_labelSleep->setText(text);
+    m_labelSleep->setToolTip(toolTip);
+    m_labelSleep->setVisible(!text.isEmpty());
 }

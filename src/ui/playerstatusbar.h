@@ -28,7 +28,8 @@ public:
                      const QString& stationTime, const QString& songTime);
     // Empties the counters and gives each its tool tip.
     void resetCounters();
-    void setSleepText(const QString& text);
+    // The sleep label, hidden while the text is empty.
+    void setSleepText(const QString& text, const QString& toolTip);
 
 private:
     QLabel* m_labelStatus;

@@ -279,6 +279,41 @@ private slots:
         QCOMPARE(m_player->sleepRemaining(), 0);
     }
 
+    void sleepTimerCountsOnlyPlayingSecondsAcrossAStationChange() {
+        QSignalSpy status(m_player.get(), &PlaybackController::sig_status);
+        QSignalSpy expired(m_player.get(), &PlaybackController::sig_sleepExpired);
+        m_player->setSleepTimer(3, 0);
+        m_player->displayTick();
+        QCOMPARE(m_player->sleepRemaining(), 3);
+        m_player->playStation(station(QStringLiteral("First"), {icecast("/mp3")}),
+                              PlaybackController::Ask::Yes);
+        m_player->displayTick();
+        QCOMPARE(m_player->sleepRemaining(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->engine()->IsPlaying(), kWaitMs);
+        m_player->displayTick();
+        QCOMPARE(m_player->sleepRemaining(), 2);
+        status.clear();
+        m_player->playStation(station(QStringLiteral("Second"), {icecast("/ogg")}),
+                              PlaybackController::Ask::No);
+        QCOMPARE(m_player->sleepRemaining(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(spyHas(status, QStringLiteral("Playing")), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->engine()->IsPlaying(), kWaitMs);
+        m_player->displayTick();
+        m_player->displayTick();
+        QCOMPARE(expired.size(), 1);
+        QVERIFY(!m_player->hasStream());
+        m_player->displayTick();
+        QCOMPARE(expired.size(), 1);
+    }
+
+    void stoppingByHandCancelsTheSleepTimer() {
+        m_player->playStation(station(QStringLiteral("Sleepy"), {icecast("/mp3")}),
+                              PlaybackController::Ask::Yes);
+        m_player->setSleepTimer(600, 1);
+        QVERIFY(m_player->stopPlayback(PlaybackController::Ask::Yes));
+        QCOMPARE(m_player->sleepRemaining(), 0);
+    }
+
     void quittingWhileConnectingEndsCleanly() {
         QSignalSpy status(m_player.get(), &PlaybackController::sig_status);
         m_player->playStation(station(QStringLiteral("Hangs"), {http("/hang?seconds=30")}),
