@@ -319,6 +319,12 @@ HSTREAM BASS_StreamCreateURL(const void* url, DWORD offset, DWORD flags, DOWNLOA
                              void* user);
 BOOL BASS_StreamFree(HSTREAM handle);
 QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode);
+// Stopping an open in progress (this library's own addition): the creates a thread makes after
+// BASS_StreamCreateOwner(owner) belong to owner. BASS_StreamAbortCreates(owner, TRUE) makes
+// owner's creates in progress fail at once (BASS_ERROR_FILEOPEN) and refuses its new ones until
+// BASS_StreamAbortCreates(owner, FALSE). Any thread.
+BOOL BASS_StreamCreateOwner(const void* owner);
+BOOL BASS_StreamAbortCreates(const void* owner, BOOL abort);
 
 // Channels.
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);

@@ -17,6 +17,20 @@ namespace {
 
 enum class Source { Url, File, Memory };
 
+int openSource(Channel& channel, Source source, const void* address, QWORD length, DWORD flags,
+               DOWNLOADPROC* proc, void* user) {
+    const bool unicode = (flags & BASS_UNICODE) != 0;
+    switch (source) {
+    case Source::Url:
+        return channel.openUrl(qwaudio::TextCodec::argument(address, unicode), proc, user);
+    case Source::File:
+        return channel.openFile(qwaudio::TextCodec::argument(address, unicode));
+    case Source::Memory:
+        return channel.openMemory(address, size_t(length));
+    }
+    return BASS_ERROR_ILLPARAM;
+}
+
 HSTREAM create(StreamKind kind, Source source, const void* address, QWORD length, DWORD flags,
                DOWNLOADPROC* proc, void* user) {
     Library& library = Library::instance();
@@ -29,21 +43,9 @@ HSTREAM create(StreamKind kind, Source source, const void* address, QWORD length
         return 0;
     }
     auto channel = std::make_shared<Channel>(library.newHandle(), flags, kind, &library.output());
-    library.beginCreate(channel);
-    int error = 0;
-    switch (source) {
-    case Source::Url:
-        error = channel->openUrl(qwaudio::TextCodec::argument(address, (flags & BASS_UNICODE) != 0),
-                                 proc, user);
-        break;
-    case Source::File:
-        error =
-            channel->openFile(qwaudio::TextCodec::argument(address, (flags & BASS_UNICODE) != 0));
-        break;
-    case Source::Memory:
-        error = channel->openMemory(address, size_t(length));
-        break;
-    }
+    int error = library.beginCreate(channel)
+                    ? openSource(*channel, source, address, length, flags, proc, user)
+                    : BASS_ERROR_FILEOPEN;
     if (error == 0)
         channel->start();
     if (!library.finishCreate(channel, error == 0) && error == 0)
@@ -140,6 +142,22 @@ BOOL BASS_StreamFree(HSTREAM handle) {
         ErrorState::set(BASS_ERROR_HANDLE);
         return FALSE;
     }
+    ErrorState::set(BASS_OK);
+    return TRUE;
+}
+
+BOOL BASS_StreamCreateOwner(const void* owner) {
+    Library::setCreateOwner(owner);
+    ErrorState::set(BASS_OK);
+    return TRUE;
+}
+
+BOOL BASS_StreamAbortCreates(const void* owner, BOOL abort) {
+    if (!owner) {
+        ErrorState::set(BASS_ERROR_ILLPARAM);
+        return FALSE;
+    }
+    Library::instance().abortCreates(owner, abort != FALSE);
     ErrorState::set(BASS_OK);
     return TRUE;
 }

@@ -95,29 +95,44 @@ int Channel::openUrl(const std::string& url, DOWNLOADPROC* proc, void* user) {
     m_downloadProc = proc;
     m_downloadUser = user;
     m_name = url;
+    // The time-out bounds the whole open, so that a server trickling its answer fails like a
+    // silent one.
+    const Decoder::Deadline deadline =
+        std::chrono::steady_clock::now() +
+        std::chrono::milliseconds(std::max<uint32_t>(Config::instance().netTimeoutMs(), 1));
     if (isDirectAddress(url))
-        return openDirect(url);
-    return openNetwork(url, 0);
+        return openDirect(url, deadline);
+    return openNetwork(url, 0, deadline);
 }
 
-int Channel::openDirect(const std::string& url) {
+int Channel::openDirect(const std::string& url, Decoder::Deadline deadline) {
     m_direct = true;
     m_decoder = std::make_unique<Decoder>(&m_abort);
-    return m_decoder->openUrl(url, m_kind, int(Config::instance().netTimeoutMs()));
+    return m_decoder->openUrl(url, m_kind, deadline);
 }
 
-int Channel::openNetwork(const std::string& url, int depth) {
+int Channel::openNetwork(const std::string& url, int depth, Decoder::Deadline deadline) {
     Config& config = Config::instance();
-    const uint32_t timeoutMs = std::max<uint32_t>(config.netTimeoutMs(), 1);
-    // Provisional size until the bit rate is known: the buffer length at 256 kbit/s.
-    m_buffer = std::make_unique<ByteBuffer>(size_t(config.netBufferMs()) * 32 + 65536);
+    const auto msLeft = [deadline] {
+        return int(std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            deadline - std::chrono::steady_clock::now())
+                                            .count()));
+    };
     NetSource::Options options;
     options.url = url;
     options.agent = config.agent();
     options.proxy = config.proxy();
-    options.timeoutMs = timeoutMs;
+    options.timeoutMs = uint32_t(std::max(msLeft(), 1));
     options.readTimeoutMs = config.netReadTimeoutMs();
-    m_net = std::make_unique<NetSource>(options, this);
+    {
+        // Under the lock, so that an abort from another thread sees the sources or is seen.
+        std::lock_guard lock(m_wakeMutex);
+        if (m_abort)
+            return BASS_ERROR_FILEOPEN;
+        // Provisional size until the bit rate is known: the buffer length at 256 kbit/s.
+        m_buffer = std::make_unique<ByteBuffer>(size_t(config.netBufferMs()) * 32 + 65536);
+        m_net = std::make_unique<NetSource>(options, this);
+    }
     // FFmpeg does not report the comments of a new chain link on a stream it cannot seek, so
     // the network thread reads them from the pages as they pass.
     m_oggScanner = std::make_unique<OggCommentScanner>(
@@ -125,23 +140,28 @@ int Channel::openNetwork(const std::string& url, int depth) {
     startThread(m_netThread, &Channel::netThread);
 
     int error = m_net->waitForHeaders();
-    if (error != 0)
-        return error;
-    const std::string contentType = m_net->contentType();
     const std::vector<std::string> lines = m_net->headerLines();
-    setTag(m_net->icyStatus() ? BASS_TAG_ICY : BASS_TAG_HTTP, joinList(lines));
+    if (!lines.empty())
+        setTag(m_net->icyStatus() ? BASS_TAG_ICY : BASS_TAG_HTTP, joinList(lines));
+    if (error != 0) {
+        // The server's answer (a 401 or 404 status line) explains the failure: the download
+        // callback gets it as it would for a stream that opened.
+        if (m_flags & BASS_STREAM_STATUS)
+            deliverHeaderBlock();
+        return error;
+    }
+    const std::string contentType = m_net->contentType();
 
     if (PlaylistParser::looksLikePlaylist(contentType, url) ||
         PlaylistParser::isHls(contentType, url, "")) {
         std::string body;
         uint8_t chunk[4096];
         while (body.size() < kMaxPlaylistBytes) {
-            long count = m_buffer->read(chunk, sizeof chunk, int(timeoutMs));
-            if (count <= 0) {
-                if (count == ByteBuffer::TimedOut && body.empty())
-                    return BASS_ERROR_TIMEOUT;
+            long count = m_buffer->read(chunk, sizeof chunk, msLeft());
+            if (count == ByteBuffer::TimedOut)
+                return BASS_ERROR_TIMEOUT;
+            if (count <= 0)
                 break;
-            }
             body.append(reinterpret_cast<const char*>(chunk), size_t(count));
         }
         const std::string effective = m_net->effectiveUrl();
@@ -149,27 +169,30 @@ int Channel::openNetwork(const std::string& url, int depth) {
         m_buffer->abort();
         if (m_netThread.joinable())
             m_netThread.join();
-        m_net.reset();
-        m_buffer.reset();
+        {
+            std::lock_guard lock(m_wakeMutex);
+            m_net.reset();
+            m_buffer.reset();
+        }
         {
             std::lock_guard lock(m_tagMutex);
             m_tags.clear();
         }
         if (PlaylistParser::isHls(contentType, url, body))
-            return openDirect(effective);
+            return openDirect(effective, deadline);
         const std::string next = PlaylistParser::firstEntry(body);
         if (config.playlistMode() == 0 || next.empty() || depth >= kMaxPlaylistDepth)
             return BASS_ERROR_FILEFORM;
         m_name = next;
         if (isDirectAddress(next))
-            return openDirect(next);
-        return openNetwork(next, depth + 1);
+            return openDirect(next, deadline);
+        return openNetwork(next, depth + 1, deadline);
     }
 
     m_decoder = std::make_unique<Decoder>(&m_abort);
     error = m_buffer->aborted()
                 ? BASS_ERROR_FILEOPEN
-                : m_decoder->openBuffer(m_buffer.get(), m_kind, contentType, int(timeoutMs));
+                : m_decoder->openBuffer(m_buffer.get(), m_kind, contentType, deadline);
     if (error != 0)
         return error;
     int64_t bitRate = m_decoder->bitRate();
@@ -202,7 +225,18 @@ void Channel::start() {
     if (!m_oggScanner || !tags(BASS_TAG_OGG))
         updateDecoderTags(TagOrigin::Opening);
     m_decoder->takeTagsChanged();
-    m_started = true;
+    bool ended = false;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_started = true;
+        ended = m_pendingEnd;
+    }
+    // A download that ended while opening has no later network callback to hand its data on.
+    if (ended) {
+        std::lock_guard order(m_callbackMutex);
+        flushPendingDownload();
+        deliverDownload(nullptr, 0);
+    }
     startThread(m_decodeThread, &Channel::decodeThread);
 }
 
@@ -210,12 +244,12 @@ void Channel::abortOpen() {
     {
         std::lock_guard lock(m_wakeMutex);
         m_abort = true;
+        if (m_buffer)
+            m_buffer->abort();
+        if (m_net)
+            m_net->abort();
     }
     m_wake.notify_all();
-    if (m_buffer)
-        m_buffer->abort();
-    if (m_net)
-        m_net->abort();
 }
 
 void Channel::shutdown() {
@@ -246,35 +280,42 @@ void Channel::deliverDownload(const void* data, DWORD length) {
 }
 
 void Channel::flushPendingDownload() {
-    if (!m_started || m_headerDelivered)
-        return;
-    m_headerDelivered = true;
-    if (m_flags & BASS_STREAM_STATUS) {
-        const char* header = tags(BASS_TAG_ICY);
-        if (!header)
-            header = tags(BASS_TAG_HTTP);
-        if (header)
-            deliverDownload(header, 0);
-    }
     std::vector<uint8_t> pending;
     {
         std::lock_guard lock(m_pendingMutex);
+        if (!m_started || m_headerDelivered)
+            return;
+        m_headerDelivered = true;
         pending.swap(m_pendingDownload);
     }
+    if (m_flags & BASS_STREAM_STATUS)
+        deliverHeaderBlock();
     if (!pending.empty())
         deliverDownload(pending.data(), DWORD(pending.size()));
+}
+
+void Channel::deliverHeaderBlock() {
+    const char* header = tags(BASS_TAG_ICY);
+    if (!header)
+        header = tags(BASS_TAG_HTTP);
+    if (header)
+        deliverDownload(header, 0);
 }
 
 void Channel::onNetData(const uint8_t* data, size_t length) {
     if (!m_buffer->write(data, length))
         return;
-    if (!m_started) {
+    {
         std::lock_guard lock(m_pendingMutex);
-        m_pendingDownload.insert(m_pendingDownload.end(), data, data + length);
-        if (m_oggScanner)
-            m_oggScanner->feed(data, length);
-        return;
+        if (!m_started) {
+            m_pendingDownload.insert(m_pendingDownload.end(), data, data + length);
+            if (m_oggScanner)
+                m_oggScanner->feed(data, length);
+            return;
+        }
     }
+    // Held across the flush so that a flush by start() cannot overtake newer data.
+    std::lock_guard order(m_callbackMutex);
     flushPendingDownload();
     deliverDownload(data, DWORD(length));
     if (m_oggScanner)
@@ -293,14 +334,21 @@ void Channel::onNetMeta(const std::string& text) {
     setTag(BASS_TAG_META, text);
     if (!m_started)
         return;
+    std::lock_guard order(m_callbackMutex);
     flushPendingDownload();
     fireSyncs(BASS_SYNC_META, 0);
 }
 
 void Channel::onNetEnd() {
     m_buffer->setEndOfData();
-    if (!m_started)
-        return;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        if (!m_started) {
+            m_pendingEnd = true;
+            return;
+        }
+    }
+    std::lock_guard order(m_callbackMutex);
     flushPendingDownload();
     deliverDownload(nullptr, 0);
     fireSyncs(BASS_SYNC_DOWNLOAD, 0);
@@ -567,8 +615,8 @@ void Channel::mixInto(float* out, int frames) {
         out[i + 1] += r;
         peakLeft = std::max(peakLeft, std::fabs(l));
         peakRight = std::max(peakRight, std::fabs(r));
-        m_heard[heardPos] = l;
-        m_heard[heardPos + 1] = r;
+        m_heard[heardPos].store(l, std::memory_order_relaxed);
+        m_heard[heardPos + 1].store(r, std::memory_order_relaxed);
         heardPos += 2;
         if (heardPos == m_heard.size())
             heardPos = 0;
@@ -815,7 +863,8 @@ DWORD Channel::data(void* buffer, DWORD length, int* error) {
         got = std::min(samples, m_heard.size());
         const size_t end = m_heardPos.load(std::memory_order_acquire);
         for (size_t i = 0; i < got; ++i)
-            values[i] = m_heard[(end + m_heard.size() - got + i) % m_heard.size()];
+            values[i] = m_heard[(end + m_heard.size() - got + i) % m_heard.size()].load(
+                std::memory_order_relaxed);
     }
     if (asFloat) {
         std::memcpy(buffer, values.data(), got * sizeof(float));

@@ -121,8 +121,8 @@ private:
     void onNetEnd() override;
     void onOggComments(const std::vector<std::string>& comments);
 
-    int openNetwork(const std::string& url, int depth);
-    int openDirect(const std::string& url);
+    int openNetwork(const std::string& url, int depth, Decoder::Deadline deadline);
+    int openDirect(const std::string& url, Decoder::Deadline deadline);
     void startThread(std::thread& thread, void (Channel::*body)());
     void netThread();
     void decodeThread();
@@ -135,7 +135,9 @@ private:
     void updateDecoderTags(TagOrigin origin);
     void fireSyncs(DWORD type, DWORD data);
     void deliverDownload(const void* data, DWORD length);
+    // Callers hold m_callbackMutex, which keeps the order of what reaches the callback.
     void flushPendingDownload();
+    void deliverHeaderBlock();
     void setTag(DWORD type, std::string value);
     int bytesPerSample() const;
     // The mixer value behind BASS_ATTRIB_VOL or BASS_ATTRIB_PAN; null for any other attribute.
@@ -164,11 +166,13 @@ private:
     // Download callback (network thread, after start()).
     DOWNLOADPROC* m_downloadProc = nullptr;
     void* m_downloadUser = nullptr;
-    std::atomic<bool> m_started{false};
-    bool m_headerDelivered = false;         // network thread only
+    // Until start(), data and the end of the download wait here; the first callback after
+    // start() hands them on, preceded by the header block.
+    std::mutex m_pendingMutex;
+    std::atomic<bool> m_started{false};     // written under m_pendingMutex
+    bool m_headerDelivered = false;         // guarded by m_pendingMutex
     std::vector<uint8_t> m_pendingDownload; // guarded by m_pendingMutex
     bool m_pendingEnd = false;              // guarded by m_pendingMutex
-    std::mutex m_pendingMutex;
 
     // Decoded format, written by the decoder thread, read anywhere.
     std::atomic<int> m_rate{0};
@@ -191,7 +195,9 @@ private:
     std::atomic<uint64_t> m_playedFrames{0};     // output frames heard
     std::atomic<uint64_t> m_deliveredSamples{0}; // decoding channels: samples handed out
     std::vector<float> m_mixScratch;             // mixer only, allocated once
-    std::vector<float> m_heard;                  // mixer writes; the latest output frames, stereo
+    // The latest output frames, stereo: the mixer writes while BASS_ChannelGetData reads, so
+    // each sample is atomic (a read may mix two blocks at its oldest end, never a torn value).
+    std::vector<std::atomic<float>> m_heard;
     std::atomic<size_t> m_heardPos{0};
 
     // Ticker thread only.

@@ -156,7 +156,7 @@ int Decoder::readBuffer(void* self, uint8_t* data, int size) {
         decoder->m_prefixPos = decoder->m_prefix.empty() ? 0 : decoder->m_prefixPos;
         return int(count);
     }
-    long result = decoder->m_buffer->read(data, size_t(size), decoder->m_readTimeoutMs);
+    long result = decoder->m_buffer->read(data, size_t(size), decoder->msLeft());
     if (result > 0)
         return int(result);
     if (result == ByteBuffer::TimedOut) {
@@ -193,11 +193,24 @@ int64_t Decoder::seekMemory(void* self, int64_t offset, int whence) {
 
 int Decoder::interrupted(void* self) {
     auto* decoder = static_cast<Decoder*>(self);
-    return decoder->m_abortFlag && decoder->m_abortFlag->load() ? 1 : 0;
+    if (decoder->m_abortFlag && decoder->m_abortFlag->load())
+        return 1;
+    if (decoder->msLeft() == 0) {
+        decoder->m_timedOut = true;
+        return 1;
+    }
+    return 0;
 }
 
-int Decoder::probeBuffer(const std::string& contentType, int timeoutMs,
-                         const AVInputFormat** format) {
+int Decoder::msLeft() const {
+    if (!m_openDeadline)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *m_openDeadline - std::chrono::steady_clock::now());
+    return int(std::max<int64_t>(0, left.count()));
+}
+
+int Decoder::probeBuffer(const std::string& contentType, const AVInputFormat** format) {
     const char* hinted = formatForContentType(contentType);
     std::vector<uint8_t> probe;
     for (size_t want = kFirstProbeBytes;; want *= 2) {
@@ -205,7 +218,7 @@ int Decoder::probeBuffer(const std::string& contentType, int timeoutMs,
         while (m_prefix.size() < want) {
             uint8_t chunk[kIoBufferSize];
             long result =
-                m_buffer->read(chunk, std::min(sizeof chunk, want - m_prefix.size()), timeoutMs);
+                m_buffer->read(chunk, std::min(sizeof chunk, want - m_prefix.size()), msLeft());
             if (result == ByteBuffer::TimedOut)
                 return BASS_ERROR_TIMEOUT;
             if (result == ByteBuffer::Aborted)
@@ -240,21 +253,21 @@ int Decoder::probeBuffer(const std::string& contentType, int timeoutMs,
 }
 
 int Decoder::openBuffer(ByteBuffer* buffer, StreamKind kind, const std::string& contentType,
-                        int timeoutMs) {
+                        Deadline deadline) {
     m_buffer = buffer;
+    m_openDeadline = deadline;
     const AVInputFormat* format = nullptr;
-    int error = probeBuffer(contentType, timeoutMs, &format);
-    if (error != 0)
-        return error;
-    if (!formatAllowed(kind, format) || nameIs(format, "hls"))
-        return BASS_ERROR_FILEFORM;
-    auto* ioBuffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
-    m_io = avio_alloc_context(ioBuffer, kIoBufferSize, 0, this, &Decoder::readBuffer, nullptr,
-                              nullptr);
-    m_io->seekable = 0;
-    m_readTimeoutMs = timeoutMs;
-    error = openWith(m_io, format, "", kind, false);
-    m_readTimeoutMs = -1;
+    int error = probeBuffer(contentType, &format);
+    if (error == 0 && (!formatAllowed(kind, format) || nameIs(format, "hls")))
+        error = BASS_ERROR_FILEFORM;
+    if (error == 0) {
+        auto* ioBuffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+        m_io = avio_alloc_context(ioBuffer, kIoBufferSize, 0, this, &Decoder::readBuffer,
+                                  nullptr, nullptr);
+        m_io->seekable = 0;
+        error = openWith(m_io, format, "", kind, false);
+    }
+    m_openDeadline.reset();
     return error;
 }
 
@@ -285,9 +298,11 @@ int Decoder::openMemory(const void* data, size_t length, StreamKind kind) {
     return openWith(m_io, format, "", kind, false);
 }
 
-int Decoder::openUrl(const std::string& url, StreamKind kind, int timeoutMs) {
-    m_directTimeoutUs = std::to_string(int64_t(std::max(timeoutMs, 1)) * 1000);
-    return openWith(nullptr, nullptr, url, kind, true);
+int Decoder::openUrl(const std::string& url, StreamKind kind, Deadline deadline) {
+    m_openDeadline = deadline;
+    const int error = openWith(nullptr, nullptr, url, kind, true);
+    m_openDeadline.reset();
+    return error;
 }
 
 int Decoder::openWith(AVIOContext* io, const AVInputFormat* format, const std::string& url,
@@ -303,8 +318,10 @@ int Decoder::openWith(AVIOContext* io, const AVInputFormat* format, const std::s
         m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
     }
     AVDictionary* options = nullptr;
-    if (direct)
-        av_dict_set(&options, "rw_timeout", m_directTimeoutUs.c_str(), 0);
+    if (direct) {
+        const std::string timeoutUs = std::to_string(int64_t(std::max(msLeft(), 1)) * 1000);
+        av_dict_set(&options, "rw_timeout", timeoutUs.c_str(), 0);
+    }
     int result = avformat_open_input(&m_format, url.c_str(), format, &options);
     av_dict_free(&options);
     if (result < 0) {
@@ -320,7 +337,7 @@ int Decoder::openWith(AVIOContext* io, const AVInputFormat* format, const std::s
             !(kind == StreamKind::Generic && !nameIs(m_format->iformat, "asf")))
             return BASS_ERROR_FILEFORM;
         if (avformat_find_stream_info(m_format, nullptr) < 0)
-            return BASS_ERROR_FILEFORM;
+            return m_timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
     }
     return prepareCodec(kind);
 }

@@ -6,8 +6,10 @@
 // the creating thread, then used by the decoder thread only. Owned by the channel.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,14 +38,17 @@ public:
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 
-    // Each returns 0 or a BASS_ERROR_* code. timeoutMs bounds every wait for network data
-    // while opening.
+    // The moment an open from the network gives up: the whole open (probe included) must end
+    // by then, however slowly the data trickles in.
+    using Deadline = std::chrono::steady_clock::time_point;
+
+    // Each returns 0 or a BASS_ERROR_* code (BASS_ERROR_TIMEOUT once the deadline passed).
     int openBuffer(ByteBuffer* buffer, StreamKind kind, const std::string& contentType,
-                   int timeoutMs);
+                   Deadline deadline);
     int openFile(const std::string& path, StreamKind kind);
     int openMemory(const void* data, size_t length, StreamKind kind);
     // Addresses FFmpeg reaches by itself (HLS playlists, mms, rtsp).
-    int openUrl(const std::string& url, StreamKind kind, int timeoutMs);
+    int openUrl(const std::string& url, StreamKind kind, Deadline deadline);
 
     int sampleRate() const { return m_rate; }
     int channels() const { return m_channels; }
@@ -76,7 +81,9 @@ private:
     static int64_t seekMemory(void* self, int64_t offset, int whence);
     static int interrupted(void* self);
 
-    int probeBuffer(const std::string& contentType, int timeoutMs, const AVInputFormat** format);
+    int probeBuffer(const std::string& contentType, const AVInputFormat** format);
+    // Milliseconds left before the open deadline (0 when passed), -1 when no open runs.
+    int msLeft() const;
     int openWith(AVIOContext* io, const AVInputFormat* format, const std::string& url,
                  StreamKind kind, bool direct);
     int prepareCodec(StreamKind kind);
@@ -96,8 +103,8 @@ private:
     ByteBuffer* m_buffer = nullptr;
     std::vector<uint8_t> m_prefix; // probe bytes replayed before the buffer's
     size_t m_prefixPos = 0;
-    int m_readTimeoutMs = -1;
-    std::string m_directTimeoutUs;
+    // Set while opening (creating thread), then no deadline.
+    std::optional<Deadline> m_openDeadline;
     bool m_timedOut = false;
     const uint8_t* m_memory = nullptr;
     int64_t m_memorySize = 0;

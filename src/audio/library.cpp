@@ -46,8 +46,8 @@ int Library::free() {
         for (auto& [handle, channel] : m_channels)
             channels.push_back(channel);
         m_channels.clear();
-        for (auto& weak : m_creating) {
-            if (auto channel = weak.lock())
+        for (auto& creating : m_creating) {
+            if (auto channel = creating.channel.lock())
                 channels.push_back(channel);
         }
         m_creating.clear();
@@ -92,16 +92,51 @@ std::shared_ptr<Channel> Library::channel(DWORD handle) const {
     return it == m_channels.end() ? nullptr : it->second;
 }
 
-void Library::beginCreate(const std::shared_ptr<Channel>& channel) {
+namespace {
+thread_local const void* t_createOwner = nullptr;
+}
+
+void Library::setCreateOwner(const void* owner) {
+    t_createOwner = owner;
+}
+
+bool Library::beginCreate(const std::shared_ptr<Channel>& channel) {
     std::lock_guard lock(m_mutex);
-    m_creating.push_back(channel);
+    m_creating.push_back({channel, t_createOwner});
+    return !t_createOwner || std::find(m_refusedOwners.begin(), m_refusedOwners.end(),
+                                       t_createOwner) == m_refusedOwners.end();
+}
+
+void Library::abortCreates(const void* owner, bool abort) {
+    std::vector<std::shared_ptr<Channel>> aborted;
+    {
+        std::lock_guard lock(m_mutex);
+        auto refused = std::find(m_refusedOwners.begin(), m_refusedOwners.end(), owner);
+        if (!abort) {
+            if (refused != m_refusedOwners.end())
+                m_refusedOwners.erase(refused);
+            return;
+        }
+        if (refused == m_refusedOwners.end())
+            m_refusedOwners.push_back(owner);
+        for (auto& creating : m_creating) {
+            if (creating.owner != owner)
+                continue;
+            if (auto channel = creating.channel.lock())
+                aborted.push_back(channel);
+        }
+    }
+    // Outside the lock: ending the open wakes the creating thread, which then finishes its
+    // create through this table.
+    for (auto& channel : aborted)
+        channel->abortOpen();
 }
 
 bool Library::finishCreate(const std::shared_ptr<Channel>& channel, bool succeeded) {
     std::lock_guard lock(m_mutex);
-    auto it =
-        std::find_if(m_creating.begin(), m_creating.end(),
-                     [&](const std::weak_ptr<Channel>& weak) { return weak.lock() == channel; });
+    auto it = std::find_if(m_creating.begin(), m_creating.end(), [&](const Creating& creating) {
+        return creating.channel.lock() == channel;
+    });
     if (it == m_creating.end())
         return false; // BASS_Free took it
     m_creating.erase(it);

@@ -32,11 +32,16 @@ public:
     DWORD newHandle();
     // Null when the handle is not a live channel.
     std::shared_ptr<Channel> channel(DWORD handle) const;
-    // A create in progress, so that BASS_Free can abort it.
-    void beginCreate(const std::shared_ptr<Channel>& channel);
+    // The owner of the creates the calling thread makes from now on.
+    static void setCreateOwner(const void* owner);
+    // A create in progress, so that BASS_Free and its owner's abort can end it; false when its
+    // owner's creates are refused.
+    bool beginCreate(const std::shared_ptr<Channel>& channel);
     // Ends the create; false when BASS_Free ran meanwhile (the channel is then not added).
     bool finishCreate(const std::shared_ptr<Channel>& channel, bool succeeded);
     bool freeChannel(DWORD handle);
+    // abort: ends owner's creates in progress and refuses new ones; else accepts them again.
+    void abortCreates(const void* owner, bool abort);
 
 private:
     Library() = default;
@@ -48,7 +53,12 @@ private:
     int m_device = -1;                                              // guarded by m_mutex
     DWORD m_initFlags = 0;                                          // guarded by m_mutex
     std::unordered_map<DWORD, std::shared_ptr<Channel>> m_channels; // guarded by m_mutex
-    std::vector<std::weak_ptr<Channel>> m_creating;                 // guarded by m_mutex
+    struct Creating {
+        std::weak_ptr<Channel> channel;
+        const void* owner;
+    };
+    std::vector<Creating> m_creating;                               // guarded by m_mutex
+    std::vector<const void*> m_refusedOwners;                       // guarded by m_mutex
     std::atomic<DWORD> m_nextHandle{1};
     Output m_output;
     Ticker m_ticker;

@@ -32,12 +32,14 @@ struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
 };
 
-int errorFromCurl(CURLcode code) {
+int errorFromCurl(CURLcode code, bool headersComplete) {
     switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
         return BASS_ERROR_TIMEOUT;
     case CURLE_OUT_OF_MEMORY:
-        return BASS_ERROR_MEM;
+        // libcurl says so of a header line beyond its limit, too: that is an answer we cannot
+        // read, not a machine out of memory.
+        return headersComplete ? BASS_ERROR_MEM : BASS_ERROR_FILEFORM;
     default:
         return BASS_ERROR_FILEOPEN;
     }
@@ -132,6 +134,19 @@ void NetSource::onBody(const uint8_t* data, size_t length) {
     m_icy->feed(data, length);
 }
 
+bool NetSource::headersComplete() const {
+    std::lock_guard lock(m_mutex);
+    return m_headersDone;
+}
+
+void NetSource::keepLastHeaders() {
+    // A failure before a final answer (a redirect loop, an over-long header) still shows the
+    // last status line the server sent.
+    std::lock_guard lock(m_mutex);
+    if (m_lines.empty())
+        m_lines = m_pendingLines;
+}
+
 void NetSource::finishHeaders(int result) {
     std::lock_guard lock(m_mutex);
     if (m_headersDone)
@@ -197,10 +212,12 @@ void NetSource::run() {
         // abort() wakes the poll at once; the time-out only paces the time-out checks.
         curl_multi_poll(multi, nullptr, 0, 200, nullptr);
     }
-    if (finished && finalCode != CURLE_OK)
-        finishHeaders(errorFromCurl(finalCode));
-    else
+    if (finished && finalCode != CURLE_OK) {
+        keepLastHeaders();
+        finishHeaders(errorFromCurl(finalCode, headersComplete()));
+    } else {
         finishHeaders(m_aborted ? BASS_ERROR_FILEOPEN : 0);
+    }
     {
         std::lock_guard lock(m_mutex);
         char* effective = nullptr;

@@ -51,7 +51,7 @@ public:
     // or abort() was called; 0 on success, else a BASS_ERROR_* code.
     int waitForHeaders();
 
-    // Valid after waitForHeaders() returned 0.
+    // Valid after waitForHeaders() returned 0; after a failure, the last answer's lines if any.
     bool icyStatus() const;                            // the status line was "ICY 200 OK"
     std::vector<std::string> headerLines() const;      // status line first, without line ends
     std::string header(const std::string& name) const; // value of the first such line, any case
@@ -64,6 +64,8 @@ private:
     void onHeaderLine(const std::string& line);
     void onBody(const uint8_t* data, size_t length);
     void finishHeaders(int result);
+    bool headersComplete() const;
+    void keepLastHeaders();
 
     Options m_options;
     NetSourceListener* m_listener;

@@ -42,11 +42,19 @@ bool isStreamAddress(const std::string& text) {
 
 } // namespace
 
+bool PlaylistParser::isPlaylistAddress(const std::string& url) {
+    const std::string path = pathOf(url);
+    for (const char* end : {".pls", ".m3u", ".asx", ".wax", "playlist.php"}) {
+        if (endsWith(path, end))
+            return true;
+    }
+    return false;
+}
+
 bool PlaylistParser::looksLikePlaylist(const std::string& contentType, const std::string& url) {
     const std::string type = lower(contentType.substr(0, contentType.find(';')));
-    const std::string path = pathOf(url);
     return type == "audio/x-scpls" || type == "audio/scpls" || type == "audio/x-mpegurl" ||
-           type == "audio/mpegurl" || endsWith(path, ".pls") || endsWith(path, ".m3u");
+           type == "audio/mpegurl" || isPlaylistAddress(url);
 }
 
 bool PlaylistParser::isHls(const std::string& contentType, const std::string& url,

@@ -9,7 +9,11 @@ namespace qwaudio {
 
 class PlaylistParser {
 public:
-    // True when the Content-Type or the address names a PLS/M3U playlist (not an HLS one).
+    // The one rule for "this address names a playlist to read first": its path (without query
+    // or fragment) ends, ignoring case, with ".pls", ".m3u", ".asx", ".wax" or "playlist.php".
+    // An HLS playlist (".m3u8") is a stream FFmpeg plays by itself.
+    static bool isPlaylistAddress(const std::string& url);
+    // True when the Content-Type names a PLS/M3U playlist or the address is a playlist address.
     static bool looksLikePlaylist(const std::string& contentType, const std::string& url);
     // True for an HLS playlist, which FFmpeg plays by itself.
     static bool isHls(const std::string& contentType, const std::string& url,

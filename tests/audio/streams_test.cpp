@@ -334,6 +334,125 @@ TEST_F(Streams, SilentServerTimesOutWithinTheTimeout) {
     EXPECT_LT(elapsed, 1500 + 1000);
 }
 
+TEST_F(Streams, TrickledAnswerTimesOutLikeASilentServer) {
+    // Headers at once, then a byte a second: the time-out bounds the whole open.
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 1500);
+    EXPECT_EQ(createUrl(qwtest::httpUrl("/slow/sine.mp3?rate=1")), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_TIMEOUT);
+    const std::string list = qwtest::wwwDir() + "/trickle.m3u";
+    std::ofstream(list) << "#EXTM3U\n#EXTINF:-1,Sine\n" << qwtest::icecastUrl("/mp3") << "\n";
+    EXPECT_EQ(createUrl(qwtest::httpUrl("/slow/trickle.m3u?rate=1")), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_TIMEOUT);
+    std::filesystem::remove(list);
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, kNetTimeoutMs);
+}
+
+namespace {
+
+// What the download callback received: the header blocks and the count of data bytes.
+struct DownloadLog {
+    std::mutex mutex;
+    std::vector<std::string> headers;
+    std::atomic<uint64_t> bytes{0};
+    std::atomic<bool> ended{false};
+    static void proc(const void* buffer, DWORD length, void* user) {
+        auto* self = static_cast<DownloadLog*>(user);
+        if (!buffer) {
+            self->ended = true;
+        } else if (length == 0) {
+            std::lock_guard lock(self->mutex);
+            self->headers.push_back(listText(static_cast<const char*>(buffer)));
+        } else {
+            self->bytes += length;
+        }
+    }
+    std::string allHeaders() {
+        std::lock_guard lock(mutex);
+        std::string all;
+        for (const auto& header : headers)
+            all += header;
+        return all;
+    }
+};
+
+} // namespace
+
+TEST_F(Streams, FailedOpenHandsTheServersAnswerToTheDownloadCallback) {
+    struct Row {
+        const char* name;
+        std::string url;
+        int error;
+        const char* statusLine;
+    };
+    const Row rows[] = {
+        {"unauthorized", qwtest::httpUrl("/auth/"), BASS_ERROR_FILEOPEN,
+         "HTTP/1.1 401 Unauthorized"},
+        {"not found", qwtest::httpUrl("/status/404"), BASS_ERROR_FILEOPEN,
+         "HTTP/1.1 404 Not Found"},
+        {"redirect loop", qwtest::httpUrl("/redirect/loop"), BASS_ERROR_FILEOPEN,
+         "HTTP/1.1 302 Found"},
+        // libcurl reports a header line beyond its limit as out of memory.
+        {"over-long header line", qwtest::httpUrl("/status/200?longheader=200000"),
+         BASS_ERROR_FILEFORM, "HTTP/1.1 200 OK"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DownloadLog log;
+        EXPECT_EQ(createUrl(row.url, BASS_STREAM_STATUS, DownloadLog::proc, &log), 0u);
+        EXPECT_EQ(BASS_ErrorGetCode(), row.error);
+        EXPECT_NE(log.allHeaders().find(row.statusLine), std::string::npos) << log.allHeaders();
+    }
+}
+
+TEST_F(Streams, DataCompleteBeforeTheCreateReturnsReachesTheDownloadCallback) {
+    const auto size = std::filesystem::file_size(qwtest::wwwDir() + "/sine.mp3");
+    DownloadLog log;
+    HSTREAM stream = createUrl(qwtest::httpUrl("/files/sine.mp3"), BASS_STREAM_STATUS,
+                               DownloadLog::proc, &log);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    EXPECT_TRUE(waitFor([&] { return log.ended.load(); }, 5000));
+    EXPECT_EQ(log.bytes.load(), size);
+    EXPECT_NE(log.allHeaders().find("HTTP/1.1 200 OK"), std::string::npos);
+    EXPECT_TRUE(BASS_StreamFree(stream));
+}
+
+TEST_F(Streams, AnOwnersAbortEndsItsCreateAndRefusesNewOnesUntilLifted) {
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 60000);
+    int owner = 0;
+    std::atomic<bool> done{false};
+    std::atomic<HSTREAM> created{1};
+    std::atomic<int> error{0};
+    std::thread connector([&] {
+        BASS_StreamCreateOwner(&owner);
+        created = createUrl(qwtest::httpUrl("/hang?seconds=60"));
+        error = BASS_ErrorGetCode();
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(BASS_StreamAbortCreates(&owner, TRUE));
+    EXPECT_TRUE(waitFor([&] { return done.load(); }, 10000));
+    connector.join();
+    EXPECT_EQ(created.load(), 0u);
+    EXPECT_EQ(error.load(), BASS_ERROR_FILEOPEN);
+
+    // Refused while the abort stands, on any thread the owner creates from; others go on.
+    BASS_StreamCreateOwner(&owner);
+    EXPECT_EQ(createUrl(qwtest::httpUrl("/files/sine.mp3")), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    BASS_StreamCreateOwner(nullptr);
+    HSTREAM other = createUrl(qwtest::httpUrl("/files/sine.mp3"));
+    EXPECT_NE(other, 0u) << BASS_ErrorGetCode();
+    BASS_StreamFree(other);
+    EXPECT_TRUE(BASS_StreamAbortCreates(&owner, FALSE));
+    BASS_StreamCreateOwner(&owner);
+    HSTREAM again = createUrl(qwtest::httpUrl("/files/sine.mp3"));
+    EXPECT_NE(again, 0u) << BASS_ErrorGetCode();
+    BASS_StreamFree(again);
+    BASS_StreamCreateOwner(nullptr);
+    EXPECT_FALSE(BASS_StreamAbortCreates(nullptr, TRUE));
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, kNetTimeoutMs);
+}
+
 TEST_F(Streams, DroppedSourceEndsAndAutoFrees) {
     HSTREAM stream =
         createUrl(qwtest::httpUrl("/truncated/sine.mp3?keep=30000"), BASS_STREAM_AUTOFREE);
@@ -773,7 +892,9 @@ TEST(Decoder, SeekIndexStaysBoundedOnAnEndlessInput) {
 
     const std::atomic<bool> abort{false};
     qwaudio::Decoder decoder(&abort);
-    ASSERT_EQ(decoder.openBuffer(&buffer, qwaudio::StreamKind::Generic, "audio/mpeg", 2000), 0);
+    ASSERT_EQ(decoder.openBuffer(&buffer, qwaudio::StreamKind::Generic, "audio/mpeg",
+                                 std::chrono::steady_clock::now() + std::chrono::seconds(2)),
+              0);
     size_t samples = 0;
     int mostEntries = 0;
     std::vector<float> out;

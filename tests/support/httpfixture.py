@@ -206,6 +206,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         for extra in self.query.get("h", []):
             name, _, value = extra.partition(":")
             headers.append((name.strip(), value.strip()))
+        long_header = self.int_param("longheader", 0)
+        if long_header > 0:
+            headers.append(("X-Long", "x" * long_header))
         self.send_body(code, body, self.param("type", "text/plain; charset=utf-8"), headers)
 
     def slow(self, name):
