@@ -15,6 +15,8 @@ import threading
 import time
 import urllib.parse
 
+import radiobrowser
+
 CONTENT_TYPES = {
     ".mp3": "audio/mpeg", ".aac": "audio/aac", ".ogg": "audio/ogg", ".opus": "audio/ogg",
     ".flac": "audio/flac", ".wav": "audio/wav", ".m3u": "audio/x-mpegurl",
@@ -141,6 +143,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "slow": self.slow, "truncated": self.truncated, "garbage": self.garbage,
             "hang": self.hang, "icy": self.icy, "auth": self.auth, "echo": self.echo,
             "chunked": self.chunked,
+            "radiobrowser": lambda rest: radiobrowser.answer(self, rest),
         }.get(head)
         if route is None:
             self.send_body(404, b"not found\n")
