@@ -21,6 +21,7 @@
 #include "stations/history.h"
 #include "ui/favoritedlg.h"
 #include "ui/favoritesdlg.h"
+#include "ui/onlinesearchpage.h"
 #include "ui/optionsdialog.h"
 #include "ui/schedulestationdlg.h"
 #include "ui/searchcontroller.h"
@@ -94,6 +95,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupCentralLayout();
     setupStatusBar();
     setupMenus();
+    setupOnlinePage();
     setupTray();
     setupPlayback();
     setupRemote();
@@ -236,6 +238,18 @@ void QuillowaveWindow::setupMenus() {
     m_menus = new WindowMenus(this, m_settings, m_buttonBar->favorites());
     m_menus->build(menuBar());
     connect(m_menus, &WindowMenus::signal_historyCleared, this, &QuillowaveWindow::fillHistory);
+}
+
+void QuillowaveWindow::setupOnlinePage() {
+    OnlineSearchPage* online = OnlineSearchPage::create(*m_settings, m_pages);
+    m_pages->setOnlinePage(online);
+    const auto show = [this] { m_pages->setCurrentIndex(PageOnline); };
+    connect(m_pages, &StationPages::signal_searchOnline, this, [this, show, online] {
+        show();
+        online->searchFor(searchEdit()->text());
+    });
+    m_menus->presetsMenu()->addSeparator();
+    m_menus->presetsMenu()->addAction(tr("Online directory"), this, show);
 }
 
 void QuillowaveWindow::setupTray() {

@@ -34,6 +34,7 @@ class QTimer;
 class StationTreeView;
 
 class MprisService;
+class OnlineSearchPage;
 class RemoteControl;
 class TreeStationsMenu;
 class WindowPlayerControl;
@@ -53,7 +54,8 @@ public:
         PageDirectory = StationPages::PageDirectory,
         PageFavorites = StationPages::PageFavorites,
         PageHistory = StationPages::PageHistory,
-        PageSearch = StationPages::PageSearch
+        PageSearch = StationPages::PageSearch,
+        PageOnline = StationPages::PageOnline
     };
     // Notification kinds; a negative kind takes the user's choice.
     enum NotifyKind {
@@ -71,6 +73,7 @@ public:
     History* history() const { return m_history; }
     StationTreeView* directoryView() const { return m_pages->directoryView(); }
     TreeStations* searchView() const { return m_pages->searchView(); }
+    OnlineSearchPage* onlinePage() const { return m_pages->onlinePage(); }
     SearchLineEdit* searchEdit() const { return m_buttonBar->searchEdit(); }
     SearchController* searchController() const { return m_search; }
     QLabel* searchCountLabel() const { return m_pages->searchCountLabel(); }
@@ -175,6 +178,8 @@ private:
     void setupStatusBar();
     void setupMenus();
     void setupSearch();
+    // The online directory's page, reached from the Presets menu and the search results.
+    void setupOnlinePage();
     void refreshFavorites();
     // The sleep timer's end action, after it has stopped playback.
     void runSleepAction(int action);

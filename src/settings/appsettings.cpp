@@ -15,7 +15,8 @@
 namespace {
 
 // The defaults of every option in the order the options are documented. MonoOutput is left out
-// on purpose: it defaults to false without a defaults entry.
+// on purpose: it defaults to false without a defaults entry; so is OnlineDirectoryHost, whose
+// empty default means "find the servers".
 const std::array<std::pair<const char*, const char*>, 86> kDefaults = {{
     {"AlwaysOnTop", "false"},
     {"AutoPlayOnStart", "false"},
@@ -277,6 +278,7 @@ QString AppSettings::displayDate(const QDateTime& time) {
         writeDate(QStringLiteral(#Key), value);                                                    \
     }
 
+QW_STRING_OPTION(OnlineDirectoryHost)
 QW_BOOL_OPTION(AlwaysOnTop)
 QW_BOOL_OPTION(AutoPlayOnStart)
 QW_BOOL_OPTION(BalloonTooltip)

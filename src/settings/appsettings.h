@@ -248,6 +248,10 @@ public:
     void setCountry(const QString& value);
     QString DataFolder() const;
     void setDataFolder(const QString& value);
+    // Base addresses of the online directory's API servers, separated by blanks; empty finds
+    // them in DNS.
+    QString OnlineDirectoryHost() const;
+    void setOnlineDirectoryHost(const QString& value);
 
     // The date options above read and write the text pattern "d-MM-yyyy hh:mm:ss"; an empty or
     // unparsable text reads as an invalid QDateTime. displayDate formats for the user.

@@ -2,10 +2,13 @@
 
 #include "settings/appsettings.h"
 #include "stations/history.h"
+#include "ui/onlinesearchpage.h"
 #include "ui/stationtreeview.h"
 #include "ui/treestations.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -46,11 +49,27 @@ QWidget* StationPages::makeSearchPage() {
     m_treeSearch->setObjectName(QStringLiteral("treeSearch"));
     m_labelSearchCount = new QLabel(page);
     m_labelSearchCount->setObjectName(QStringLiteral("labelSearchCount"));
+    m_btSearchOnline = new QPushButton(tr("Search online"), page);
+    m_btSearchOnline->setObjectName(QStringLiteral("buttonSearchOnline"));
+    m_btSearchOnline->setToolTip(tr("Search the online directory of stations for the same text"));
+    m_btSearchOnline->setVisible(false); // until there is an online page
+    connect(m_btSearchOnline, &QPushButton::clicked, this, &StationPages::signal_searchOnline);
+    auto* below = new QHBoxLayout;
+    below->addWidget(m_labelSearchCount, 1);
+    below->addWidget(m_btSearchOnline);
     layout->addWidget(m_treeSearch, 1);
-    layout->addWidget(m_labelSearchCount);
+    layout->addLayout(below);
     connect(m_treeSearch, &TreeStations::signal_itemActivated, this,
             &StationPages::signal_itemActivated);
     return page;
+}
+
+void StationPages::setOnlinePage(OnlineSearchPage* page) {
+    m_onlinePage = page;
+    insertWidget(PageOnline, page);
+    m_btSearchOnline->setVisible(true);
+    connect(page, &OnlineSearchPage::signal_itemActivated, this,
+            &StationPages::signal_itemActivated);
 }
 
 void StationPages::showFavorites(RadioStations* favorites) {

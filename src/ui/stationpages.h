@@ -1,8 +1,8 @@
 #pragma once
 
 // The station pages of the main window, one shown at a time: the directory tree, the favourites,
-// the stations played recently and the search results with the number found below them. Each
-// page reports the station the user activates.
+// the stations played recently, the search results with the number found below them and the
+// online directory. Each page reports the station the user activates.
 // GUI thread; owned by the main window's layout.
 
 #include <QStackedWidget>
@@ -10,7 +10,9 @@
 class AppSettings;
 class History;
 class Preset;
+class OnlineSearchPage;
 class QLabel;
+class QPushButton;
 class QTreeWidget;
 class RadioStations;
 class StationTreeView;
@@ -19,7 +21,13 @@ class TreeStations;
 class StationPages : public QStackedWidget {
     Q_OBJECT
 public:
-    enum Page { PageDirectory = 0, PageFavorites = 1, PageHistory = 2, PageSearch = 3 };
+    enum Page {
+        PageDirectory = 0,
+        PageFavorites = 1,
+        PageHistory = 2,
+        PageSearch = 3,
+        PageOnline = 4
+    };
 
     // The history page lists the entries of history.
     StationPages(History* history, QWidget* parent = nullptr);
@@ -29,6 +37,11 @@ public:
     QTreeWidget* historyView() const { return m_treeHistory; }
     TreeStations* searchView() const { return m_treeSearch; }
     QLabel* searchCountLabel() const { return m_labelSearchCount; }
+    // Below the search results: the same search in the online directory.
+    QPushButton* searchOnlineButton() const { return m_btSearchOnline; }
+    OnlineSearchPage* onlinePage() const { return m_onlinePage; }
+    // Adds the online directory's page; its stations are reported like every other.
+    void setOnlinePage(OnlineSearchPage* page);
 
     void showFavorites(RadioStations* favorites);
     // Lists the history's entries again, most recent first.
@@ -41,6 +54,7 @@ public:
 
 signals:
     void signal_itemActivated(Preset* preset);
+    void signal_searchOnline();
 
 private:
     QTreeWidget* makeHistoryPage();
@@ -52,4 +66,6 @@ private:
     QTreeWidget* m_treeHistory = nullptr;
     TreeStations* m_treeSearch = nullptr;
     QLabel* m_labelSearchCount = nullptr;
+    QPushButton* m_btSearchOnline = nullptr;
+    OnlineSearchPage* m_onlinePage = nullptr;
 };
