@@ -1,11 +1,13 @@
 #pragma once
 
 // The profile every window test starts from: a private program folder holding the bundled
-// directory (so no test shares an INI file), quick stops, no tray, and an initialised engine.
+// directory (so no test shares an INI file), quick stops, no tray, the online directory on the
+// test server (never the real one), and an initialised engine.
 
 #include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
+#include "support/fixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -25,6 +27,9 @@ inline AppSettings* prepareWindowProfile(const QTemporaryDir& dir, QString& erro
     settings->setStopFadeOut(false);
     settings->setShowTrayIcon(false);
     settings->setTimeoutValue(10);
+    const QString online = QString::fromStdString(qwtest::httpUrl("/radiobrowser/ok/200"));
+    settings->setOnlineDirectoryHost(online.isEmpty() ? QStringLiteral("http://127.0.0.1:1")
+                                                      : online);
     QString warning;
     return PlaybackController::initEngine(settings, &error, &warning) ? settings : nullptr;
 }
