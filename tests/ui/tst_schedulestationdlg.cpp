@@ -1,6 +1,8 @@
 // The schedule dialog: the command line a job runs for each start and end action, and the
 // stations and durations it refuses before anything is scheduled.
 
+#include "app/commandline.h"
+#include "qtext/schedule.h"
 #include "ui/schedulestationdlg.h"
 
 #include <QLabel>
@@ -13,6 +15,8 @@ class TestScheduleStationDlg : public QObject {
 private slots:
     void parameters_data();
     void parameters();
+    void jobCommandLineReadsBackAsChosen_data();
+    void jobCommandLineReadsBackAsChosen();
     void stationUrlFallsBackToPlaylist();
     void invalidDurationKeepsTheDialogOpen();
 };
@@ -63,6 +67,30 @@ void TestScheduleStationDlg::parameters() {
                                                  endAction, &reason),
              parameters);
     QCOMPARE(reason, error);
+}
+
+void TestScheduleStationDlg::jobCommandLineReadsBackAsChosen_data() {
+    QTest::addColumn<int>("endAction");
+    for (int action = 0; action <= 4; ++action)
+        QTest::addRow("end action %d", action) << action;
+}
+
+// What the job runs, split as its shell splits it and read as the program reads its command
+// line, plays the station, records for the minutes and ends with the action chosen.
+void TestScheduleStationDlg::jobCommandLineReadsBackAsChosen() {
+    QFETCH(int, endAction);
+    QString reason;
+    QT_EXT::Schedule job;
+    job.m_parameters = ScheduleStationDlg::buildParameters(
+        QStringLiteral("http://127.0.0.1:8000/jazz"), QStringLiteral("Jazz One"),
+        ScheduleStationDlg::Record, 90, endAction, &reason);
+    const CommandLine::Parsed parsed =
+        CommandLine::parse(QStringList{QStringLiteral("quillowave")} + job.parameterList());
+    QCOMPARE(parsed.url, QStringLiteral("http://127.0.0.1:8000/jazz"));
+    QCOMPARE(parsed.name, QStringLiteral("Jazz One"));
+    QCOMPARE(parsed.action, QStringLiteral("Record"));
+    QCOMPARE(parsed.duration, 5400);
+    QCOMPARE(parsed.sleepTimers, (QList<QPair<int, int>>{{endAction, 5400}}));
 }
 
 void TestScheduleStationDlg::stationUrlFallsBackToPlaylist() {
