@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 
 namespace BASS {
@@ -39,6 +40,12 @@ void BassQt::Reset() {
 bool BassQt::ShowError(const QString& text, bool show) {
     if (!show)
         return false;
+    // Recording failures are found on the library's threads; the box belongs to this one.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { ShowError(text, true); }, Qt::QueuedConnection);
+        return true;
+    }
     m_errorTexts.append(text);
     QTimer::singleShot(100, this, &BassQt::slot_showError);
     return true;

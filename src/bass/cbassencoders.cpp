@@ -309,8 +309,9 @@ bool CBass::StartWma(const QString& path) {
     if (params.m_mode == 0)
         return false;
     const QString nativePath = QDir::toNativeSeparators(path);
-    const HWMENCODE handle = BASS_WMA_EncodeOpenFile(
-        rate, channels, flags, static_cast<DWORD>(params.m_bitrate), nativePath.utf16());
+    const HWMENCODE handle =
+        BASS_WMA_EncodeOpenFile(rate, channels, flags | BASS_UNICODE,
+                                static_cast<DWORD>(params.m_bitrate), nativePath.utf16());
     m_record.SetWmaEncoderHandle(handle);
     if (handle == 0) {
         ReportRecordingError(REC_ERROR_ENGINE, StationName());

@@ -183,7 +183,8 @@ bool CBass::StartRecordingToFile(QString& path, int splitMode, int format) {
         QMutexLocker lock(&m_metaMutex);
         m_recordingPath = candidate;
     }
-    m_record.Reset();
+    // The song buffer stays: a direct copy begins with it.
+    m_record.ResetBytes();
 
     bool started = false;
     switch (format) {
@@ -298,6 +299,10 @@ void CBass::OnTitleChanged(const Song& previous) {
 }
 
 CBass::WriteOutcome CBass::WriteRecordingBlock(const void* data, DWORD length) {
+    // A direct copy's first block takes the song buffer with it into the file.
+    const CRecording& recording = m_record.Recording();
+    const quint32 flushed =
+        recording.IsOpen() && !m_record.IsEncoderActive() ? recording.BufferFill() : 0;
     if (!m_record.Write(data, length)) {
         if (++m_writeFailures > 2) {
             m_writeFailures = 0;
@@ -305,8 +310,8 @@ CBass::WriteOutcome CBass::WriteRecordingBlock(const void* data, DWORD length) {
         }
         return WriteOutcome::Failed;
     }
-    if (m_record.Recording().IsOpen())
-        m_record.AddBytes(length);
+    if (recording.IsOpen())
+        m_record.AddBytes(quint64(flushed) + length);
     return WriteOutcome::Written;
 }
 

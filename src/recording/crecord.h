@@ -34,6 +34,7 @@ public:
     bool IsEncoderActive() const { return m_hEncode != 0 || m_hWmaEncode != 0; }
 
     void AddBytes(quint64 n) { m_bytesWritten += n; }
+    void ResetBytes() { m_bytesWritten = 0; }
     quint64 BytesWritten() const { return m_bytesWritten.load(); }
     void AddRecordedSecond() { ++m_recordedSeconds; }
     void ResetRecordedSeconds() { m_recordedSeconds = 0; }
