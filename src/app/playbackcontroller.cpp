@@ -51,10 +51,7 @@ PlaybackController::~PlaybackController() {
     m_watchdog->stop();
     if (m_worker->isRunning()) {
         m_worker->Abort();
-        if (!m_worker->wait(AbortWaitMs)) {
-            m_worker->terminate();
-            m_worker->wait();
-        }
+        m_worker->wait();
     }
     disconnect(m_engine, nullptr, this, nullptr);
     m_engine->Stop(0);
@@ -137,14 +134,7 @@ QString PlaybackController::currentUrl(const Preset& station) {
 }
 
 bool PlaybackController::fetchesPlaylist(const QString& url) {
-    if (url.indexOf(QLatin1String("merkury"), 1) > 0 ||
-        url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
-        return false;
-    for (const char* end : {".m3u", ".pls", ".asx", "playlist.php", ".wax"}) {
-        if (url.endsWith(QLatin1String(end), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
+    return BASS::PlaylistParser::FetchesPlaylist(url);
 }
 
 QString PlaybackController::stationLabel(const Preset& station, bool plainText) {
@@ -313,12 +303,9 @@ bool PlaybackController::stopPlayback(Ask ask) {
     } else {
         emit sig_status(tr("Stopping"));
         emit sig_waitCursor(true);
+        // The abort ends the create in progress, so the worker ends within moments.
         m_worker->Abort();
-        if (!m_worker->wait(AbortWaitMs)) {
-            qWarning() << "PlaybackController::stopPlayback the connect worker did not end";
-            m_worker->terminate();
-            m_worker->wait();
-        }
+        m_worker->wait();
         if (hasStream())
             m_engine->Stop(0);
         afterStop(userStop);

@@ -39,7 +39,6 @@ public:
     // Engine error codes after which a failing station may be reported as broken.
     static constexpr int ReportableErrors[] = {41, 40, 2, 20};
     static constexpr int StopFadeMs = 1000;
-    static constexpr int AbortWaitMs = 4000;
 
     explicit PlaybackController(AppSettings* settings, QObject* parent = nullptr);
     ~PlaybackController() override;

@@ -53,8 +53,9 @@ protected:
     virtual void OnSecondTick(DWORD state);
 
 private:
+    // Written by the GUI thread before the connect thread starts; run() reads it there.
     QStringList m_urls;
-    QTimer* m_secondsTimer = nullptr;
+    QTimer* m_secondsTimer = nullptr; // GUI thread only
     QStringList m_errorTexts; // GUI thread only
 };
 

@@ -30,6 +30,17 @@ CBass::~CBass() {
     // Syncs and the download callback point at this object: free the stream before it goes.
     if (m_hStream)
         ReleaseStream();
+    BASS_StreamAbortCreates(this, FALSE);
+}
+
+void CBass::ClearAbort() {
+    m_aborted = false;
+    BASS_StreamAbortCreates(this, FALSE);
+}
+
+void CBass::SetAbort() {
+    m_aborted = true;
+    BASS_StreamAbortCreates(this, TRUE);
 }
 
 bool CBass::Init(int device, QString* errorText, uint netTimeoutSeconds, bool processPlaylists,
@@ -125,6 +136,10 @@ bool CBass::TryCreate(StreamKind kind, const QString& url, DWORD flags, bool isF
     const void* name = (flags & BASS_UNICODE) ? static_cast<const void*>(url.utf16())
                                               : static_cast<const void*>(utf8.constData());
     HSTREAM handle = 0;
+    // The create belongs to this engine, so that SetAbort can end it while it waits.
+    BASS_StreamCreateOwner(this);
+    m_creating = true;
+    auto creating = qScopeGuard([this] { m_creating = false; });
     switch (kind) {
     case KindGeneric:
         handle = isFile ? BASS_StreamCreateFile(FALSE, name, 0, 0, flags)
@@ -404,6 +419,9 @@ void CBass::WaitForPrebuffer() {
         const QWORD end = BASS_StreamGetFilePosition(handle, BASS_FILEPOS_END);
         if (end == kNoPosition || end == 0)
             return;
+        // A download that has ended brings nothing more to wait for.
+        if (BASS_StreamGetFilePosition(handle, BASS_FILEPOS_CONNECTED) == 0)
+            return;
         {
             QMutexLocker lock(&m_waitMutex);
             m_waitCondition.wait(&m_waitMutex, PrebufferStepMs);
@@ -618,7 +636,7 @@ void CBass::CALLBACK_Download(const void* buffer, DWORD length, void* user) {
         return;
     if (length == 0)
         engine->OnDownloadHeader(static_cast<const char*>(buffer));
-    else if (engine->m_hStream)
+    else if (engine->m_hStream || engine->m_creating)
         engine->OnStreamData(buffer, length);
 }
 
@@ -639,6 +657,8 @@ void CBass::CALLBACK_EndSync(HSYNC, DWORD, DWORD data, void* user) {
 
 void CBass::OnDownloadHeader(const char* lines) {
     QMutexLocker lock(&m_metaMutex);
+    // Each block is one whole answer; a failed decoder attempt's block gives way to the next.
+    m_headerTags.m_lines.clear();
     for (const QByteArray& line : MetaText::SplitTagList(lines))
         m_headerTags.m_lines.append(MetaText::Decode(line, m_station.m_country));
 }
@@ -679,8 +699,9 @@ void CBass::OnAfterCreate() {
     }
     MetadataHandler();
     Play(m_fadeInMs);
-    bassEvent(EVENT_PLAYING, 0);
+    // Before the event, so that its receivers find the rate known.
     CheckBitrate();
+    bassEvent(EVENT_PLAYING, 0);
 }
 
 void CBass::MetadataHandler() {

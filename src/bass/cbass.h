@@ -64,8 +64,9 @@ public:
     virtual bool OpenAndStartFile(const QString& path);
     virtual void Reset();
     virtual bool IsAborted() const { return m_aborted.load(); }
-    virtual void ClearAbort() { m_aborted = false; }
-    virtual void SetAbort() { m_aborted = true; }
+    virtual void ClearAbort();
+    // Any thread: also ends a create in progress at once.
+    virtual void SetAbort();
     virtual void FadeOut(int ms);
     virtual QString DataFolder() const { return m_dataFolder; }
     virtual void SetDataFolder(const QString& folder) { m_dataFolder = folder; }
@@ -296,25 +297,35 @@ protected:
     void WaitSteps(int ms);
     void ReleaseStream();
 
+    // Atomic: the GUI, connect and callback threads all read them.
     std::atomic<HSTREAM> m_hStream{0};
     std::atomic<int> m_streamKind{KindNone};
+    std::atomic<bool> m_aborted{false};
+    std::atomic<bool> m_creating{false}; // a create call runs (connect thread writes)
+    std::atomic<bool> m_openingFile{false};
+    std::atomic<int> m_lastErrorCode{0};
+
+    // Set by the GUI thread; Stop, which the connect thread also calls before an open, clears
+    // them under m_stopMutex.
     HDSP m_hDsp = 0;
     HFX m_hFX = 0;
     DWORD m_hRecordChannel = 0;
-    std::atomic<bool> m_aborted{false};
-    std::atomic<bool> m_openingFile{false};
-    bool m_muted = false;
+
+    // Settings: written by the GUI thread while no connect runs, read by the connect thread
+    // (the thread's start orders the two).
     bool m_floatOutput = true;
     int m_fadeInMs = 0;
     int m_fadeOutMs = 1000;
     int m_retries = 0;
+
+    // GUI thread only.
+    bool m_muted = false;
     float m_savedVolume = 0.0F;
-    std::atomic<int> m_lastErrorCode{0};
-    QString m_lastErrorText;
     QString m_dataFolder;
 
     // Guarded by m_metaMutex: touched by the download, sync and connect threads.
     mutable QMutex m_metaMutex;
+    QString m_lastErrorText;
     BASS_CHANNELINFO m_channelInfo{};
     QString m_connectedUrl;
     Station m_station;

@@ -167,8 +167,8 @@ bool MetaDataProcessor::Process(const RawTitle& raw, const QString& stationForma
         qDebug() << "ProcessMetaData called with empty artist!\n";
         return false;
     }
-    artist = CleanUp(artist);
-    title = CleanUp(title);
+    artist = MetaText::WithoutControls(CleanUp(artist)).trimmed();
+    title = MetaText::WithoutControls(CleanUp(title)).trimmed();
     const qsizetype bracket = title.indexOf(u'[');
     if (bracket >= 0)
         title.truncate(bracket);

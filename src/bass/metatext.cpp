@@ -113,6 +113,15 @@ QString MetaText::PercentDecoded(const QString& text) {
     return QUrl::fromPercentEncoding(text.toUtf8());
 }
 
+QString MetaText::WithoutControls(const QString& text) {
+    QString clean = text;
+    for (QChar& c : clean) {
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    return clean;
+}
+
 bool MetaText::ParseShoutcast(const QString& text, RawTitle& raw) {
     QtTextParse p(text);
     if (!p.movePast(QStringLiteral("StreamTitle=")))
@@ -129,7 +138,7 @@ bool MetaText::ParseShoutcast(const QString& text, RawTitle& raw) {
             title.chop(1);
         p.skipOne(u';');
     }
-    raw.m_title = title;
+    raw.m_title = WithoutControls(title);
     if (p.movePast(QStringLiteral("StreamURL="))) {
         p.skipOne(u'\'');
         raw.m_streamUrl = p.readUpTo(QStringLiteral("';"));
@@ -195,7 +204,7 @@ bool MetaText::ParseWindowsMedia(const QString& text, RawTitle& raw) {
     }
     if (text.contains(QStringLiteral("XML:"), ci) || text.contains(u'%'))
         title = PercentDecoded(title);
-    raw.m_title = title.trimmed();
+    raw.m_title = WithoutControls(title).trimmed();
     raw.m_complete = text;
     return true;
 }
@@ -221,8 +230,8 @@ void MetaText::ParseOggComments(const QList<QByteArray>& comments, const QString
             artist = value;
         }
     }
-    raw.m_artist = artist;
-    raw.m_title = joinArtistTitle(artist, title);
+    raw.m_artist = WithoutControls(artist);
+    raw.m_title = WithoutControls(joinArtistTitle(artist, title));
 }
 
 QString MetaText::OggTitle(const QList<QByteArray>& comments, const QString& country) {

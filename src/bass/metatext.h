@@ -36,6 +36,9 @@ public:
 
     // Percent-decoding of a text taken as UTF-8 bytes.
     static QString PercentDecoded(const QString& text);
+    // The text with every control character (a server's stray bytes) as a space: nothing the
+    // user sees carries them.
+    static QString WithoutControls(const QString& text);
 };
 
 } // namespace BASS

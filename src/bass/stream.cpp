@@ -45,12 +45,21 @@ void Stream::sendStopEvent(const QString& url) {
 
 void Stream::slot_downloadPlaylistFile() {
     qDebug() << "Stream::GetURLs " << m_downloadUrl;
+    applyDownloadLimits();
     m_playlistId = m_http->get(m_downloadUrl.trimmed(), false);
 }
 
 void Stream::slot_downloadStationURL() {
     qDebug() << "Stream::GetURLs " << m_downloadUrl;
+    applyDownloadLimits();
     m_stationUrlId = m_http->get(m_downloadUrl.trimmed(), false);
+}
+
+void Stream::applyDownloadLimits() {
+    // A stalled server must not hold the connect for ever, and an address that is really an
+    // endless stream must not fill the memory: the library's connection time-out and a size
+    // no playlist reaches.
+    m_http->setLimits(int(BASS_GetConfig(BASS_CONFIG_NET_TIMEOUT)), MaxPlaylistBytes);
 }
 
 void Stream::slot_Ready(const QT_EXT::QHttpExt::httpInfo* info) {

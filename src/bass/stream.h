@@ -12,6 +12,8 @@ namespace BASS {
 class Stream : public BassQt {
     Q_OBJECT
 public:
+    static constexpr qint64 MaxPlaylistBytes = 1 << 20;
+
     explicit Stream(QObject* parent = nullptr);
     ~Stream() override;
 
@@ -35,6 +37,8 @@ public slots:
     void slot_StreamError();
 
 private:
+    void applyDownloadLimits();
+
     QT_EXT::QHttpExt* m_http = nullptr;     // playlists and station addresses
     QT_EXT::QHttpExt* m_httpStop = nullptr; // stop notifications
     QString m_downloadUrl;

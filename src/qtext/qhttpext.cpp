@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QTime>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -266,6 +267,8 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
     } else {
         state.postBody = std::exchange(m_postBody, {});
         state.range = std::exchange(m_range, {});
+        if (m_timeoutMs > 0)
+            state.deadline.setRemainingTime(m_timeoutMs);
     }
     const QUrl qurl = parseUrl(url);
     if (url.isEmpty() || !qurl.isValid()) {
@@ -332,6 +335,7 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
     info->reply = reply;
     m_replyMap.insert(reply, info);
     m_requestState.insert(info, state);
+    enforceLimits(info, reply, state);
     if (!reissued) {
         m_list.append(info);
         emit sig_Started(info);
@@ -374,8 +378,37 @@ void QHttpExt::slot_ReadyRead() {
     auto* reply = qobject_cast<QNetworkReply*>(sender());
     if (!reply)
         return;
-    if (httpInfo* info = getInfo(reply))
-        writeAvailable(info, reply);
+    httpInfo* info = getInfo(reply);
+    if (!info)
+        return;
+    if (!info->file && m_maxBytes > 0 && reply->bytesAvailable() > m_maxBytes) {
+        endByLimit(info, reply, tr("The download is larger than %1 KB").arg(m_maxBytes / 1024));
+        return;
+    }
+    writeAvailable(info, reply);
+}
+
+void QHttpExt::setLimits(int timeoutMs, qint64 maxBytes) {
+    m_timeoutMs = qMax(0, timeoutMs);
+    m_maxBytes = qMax<qint64>(0, maxBytes);
+}
+
+void QHttpExt::enforceLimits(httpInfo* info, QNetworkReply* reply, const RequestState& state) {
+    if (m_maxBytes > 0 && !info->file)
+        reply->setReadBufferSize(m_maxBytes + 1);
+    if (state.deadline.isForever())
+        return;
+    // Tied to the reply: a reply that finishes first takes the timer with it.
+    QTimer::singleShot(qMax<qint64>(0, state.deadline.remainingTime()), reply,
+                       [this, info, reply] {
+                           endByLimit(info, reply, errorText(QNetworkReply::TimeoutError));
+                       });
+}
+
+void QHttpExt::endByLimit(httpInfo* info, QNetworkReply* reply, const QString& error) {
+    qDebug().noquote() << "QHttpExt::endByLimit" << info->url << error;
+    m_requestState[info].limitError = error;
+    reply->abort();
 }
 
 void QHttpExt::slot_replyFinished(QNetworkReply* reply) {
@@ -437,7 +470,8 @@ void QHttpExt::finishRecord(httpInfo* info, QNetworkReply* reply) {
                 info->text = QString::fromUtf8(info->data);
         }
     } else {
-        info->errorString = errorText(reply->error());
+        const QString limitError = m_requestState.value(info).limitError;
+        info->errorString = limitError.isEmpty() ? errorText(reply->error()) : limitError;
         // An aborted batch is the caller's own doing; it needs no message boxes.
         // Codes outside the table keep an empty text; the box then shows the network layer's.
         if (info->showErrors && !m_cancelled)

@@ -6,6 +6,7 @@
 
 #include <QAuthenticator>
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -87,6 +88,9 @@ public:
     void setRaw(bool raw) { m_raw = raw; }
     void setBrowserHeaders(bool on) { m_browserHeaders = on; }
     void setSilentSSL(bool silent) { m_silentSSL = silent; }
+    // Limits of the requests sent from now on (0: none): a whole request, redirects included,
+    // ends with an error after timeoutMs, and an answer kept in memory after maxBytes.
+    void setLimits(int timeoutMs, qint64 maxBytes);
     void setProxy(const QNetworkProxy& proxy);
     QNetworkProxy proxy() const { return m_proxy; }
     void setAuthenticator(const QAuthenticator& authenticator);
@@ -168,7 +172,13 @@ private:
         QByteArray postBody;
         QString range;
         int redirects = 0;
+        QDeadlineTimer deadline{QDeadlineTimer::Forever};
+        QString limitError; // why a limit ended the request
     };
+    void enforceLimits(httpInfo* info, QNetworkReply* reply, const RequestState& state);
+    void endByLimit(httpInfo* info, QNetworkReply* reply, const QString& error);
+    int m_timeoutMs = 0;
+    qint64 m_maxBytes = 0;
     QHash<const httpInfo*, RequestState> m_requestState;
 };
 

@@ -10,6 +10,8 @@
 #include "support/fixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -90,7 +92,13 @@ private slots:
     void playlistsExpand_data();
     void playlistsExpand();
     void deadFirstUrlFailsOver();
+    void abortEndsHangingConnect_data();
     void abortEndsHangingConnect();
+    void failedConnectReportShowsStatusLine();
+    void shortFileCountsEveryByteWithoutAPrebufferWait();
+    void bitrateKnownWhenPlayingIsRaised();
+    void playlistDownloadLimits_data();
+    void playlistDownloadLimits();
     void titleChangeGivesOneEvent_data();
     void titleChangeGivesOneEvent();
     void icyTitlesInCodePage();
@@ -216,20 +224,90 @@ void TestEngine::deadFirstUrlFailsOver() {
     QCOMPARE(none.log.count(EVENT_PLAYING), 0);
 }
 
+void TestEngine::abortEndsHangingConnect_data() {
+    QTest::addColumn<QString>("url");
+    QTest::newRow("silent server") << http("/hang?seconds=60");
+    QTest::newRow("answer trickled during the probe") << http("/slow/sine.mp3?rate=1");
+}
+
 void TestEngine::abortEndsHangingConnect() {
+    QFETCH(QString, url);
+    // A time-out far beyond the wait below: only the abort can end the create in time.
     const DWORD savedTimeout = BASS_GetConfig(BASS_CONFIG_NET_TIMEOUT);
-    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 3000);
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 120000);
     Player player;
-    player.engine.SetURLs({http("/hang?seconds=30"), icecast("/mp3")});
+    player.engine.SetURLs({url, icecast("/mp3")});
     player.thread.start();
     QTRY_VERIFY(player.log.count(EVENT_CONNECTING) >= 1);
+    QElapsedTimer clock;
+    clock.start();
     player.thread.Abort();
-    // Within the window's patience: it terminates the thread 4 s after the abort.
-    QVERIFY(player.thread.wait(4000));
+    QVERIFY(player.thread.wait(kConnectWaitMs));
+    qInfo("the connect thread ended %lld ms after the abort", clock.elapsed());
     QVERIFY(player.thread.WasAborted());
     QTRY_COMPARE(player.log.count(EVENT_CONNECT_ABORTED), 1);
     QCOMPARE(player.engine.GetHandle(), HSTREAM(0));
     QCOMPARE(player.log.count(EVENT_PLAYING), 0);
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, savedTimeout);
+}
+
+void TestEngine::failedConnectReportShowsStatusLine() {
+    AppStream engine;
+    engine.ClearAbort();
+    QVERIFY(!engine.OpenURL(http("/auth/"), 0));
+    const QString report = engine.ConnectErrorText(false);
+    QVERIFY2(report.contains("Can't open the file"), qPrintable(report));
+    // Every decoder tried the address; the report shows the answer once.
+    QCOMPARE(report.count("HTTP/1.1 401 Unauthorized"), 1);
+}
+
+void TestEngine::shortFileCountsEveryByteWithoutAPrebufferWait() {
+    const qint64 size = QFileInfo(QString::fromStdString(qwtest::wwwDir()) + "/sine.mp3").size();
+    Player player;
+    QVERIFY(player.Open({http("/files/sine.mp3")}));
+    QCOMPARE(player.log.count(EVENT_PLAYING), 1);
+    // The whole file came before the create returned: all of it counts, and the wait for
+    // the network buffer ends at once since nothing more can come.
+    QCOMPARE(player.engine.BytesDownloaded(), quint64(size));
+    QVERIFY2(player.engine.LastPrebufferMs() < CBass::PrebufferRounds * CBass::PrebufferStepMs,
+             qPrintable(QString::number(player.engine.LastPrebufferMs())));
+}
+
+void TestEngine::bitrateKnownWhenPlayingIsRaised() {
+    Player player;
+    QString rateAtEvent;
+    // Direct: read on the connect thread the moment the event is raised.
+    QObject::connect(
+        &player.engine, &BassQt::sig_bassEvent, &player.log,
+        [&rateAtEvent](BassQt* engine, uint msg, uint) {
+            if (msg == EVENT_PLAYING)
+                rateAtEvent = engine->BitrateText();
+        },
+        Qt::DirectConnection);
+    QVERIFY(player.Open({http("/files/sine.mp3")}));
+    QCOMPARE(rateAtEvent, QStringLiteral("128 kbps"));
+}
+
+void TestEngine::playlistDownloadLimits_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("stalled server")
+        << http("/hang?seconds=30&x=.pls") << "The connection to the remote server timed out";
+    QTest::newRow("endless stream") << http("/icy?seconds=60&rate=400000&x=.pls")
+                                    << "The download is larger than 1024 KB";
+}
+
+void TestEngine::playlistDownloadLimits() {
+    QFETCH(QString, url);
+    QFETCH(QString, error);
+    const DWORD savedTimeout = BASS_GetConfig(BASS_CONFIG_NET_TIMEOUT);
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 1500);
+    AppStream engine;
+    QSignalSpy failed(&engine, &Stream::sig_StreamError);
+    QVERIFY(engine.downloadPlaylistFile(url));
+    QVERIFY(failed.wait(kConnectWaitMs));
+    QCOMPARE(failed.at(0).at(2).toString(), error);
+    QVERIFY(!engine.IsDownloading());
     BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, savedTimeout);
 }
 
