@@ -1,5 +1,6 @@
 #include "bass/playlistparser.h"
 
+#include "audio/playlistparser.h"
 #include "qtext/qttextparse.h"
 
 #include <QUrl>
@@ -27,14 +28,13 @@ QString PlaylistParser::decodeUrl(const QString& raw) {
 }
 
 bool PlaylistParser::IsPlaylistURL(const QString& url) {
-    static const QStringList kinds = {QStringLiteral(".pls"), QStringLiteral(".m3u"),
-                                      QStringLiteral(".asx"), QStringLiteral(".php"),
-                                      QStringLiteral(".wax")};
-    for (const QString& kind : kinds) {
-        if (url.indexOf(kind, 0, Qt::CaseInsensitive) > 0)
-            return true;
-    }
-    return false;
+    return qwaudio::PlaylistParser::isPlaylistAddress(url.trimmed().toStdString());
+}
+
+bool PlaylistParser::FetchesPlaylist(const QString& url) {
+    // Some stations' addresses look like playlists but are streams the decoders open.
+    return IsPlaylistURL(url) && url.indexOf(QLatin1String("merkury"), 1) <= 0 &&
+           !url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
 QStringList PlaylistParser::Candidates(const QString& text, const QString& playlistUrl) {
@@ -70,9 +70,9 @@ void PlaylistParser::ParsePls(const QString& text, QStringList& urls) {
     int titleNumber = 1;
     while (!p.atEnd() && urls.size() < PlsMaxUrls) {
         const QString fileKey = QStringLiteral("File%1").arg(fileNumber);
-        const QString after = p.rest().mid(fileKey.size(), 1);
+        const qsizetype after = p.position() + fileKey.size();
         // "File1" must not be taken for the start of "File10".
-        if (!p.startsWith(fileKey) || (!after.isEmpty() && after.at(0).isDigit())) {
+        if (!p.startsWith(fileKey) || (after < text.size() && text.at(after).isDigit())) {
             p.moveToAnyOf(kLineBreaks);
             p.skipLineBreaks();
             continue;
@@ -92,77 +92,41 @@ void PlaylistParser::ParsePls(const QString& text, QStringList& urls) {
     }
 }
 
-void PlaylistParser::parseM3uMarked(const QString& text, const QString& marker, bool everyMarker,
-                                    QStringList& urls) {
-    const bool hasCr = text.contains(u'\r');
-    const bool hasLf = text.contains(u'\n');
+void PlaylistParser::parseM3uLines(const QString& text, QStringList& urls) {
+    // Every line that is an address counts, wherever it stands: after its "#EXTINF", after
+    // player option lines ("#EXTVLCOPT:", "#KODIPROP:") or with no header at all.
     QtTextParse p(text);
-    bool markerFound = false;
     while (!p.atEnd()) {
-        if (everyMarker || !markerFound) {
-            if (!p.movePast(marker))
-                break;
-            markerFound = true;
-        }
-        if (hasCr) {
-            p.moveToAnyOf(QStringLiteral("\r"));
-            p.skip(QStringLiteral("\r"));
-        }
-        if (hasLf) {
-            p.moveToAnyOf(QStringLiteral("\n"));
-            p.skip(QStringLiteral("\n"));
-        }
-        // Player option lines ("#EXTVLCOPT:...") may sit between an entry's header and its
-        // address; they are never addresses themselves.
-        while (everyMarker && p.startsWith(QStringLiteral("#EXT")) && !p.startsWith(marker)) {
-            p.moveToAnyOf(kLineBreaks);
-            p.skipLineBreaks();
-        }
-        p.skipSpaces();
-        p.skipOne(u'\r');
-        p.skipOne(u'\n');
-        if (everyMarker && p.startsWith(marker))
-            continue;
-        const QString line = p.readUpTo(kLineBreaks);
-        p.skipSpaces();
+        const QString line = p.readUpTo(kLineBreaks).trimmed();
+        p.skipLineBreaks();
         if (HasScheme(line) && !line.startsWith(u'#'))
-            urls.append(line.trimmed());
+            urls.append(line);
     }
 }
 
 void PlaylistParser::ParseM3u(const QString& text, QStringList& urls) {
     urls.clear();
-    if (text.contains(QStringLiteral("#EXTINF:"), Qt::CaseInsensitive)) {
-        parseM3uMarked(text, QStringLiteral("#EXTINF:"), true, urls);
-        return;
-    }
-    if (text.contains(QStringLiteral("#EXTM3U"), Qt::CaseInsensitive)) {
-        parseM3uMarked(text, QStringLiteral("#EXTM3U"), false, urls);
-        return;
-    }
+    const Qt::CaseSensitivity ci = Qt::CaseInsensitive;
+    const bool extended =
+        text.contains(QStringLiteral("#EXTINF:"), ci) || text.contains(QStringLiteral("#EXTM3U"), ci);
     const QString fileKey = QStringLiteral("\"file\"");
-    if (text.contains(fileKey, Qt::CaseInsensitive)) {
-        QtTextParse p(text);
-        while (!p.atEnd()) {
-            if (!p.movePast(fileKey))
-                break;
-            p.skipSpaces();
-            if (!p.movePast(QStringLiteral("\"")))
-                break;
-            const QString value = p.readUpToText(QStringLiteral("\""));
-            p.setPosition(p.position() + 1);
-            p.skipSpaces();
-            if (HasScheme(value))
-                urls.append(value);
-        }
+    if (extended || !text.contains(fileKey, ci)) {
+        if (extended || text.contains(u'\n') || text.contains(u'\r'))
+            parseM3uLines(text, urls);
         return;
     }
     QtTextParse p(text);
-    while (!p.atEnd() && (text.contains(u'\n') || text.contains(u'\r'))) {
-        const QString line = p.readUpTo(kLineBreaks);
-        p.skipLineBreaks();
-        if (HasScheme(line) && !line.startsWith(u'#'))
-            urls.append(line.trimmed());
+    while (!p.atEnd()) {
+        if (!p.movePast(fileKey))
+            break;
+        p.skipSpaces();
+        if (!p.movePast(QStringLiteral("\"")))
+            break;
+        const QString value = p.readUpToText(QStringLiteral("\""));
+        p.setPosition(p.position() + 1);
+        p.skipSpaces();
+        if (HasScheme(value))
+            urls.append(value);
     }
 }
 

@@ -25,13 +25,16 @@ public:
     // of web-service endpoints (".asmx") are left out.
     static QStringList Candidates(const QString& text, const QString& playlistUrl);
 
-    // True when the address names a playlist or a page that produces one.
+    // True when the address names a playlist or a page that produces one (the audio library's
+    // rule, so that every part agrees).
     static bool IsPlaylistURL(const QString& url);
+    // True when a playlist address is downloaded and read before connecting, rather than
+    // handed to the decoders as it is.
+    static bool FetchesPlaylist(const QString& url);
     static bool HasScheme(const QString& line) { return line.indexOf(QStringLiteral("://")) > 0; }
 
 private:
-    static void parseM3uMarked(const QString& text, const QString& marker, bool everyMarker,
-                               QStringList& urls);
+    static void parseM3uLines(const QString& text, QStringList& urls);
     static void parseAsxBlock(const QString& block, QStringList& urls);
     static QString decodeUrl(const QString& raw);
 };

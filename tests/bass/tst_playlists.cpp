@@ -93,6 +93,13 @@ void TestPlaylists::m3u_data() {
         << "#EXTM3U\n#EXTINF:-1,Radio\n#EXTVLCOPT:http-referrer=http://ref.example/\n"
            "#EXTVLCOPT:network-caching=1000\nhttp://a/stream\n"
         << QStringList{"http://a/stream"};
+    QTest::newRow("option lines of another player between header and address")
+        << "#EXTM3U\n#EXTINF:-1,Radio\n#KODIPROP:inputstream=adaptive\nhttp://a/1\n"
+           "#EXTINF:-1,Two\n#EXTVLCOPT:x=1\n#KODIPROP:y=2\nhttp://a/2\n"
+        << QStringList{"http://a/1", "http://a/2"};
+    QTest::newRow("address lines without their own #EXTINF")
+        << "#EXTM3U\nhttp://a/0\n#EXTINF:-1,One\nhttp://a/1\nhttp://a/2\n"
+        << QStringList{"http://a/0", "http://a/1", "http://a/2"};
     QTest::newRow("relative entry after #EXTINF is not taken")
         << "#EXTINF:-1,Local\nmusic/song.mp3\n#EXTINF:-1,Web\nhttp://a/web\n"
         << QStringList{"http://a/web"};
@@ -180,18 +187,24 @@ void TestPlaylists::isPlaylistUrl_data() {
     QTest::addColumn<bool>("playlist");
     QTest::newRow("pls") << "http://a/listen.pls" << true;
     QTest::newRow("upper case") << "http://a/LISTEN.PLS" << true;
-    QTest::newRow("m3u8 counts") << "http://a/live.m3u8" << true;
+    QTest::newRow("m3u8 is a stream") << "http://a/live.m3u8" << false;
+    QTest::newRow("query after the name") << "http://a/listen.pls?sid=1" << true;
+    QTest::newRow("other php page") << "http://a/stream.php" << false;
     QTest::newRow("asx") << "http://a/x.asx?y=1" << true;
     QTest::newRow("php page") << "http://a/playlist.php?id=3" << true;
     QTest::newRow("wax") << "http://a/x.wax" << true;
     QTest::newRow("stream") << "http://a:8000/stream" << false;
-    QTest::newRow("at the first character") << ".pls" << false;
+    QTest::newRow("name inside the path only") << "http://a/x.pls/stream" << false;
 }
 
 void TestPlaylists::isPlaylistUrl() {
     QFETCH(QString, url);
     QFETCH(bool, playlist);
     QCOMPARE(PlaylistParser::IsPlaylistURL(url), playlist);
+    // Fetching adds only its own exceptions to the one rule.
+    QCOMPARE(PlaylistParser::FetchesPlaylist(url), playlist);
+    QVERIFY(!PlaylistParser::FetchesPlaylist(QString(url).replace("http://", "https://")));
+    QVERIFY(!PlaylistParser::FetchesPlaylist(QString(url).replace("//a", "//merkury.a")));
 }
 
 void TestPlaylists::readersClearTheirOutput() {
