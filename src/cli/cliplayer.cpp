@@ -30,17 +30,6 @@ CliPlayer::~CliPlayer() {
     m_engine->Stop(0);
 }
 
-bool CliPlayer::FetchesPlaylist(const QString& url) {
-    const Qt::CaseSensitivity ci = Qt::CaseInsensitive;
-    if (url.startsWith(QStringLiteral("https://"), ci))
-        return false;
-    for (const char* end : {".m3u", ".pls", ".asx", "playlist.php", ".wax"}) {
-        if (url.endsWith(QLatin1String(end), ci))
-            return true;
-    }
-    return false;
-}
-
 QString CliPlayer::EventName(uint msg) {
     switch (msg) {
     case EVENT_STALL:
@@ -71,7 +60,7 @@ void CliPlayer::Start() {
     Station station;
     station.m_url = m_options.url;
     m_engine->SetStation(station);
-    if (FetchesPlaylist(m_options.url)) {
+    if (PlaylistParser::FetchesPlaylist(m_options.url)) {
         Print(QStringLiteral("playlist %1").arg(m_options.url));
         m_engine->downloadPlaylistFile(m_options.url);
         return;
@@ -113,6 +102,7 @@ void CliPlayer::slot_bassEvent(BassQt*, uint msg, uint param) {
         Print(QStringLiteral("format %1, %2")
                   .arg(m_engine->StreamFormatText(), m_engine->BitrateText()));
         Print(QStringLiteral("prebuffer %1 ms").arg(m_engine->LastPrebufferMs()));
+        m_playing.start();
         if (m_options.seconds > 0)
             QTimer::singleShot(m_options.seconds * 1000, this, &CliPlayer::slot_timeUp);
         break;
@@ -124,7 +114,7 @@ void CliPlayer::slot_bassEvent(BassQt*, uint msg, uint param) {
         break;
     case EVENT_STREAM_END:
         Print(EventName(msg));
-        Finish(ExitOk);
+        StreamEnded();
         break;
     default:
         Print(EventName(msg));
@@ -140,9 +130,27 @@ void CliPlayer::slot_connectFinished(BassQt*) {
         return;
     }
     if (!m_engine->GetHandle()) {
-        Print(QStringLiteral("error: %1").arg(m_engine->LastErrorText()));
+        Print(QStringLiteral("error: %1").arg(ConnectError()));
         Finish(ExitConnect);
     }
+}
+
+QString CliPlayer::ConnectError() const {
+    const QString reason = m_engine->LastErrorText();
+    const QStringList lines = m_engine->Tags().m_lines;
+    if (lines.isEmpty())
+        return reason;
+    return QStringLiteral("%1 (%2)").arg(reason, lines.constFirst());
+}
+
+void CliPlayer::StreamEnded() {
+    // Without --seconds the end of the stream is what was asked for; before them it is a drop.
+    if (m_options.seconds > 0 && m_playing.isValid() && m_playing.elapsed() < m_options.seconds * 1000) {
+        Print(QStringLiteral("error: the stream ended after %1 s").arg(m_playing.elapsed() / 1000));
+        Finish(ExitDropped);
+        return;
+    }
+    Finish(ExitOk);
 }
 
 void CliPlayer::slot_watchdog() {
@@ -150,9 +158,6 @@ void CliPlayer::slot_watchdog() {
         return;
     Print(QStringLiteral("error: %1").arg(tr("Connection timed out")));
     m_finishing = true;
-    m_thread->Abort();
-    if (!m_thread->wait(4000))
-        m_thread->terminate();
     Finish(ExitTimeout);
 }
 

@@ -23,7 +23,8 @@ public:
         ExitConnect = 2,
         ExitDownload = 3,
         ExitTimeout = 4,
-        ExitRecord = 5
+        ExitRecord = 5,
+        ExitDropped = 6
     };
 
     struct Options {
@@ -42,7 +43,6 @@ public:
     AppStream* Engine() const { return m_engine; }
     // Prints one line with the seconds since the start in front.
     void Print(const QString& line);
-    static bool FetchesPlaylist(const QString& url);
     static QString EventName(uint msg);
 
 private slots:
@@ -56,6 +56,9 @@ private slots:
 
 private:
     void Connect(const QStringList& urls);
+    void StreamEnded();
+    // The reason of a failed connect, with the server's status line when it sent one.
+    QString ConnectError() const;
     void Finish(int code);
 
     Options m_options;
@@ -63,5 +66,6 @@ private:
     BASS::QtBassConnectThread* m_thread;
     QTextStream m_out;
     QElapsedTimer m_clock;
+    QElapsedTimer m_playing;
     bool m_finishing = false;
 };
