@@ -394,8 +394,6 @@ void QHttpExt::setLimits(int timeoutMs, qint64 maxBytes) {
 }
 
 void QHttpExt::enforceLimits(httpInfo* info, QNetworkReply* reply, const RequestState& state) {
-    if (m_maxBytes > 0 && !info->file)
-        reply->setReadBufferSize(m_maxBytes + 1);
     if (state.deadline.isForever())
         return;
     // Tied to the reply: a reply that finishes first takes the timer with it.

@@ -290,18 +290,21 @@ void TestEngine::bitrateKnownWhenPlayingIsRaised() {
 
 void TestEngine::playlistDownloadLimits_data() {
     QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("timeoutMs");
     QTest::addColumn<QString>("error");
-    QTest::newRow("stalled server")
-        << http("/hang?seconds=30&x=.pls") << "The connection to the remote server timed out";
-    QTest::newRow("endless stream") << http("/icy?seconds=60&rate=400000&x=.pls")
-                                    << "The download is larger than 1024 KB";
+    QTest::newRow("stalled server") << http("/hang/list.pls?seconds=30") << 1500
+                                    << "The connection to the remote server timed out";
+    QTest::newRow("endless stream")
+        << http("/icy/list.pls?seconds=60&rate=2000000&status=http") << 30000
+        << "The download is larger than 1024 KB";
 }
 
 void TestEngine::playlistDownloadLimits() {
     QFETCH(QString, url);
+    QFETCH(int, timeoutMs);
     QFETCH(QString, error);
     const DWORD savedTimeout = BASS_GetConfig(BASS_CONFIG_NET_TIMEOUT);
-    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 1500);
+    BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, DWORD(timeoutMs));
     AppStream engine;
     QSignalSpy failed(&engine, &Stream::sig_StreamError);
     QVERIFY(engine.downloadPlaylistFile(url));
