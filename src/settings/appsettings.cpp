@@ -1,6 +1,7 @@
 #include "settings/appsettings.h"
 
 #include "settings/qappsettings.h"
+#include "settings/userfolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,11 +82,11 @@ const std::array<std::pair<const char*, const char*>, 86> kDefaults = {{
     {"RawRecordingOGG", "false"},
     {"RawRecordingFLAC", "false"},
     {"LameBitrate", "128"},
-    {"FilePattern", "%station%\\%track%"},
+    {"FilePattern", "%station%/%track%"},
     {"AppRecordingFolder", ""},
     {"ShutdownComputerAction", "0"},
     {"IRQString", "Listening to %station% playing %track%"},
-    {"Editor", "notepad"},
+    {"Editor", "xdg-open"},
     {"LanguageFile", "English.lng"},
     {"LyricsPlugin", ""},
     {"WinampFolder", ""},
@@ -169,10 +170,11 @@ AppSettings::AppSettings(const QString& programFolder, const QStringList& progra
             return liesBelow(QDir::fromNativeSeparators(m_programFolder), prefix);
         });
 
-    // The settings file lives in the default data folder; a DataFolder chosen later moves the
+    // The settings file lives in the configuration folder; a DataFolder chosen later moves the
     // data files only, so the settings are always found again at start.
-    const QString settingsFolder = defaultDataFolder();
+    const QString settingsFolder = UserFolders(m_programFolder, m_portable).config();
     if (!m_portable) {
+        QDir().mkpath(defaultDataFolder());
         QDir().mkpath(settingsFolder);
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Hollowmere"));
@@ -483,14 +485,7 @@ QString AppSettings::infoStyleSheet() const {
 // ---- folders and files --------------------------------------------------------------------------
 
 QString AppSettings::defaultDataFolder() const {
-    if (m_portable) {
-        return m_programFolder;
-    }
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty()) {
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    }
-    return asFolder(base + QStringLiteral("/Quillowave"));
+    return UserFolders(m_programFolder, m_portable).data();
 }
 
 QString AppSettings::dataFolder() const {
@@ -518,7 +513,8 @@ QString AppSettings::programFolder() const {
 }
 
 QString AppSettings::languageFolder() const {
-    return asFolder(m_programFolder + QStringLiteral("Languages"));
+    return asFolder(UserFolders(m_programFolder, m_portable).bundled() +
+                    QStringLiteral("Languages"));
 }
 
 QString AppSettings::dataFilePath(const QString& name) const {
@@ -552,6 +548,7 @@ QString AppSettings::settingsFile() const {
 void AppSettings::copyPresetsFile() const {
     const QString target = presetsFile();
     if (!QFile::exists(target)) {
-        QFile::copy(programFilePath(PresetsFileUncompressed()), target);
+        const QString bundled = UserFolders(m_programFolder, m_portable).bundled();
+        QFile::copy(bundled + PresetsFileUncompressed(), target);
     }
 }

@@ -2,6 +2,7 @@
 // temporary folder, and the program folder (and for installed cases the install prefix) is faked.
 
 #include "settings/appsettings.h"
+#include "settings/userfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,7 @@ private slots:
         qputenv("HOME", QFile::encodeName(path(QStringLiteral("home"))));
         qputenv("XDG_DATA_HOME", QFile::encodeName(xdgData()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("xdg-config"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path(QStringLiteral("xdg-cache"))));
     }
     void cleanup() { m_root.reset(); }
 
@@ -74,7 +76,8 @@ private slots:
         QCOMPARE(store->AlwaysOnTop(), false);
         QCOMPARE(store->MonoOutput(), false);
         QCOMPARE(store->ProxyPort(), QStringLiteral("0"));
-        QCOMPARE(store->FilePattern(), QStringLiteral("%station%\\%track%"));
+        QCOMPARE(store->FilePattern(), QStringLiteral("%station%/%track%"));
+        QCOMPARE(store->Editor(), QStringLiteral("xdg-open"));
         QCOMPARE(store->IRQString(), QStringLiteral("Listening to %station% playing %track%"));
         QCOMPARE(store->PresetsFileUncompressed(), QStringLiteral("presets.xml.gz"));
         QVERIFY(!store->LastPresetCheckDate().isValid());
@@ -258,10 +261,16 @@ private slots:
         QVERIFY(!store->isPortable());
         QCOMPARE(store->dataFolder(), data);
         QVERIFY(QDir(data).exists());
-        QCOMPARE(store->settingsFile(), data + QStringLiteral("Hollowmere/Quillowave.ini"));
+        QCOMPARE(store->settingsFile(),
+                 path(QStringLiteral("xdg-config/Quillowave/Hollowmere/Quillowave.ini")));
         QCOMPARE(store->favoritesFile(), data + QStringLiteral("favorites.xml"));
         QCOMPARE(store->recordingFolder(), path(QStringLiteral("home/Music/Quillowave/")));
-        QCOMPARE(store->languageFolder(), installedFolder() + QStringLiteral("/Languages/"));
+        const UserFolders folders(store->programFolder(), store->isPortable());
+        QCOMPARE(folders.cache(), path(QStringLiteral("xdg-cache/Quillowave/")));
+        QCOMPARE(folders.config(), path(QStringLiteral("xdg-config/Quillowave/")));
+        QCOMPARE(folders.bundled(), prefix() + QStringLiteral("/share/quillowave/"));
+        QCOMPARE(store->languageFolder(),
+                 prefix() + QStringLiteral("/share/quillowave/Languages/"));
     }
 
     void installedWithoutXdgDataHomeUsesHome() {
@@ -305,7 +314,7 @@ private slots:
     }
 
     void stationListCopiedWhenMissing() {
-        writeFile(installedFolder() + QStringLiteral("/presets.xml.gz"), "shipped");
+        writeFile(prefix() + QStringLiteral("/share/quillowave/presets.xml.gz"), "shipped");
         auto store = installedStore();
         QCOMPARE(store->presetsFile(), xdgData() + QStringLiteral("/Quillowave/presets.xml.gz"));
         QCOMPARE(readFile(store->presetsFile()), QByteArray("shipped"));
