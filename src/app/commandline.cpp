@@ -2,8 +2,8 @@
 
 #include "settings/appsettings.h"
 #include "app/playercontrol.h"
+#include "app/uninstaller.h"
 
-#include <QDir>
 #include <QMessageBox>
 
 namespace {
@@ -45,17 +45,20 @@ bool CommandLine::applyLanguageSwitch(const QStringList& args, AppSettings* sett
 }
 
 void CommandLine::uninstall(AppSettings* settings, QWidget* parent) {
-    const auto answer = QMessageBox::question(parent, QCoreApplication::applicationName(),
-                                              tr("Do you want to remove your settings and data?"),
+    const QString title = QCoreApplication::applicationName();
+    const Uninstaller::Plan plan = Uninstaller::plan(*settings);
+    if (plan.isEmpty()) {
+        QMessageBox::information(parent, title, tr("No settings or data were found."));
+        return;
+    }
+    const auto answer = QMessageBox::question(parent, title, Uninstaller::question(plan),
                                               QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::Yes)
-        removeDataFolder(settings->dataFolder());
-}
-
-bool CommandLine::removeDataFolder(const QString& folder) {
-    if (folder.isEmpty())
-        return false;
-    return QDir(folder).removeRecursively();
+    if (answer != QMessageBox::Yes)
+        return;
+    const QStringList failed = Uninstaller::remove(plan);
+    if (!failed.isEmpty())
+        QMessageBox::warning(parent, title,
+                             tr("These could not be removed:") + u'\n' + failed.join(u'\n'));
 }
 
 QString CommandLine::handOverMessage(const QStringList& args) {

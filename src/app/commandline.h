@@ -37,10 +37,8 @@ public:
     static QString languageFile(const QStringList& args);
     // Stores the language file of a "/lang=" first argument; true when there was one.
     static bool applyLanguageSwitch(const QStringList& args, AppSettings* settings);
-    // Asks whether to remove the user's data and removes the data folder on Yes.
+    // Names the program's own files and folders, asks whether to remove them and does so on Yes.
     static void uninstall(AppSettings* settings, QWidget* parent = nullptr);
-    // Removes the folder with everything in it; true when nothing of it is left.
-    static bool removeDataFolder(const QString& folder);
 
     // The text sent to a running instance, and the arguments it stands for (empty parts kept).
     static QString handOverMessage(const QStringList& args);

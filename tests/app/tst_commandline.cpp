@@ -65,21 +65,6 @@ private slots:
         QCOMPARE(settings.LanguageFile(), QStringLiteral("portuguese (brazilian).lng"));
     }
 
-    void removeDataFolder() {
-        QTemporaryDir root;
-        const QString data = root.filePath(QStringLiteral("Quillowave"));
-        QVERIFY(QDir().mkpath(data + QStringLiteral("/Recordings/sub")));
-        for (const char* name :
-             {"/favorites.xml", "/Recordings/a.mp3", "/Recordings/sub/.hidden"}) {
-            QFile file(data + QLatin1String(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-        QVERIFY(CommandLine::removeDataFolder(data));
-        QVERIFY(!QFileInfo::exists(data));
-        QVERIFY(QFileInfo::exists(root.path()));
-        QVERIFY(!CommandLine::removeDataFolder(QString()));
-    }
-
     void handOver_data() {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("program only") << QStringList{"/opt/q/quillowave"};
