@@ -2,12 +2,14 @@
 
 #include "settings/appsettings.h"
 #include "app/commandline.h"
+#include "app/soundcontroller.h"
 #include "app/windowaddressinput.h"
 #include "app/windowclipboard.h"
 #include "app/windowkeyactions.h"
 #include "app/windowmenus.h"
 #include "app/windowplayercontrol.h"
 #include "app/windowremote.h"
+#include "app/windowsound.h"
 #include "app/windowtray.h"
 #include "bass/bassqt.h"
 #include "qtext/exceptionhandler.h"
@@ -235,6 +237,11 @@ void QuillowaveWindow::setupStatusBar() {
 }
 
 void QuillowaveWindow::setupMenus() {
+    m_sound = new WindowSound(this, m_settings, m_playback);
+    connect(m_sound->controller(), &SoundController::sig_status, this,
+            [this](const QString& text) { setStatusText(text); });
+    connect(m_sound->controller(), &SoundController::sig_error, this,
+            &QuillowaveWindow::showError);
     m_menus = new WindowMenus(this, m_settings, m_buttonBar->favorites());
     m_menus->build(menuBar());
     connect(m_menus, &WindowMenus::signal_historyCleared, this, &QuillowaveWindow::fillHistory);
@@ -652,8 +659,10 @@ void QuillowaveWindow::placePeakMeters() {
 
 void QuillowaveWindow::slot_options() {
     OptionsDialog dialog(m_settings, this);
-    if (dialog.exec() == QDialog::Accepted)
-        applySettings();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    applySettings();
+    m_sound->controller()->applySettings();
 }
 
 // --- start-up and remote control -------------------------------------------------------------
@@ -903,6 +912,7 @@ void QuillowaveWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     m_quitting = true;
+    m_sound->closeEqualizer();
     m_playback->stopPlayback(PlaybackController::Ask::No);
     event->accept();
 }

@@ -42,6 +42,7 @@ class WindowAddressInput;
 class WindowKeyActions;
 class WindowMenus;
 class WindowRemote;
+class WindowSound;
 class SearchController;
 class SearchLineEdit;
 class TreeStations;
@@ -91,6 +92,8 @@ public:
     PopupInfo* popupInfo() const { return m_tray->popupInfo(); }
     const KeyboardRules& keyboardRules() const { return m_keys; }
     const WindowKeyActions* keyActions() const { return m_keyActions; }
+    // The equaliser, effects, plug-in and output device wiring.
+    WindowSound* sound() const { return m_sound; }
     // Texts of things that do not work here (no tray, no sound device), each said once.
     QStringList missingParts() const { return m_missing; }
     // What the command line, the remote control and the media controls drive.
@@ -233,6 +236,7 @@ private:
     PlayerStatusBar* m_statusBar = nullptr;
 
     WindowMenus* m_menus = nullptr;
+    WindowSound* m_sound = nullptr;
     WindowKeyActions* m_keyActions = nullptr;
     WindowAddressInput* m_addressInput = nullptr;
     QMenu* m_menuDirectoryContext = nullptr;

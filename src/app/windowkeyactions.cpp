@@ -3,6 +3,8 @@
 #include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
+#include "app/soundcontroller.h"
+#include "app/windowsound.h"
 #include "stations/favorites.h"
 #include "ui/mainbuttonbar.h"
 #include "ui/nowplayingpanel.h"
@@ -55,15 +57,13 @@ void WindowKeyActions::addPlayingActions() {
 
 void WindowKeyActions::addWindowActions() {
     QuillowaveWindow* w = m_window;
-    AppSettings* settings = m_parts.settings;
     m_handlers[Action::SwapPeakMeters] = [this](const auto&) { swapPeakMeters(); };
     m_handlers[Action::NextPage] = [this](const auto&) { turnPage(1); };
     m_handlers[Action::PreviousPage] = [this](const auto&) { turnPage(-1); };
     m_handlers[Action::ShowShortcuts] = [w](const auto&) { w->slot_showShortcuts(); };
     m_handlers[Action::ToggleCollapse] = [w](const auto&) { w->slot_toggleCollapse(); };
-    m_handlers[Action::ToggleAutoVolume] = [w, settings](const auto&) {
-        w->setStatusText(settings->toggleAutoVolume() ? tr("Automatic volume on")
-                                                      : tr("Automatic volume off"));
+    m_handlers[Action::ToggleAutoVolume] = [w](const auto&) {
+        w->sound()->controller()->toggleAutoVolume();
     };
 }
 

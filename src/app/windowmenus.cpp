@@ -2,6 +2,7 @@
 
 #include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
+#include "app/windowsound.h"
 #include "app/quillowavewindow.h"
 #include "app/windowclipboard.h"
 #include "stations/bramblerstations.h"
@@ -72,6 +73,7 @@ void WindowMenus::buildSettings(QMenuBar* bar) {
     m_menuSettings->addSeparator();
     m_menuSettings->addAction(tr("Sleep timer"), w, &QuillowaveWindow::slot_sleepTimer);
     m_menuSettings->addMenu(new SleepMenu(w->playback()->sleepTimer(), m_menuSettings));
+    w->sound()->addMenuEntries(m_menuSettings);
 }
 
 void WindowMenus::buildFavorites(QMenuBar* bar) {

@@ -2,6 +2,7 @@
 
 #include "bass/basserror.h"
 #include "bass/bassevents.h"
+#include "bass/cbasscompressor.h"
 #include "bass/metatext.h"
 #include "bass/precondition.h"
 
@@ -328,12 +329,32 @@ quint64 CBass::BytesDownloaded() const {
     return m_bytesDownloaded;
 }
 
-QStringList CBass::DeviceNames() {
-    QStringList names;
+QList<SoundDevice> CBass::OutputDevices() {
+    QList<SoundDevice> devices;
     BASS_DEVICEINFO info{};
-    for (DWORD i = 0; BASS_GetDeviceInfo(i, &info); ++i)
-        names.append(QStringLiteral("%1: %2").arg(i).arg(QString::fromUtf8(info.name)));
-    return names;
+    for (DWORD i = 0; BASS_GetDeviceInfo(i, &info); ++i) {
+        devices.append({int(i), QString::fromUtf8(info.name), QString::fromUtf8(info.driver),
+                        unsigned(info.flags)});
+    }
+    return devices;
+}
+
+int CBass::RecordDeviceIndex(const QString& name) {
+    BASS_REQUIRE(!name.isEmpty(), -1);
+    BASS_DEVICEINFO info{};
+    for (DWORD i = 0; BASS_RecordGetDeviceInfo(i, &info); ++i) {
+        if (QString::fromUtf8(info.name) == name)
+            return int(i);
+    }
+    return -1;
+}
+
+QString CBass::RecordDeviceName(int index) {
+    BASS_REQUIRE(index >= 0, QString());
+    BASS_DEVICEINFO info{};
+    if (!BASS_RecordGetDeviceInfo(DWORD(index), &info))
+        return QString();
+    return QString::fromUtf8(info.name);
 }
 
 // --- channel wrappers ------------------------------------------------------------------------
@@ -609,6 +630,24 @@ bool CBass::RemoveFX() {
     return ok;
 }
 
+bool CBass::InstallDSP() {
+    BASS_REQUIRE(m_hStream, false);
+    if (m_hDsp)
+        return true;
+    BASS_CHANNELINFO info{};
+    if (GetChannelInfo(info) && info.chans > 0)
+        m_dspChannels = int(info.chans);
+    return SetDSP(&CBass::CALLBACK_SampleData, 0) != 0;
+}
+
+bool CBass::SetCompressor(const CBassCompressor& preset) {
+    BASS_REQUIRE(m_hStream, false);
+    if (!m_hFX)
+        SetFX(BASS_FX_DX8_COMPRESSOR, 0);
+    BASS_REQUIRE(m_hFX, false);
+    return BASS_FXSetParameters(m_hFX, &preset.Parameters());
+}
+
 QWORD CBass::FilePosition(DWORD mode) const {
     BASS_REQUIRE(m_hStream, kNoPosition);
     return BASS_StreamGetFilePosition(m_hStream, mode);
@@ -653,6 +692,10 @@ void CBass::CALLBACK_StallSync(HSYNC, DWORD, DWORD data, void* user) {
 void CBass::CALLBACK_EndSync(HSYNC, DWORD, DWORD data, void* user) {
     if (user)
         static_cast<CBass*>(user)->OnEndSync(data);
+}
+
+void CBass::ProcessDSP(HDSP handle, DWORD channel, float* samples, DWORD length) {
+    OnSampleData(handle, channel, samples, length);
 }
 
 void CBass::OnDownloadHeader(const char* lines) {

@@ -10,6 +10,7 @@
 #include "bass/headertags.h"
 #include "bass/rawtitle.h"
 #include "bass/song.h"
+#include "bass/sounddevice.h"
 #include "bass/station.h"
 #include "recording/crecord.h"
 #include "recording/recordingcodes.h"
@@ -25,6 +26,8 @@
 #include <atomic>
 
 namespace BASS {
+
+class CBassCompressor;
 
 class CBass : public QObject {
     Q_OBJECT
@@ -99,8 +102,6 @@ public:
     virtual float GetCPU() const { return BASS_GetCPU(); }
     virtual bool Start() { return BASS_Start(); }
     virtual bool StopOutput() { return BASS_Stop(); }
-    // "index: name" of every output device the library lists.
-    static QStringList DeviceNames();
 
     // Checked wrappers of the library's channel calls; each fails without an open stream.
     virtual double Bytes2Seconds(QWORD bytes) const;
@@ -182,6 +183,23 @@ public:
     virtual void OnStop();
     virtual void OnAfterStop();
     virtual bool ProcessMetaData(const RawTitle& raw);
+    // The DSP callback's work on the channel's decoding thread (32-bit float samples, length in
+    // bytes): the recording's samples hook (OnSampleData); subclasses add their stages after it.
+    // Neither this nor an override may allocate or block.
+    virtual void ProcessDSP(HDSP handle, DWORD channel, float* samples, DWORD length);
+
+    // Sound processing: the engine's own DSP callback, the compressor and the devices.
+    // Installs the DSP callback when it is not installed yet; requires a stream.
+    virtual bool InstallDSP();
+    bool HasDSP() const { return m_hDsp != 0; }
+    // Creates the compressor effect when there is none, then gives it the preset's values.
+    virtual bool SetCompressor(const CBassCompressor& preset);
+    HFX CompressorHandle() const { return m_hFX; }
+    // Every output device the library lists, from 0 ("No sound") on.
+    static QList<SoundDevice> OutputDevices();
+    // The index of the first recording device of that name; -1 when none (or the name is empty).
+    static int RecordDeviceIndex(const QString& name);
+    static QString RecordDeviceName(int index);
 
     // Recording (cbassrecording.cpp: the file, the song buffer and the data paths;
     // cbassencoders.cpp: the encoder programs, their command lines and the WMA encoder)
@@ -308,6 +326,8 @@ protected:
     // Set by the GUI thread; Stop, which the connect thread also calls before an open, clears
     // them under m_stopMutex.
     HDSP m_hDsp = 0;
+    // Channel count of the samples the DSP callback gets; set when it is installed.
+    std::atomic<int> m_dspChannels{2};
     HFX m_hFX = 0;
     DWORD m_hRecordChannel = 0;
 

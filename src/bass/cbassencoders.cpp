@@ -103,8 +103,9 @@ void CBass::CALLBACK_Encoder(HENCODE handle, DWORD channel, const void* buffer, 
 
 void CBass::CALLBACK_SampleData(HDSP handle, DWORD channel, void* buffer, DWORD length,
                                 void* user) {
-    if (user)
-        static_cast<CBass*>(user)->OnSampleData(handle, channel, buffer, length);
+    if (user && buffer)
+        static_cast<CBass*>(user)->ProcessDSP(handle, channel, static_cast<float*>(buffer),
+                                              length);
 }
 
 bool CBass::EncoderExists(const QString& programPath) const {
@@ -302,8 +303,7 @@ bool CBass::StartWma(const QString& path) {
     if (params.m_bitrate == 0)
         params.m_bitrate = defaultRate;
 
-    if (!m_hDsp)
-        SetDSP(&CBass::CALLBACK_SampleData, 0);
+    InstallDSP();
     const DWORD flags = EncoderFlags(REC_FORMAT_WMA);
     OnWmaParameters(params);
     if (params.m_mode == 0)

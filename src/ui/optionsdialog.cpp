@@ -1,8 +1,10 @@
 #include "ui/optionsdialog.h"
 
 #include "bass/cbass.h"
+#include "bass/dspplugin.h"
 #include "recording/csystemshutdown.h"
 #include "settings/appsettings.h"
+#include "ui/sounddevicesmodel.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -13,6 +15,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -293,14 +296,7 @@ void OptionsDialog::buildLists() {
 void OptionsDialog::buildPlayback() {
     AppSettings* s = m_settings;
     QFormLayout* p = addPage(tr("Playback"));
-    QList<QPair<QString, int>> devices{{tr("System default"), -1}, {tr("No sound"), 0}};
-    for (const QString& name : BASS::CBass::DeviceNames()) {
-        const int index = name.section(QLatin1Char(':'), 0, 0).toInt();
-        if (index > 0)
-            devices.append({name, index});
-    }
-    addChoice(p, "PlayOnDevices", tr("Output device"), s->PlayOnDevices(), devices,
-              QW_SET(PlayOnDevices));
+    addDevices(p);
     addChoice(p, "Playback32Bit", tr("Floating-point playback"), s->Playback32Bit(),
               {{tr("Engine default"), -1}, {tr("Off"), 0}, {tr("On"), 1}}, QW_SET(Playback32Bit));
     addInt(p, "BufferSize", tr("Network buffer"), s->BufferSize(), 500, 60000, tr(" ms"),
@@ -314,7 +310,52 @@ void OptionsDialog::buildPlayback() {
     addBool(p, "EqualizerEnabled", tr("Equaliser"), s->EqualizerEnabled(),
             QW_SET(EqualizerEnabled));
     addFolder(p, "WinampFolder", tr("Plug-in folder"), s->WinampFolder(), QW_SET(WinampFolder));
-    addText(p, "WinampPlugin", tr("Plug-in"), s->WinampPlugin(), QW_SET(WinampPlugin));
+    addPlugins(p);
+}
+
+void OptionsDialog::addDevices(QFormLayout* page) {
+    auto* view = new QListView;
+    view->setObjectName(QStringLiteral("PlayOnDevices"));
+    auto* model = new SoundDevicesModel(BASS::CBass::OutputDevices(), m_settings->PlayOnDevices(),
+                                        view);
+    view->setModel(model);
+    view->setAccessibleName(tr("Output device"));
+    view->setMaximumHeight(120);
+    connect(view, &QListView::clicked, model,
+            [model](const QModelIndex& index) { model->chooseRow(index.row()); });
+    page->addRow(tr("Output device"), view);
+    AppSettings* s = m_settings;
+    m_fields.push_back({"PlayOnDevices", view, [s, model] {
+                            s->setPlayOnDevices(model->chosenDevice());
+                        }});
+}
+
+void OptionsDialog::addPlugins(QFormLayout* page) {
+    auto* combo = new QComboBox;
+    combo->setObjectName(QStringLiteral("WinampPlugin"));
+    combo->addItem(tr("None"), QString());
+    const QString folder = m_settings->WinampFolder();
+    QList<BASS::DSPPlugin*> plugins = BASS::DSPPlugin::Scan(
+        folder.isEmpty() ? BASS::DSPPlugin::DefaultFolders() : QStringList{folder}, nullptr);
+    for (const BASS::DSPPlugin* plugin : plugins)
+        combo->addItem(plugin->Name(), plugin->Path());
+    BASS::DSPPlugin::FreeAll(plugins);
+    const QString path = m_settings->WinampPluginPath();
+    if (m_settings->WinampPluginEnabled() && !path.isEmpty()) {
+        if (combo->findData(path) < 0)
+            combo->addItem(m_settings->WinampPlugin(), path);
+        combo->setCurrentIndex(combo->findData(path));
+    }
+    page->addRow(tr("DSP plug-in"), combo);
+    AppSettings* s = m_settings;
+    m_fields.push_back({"WinampPlugin", combo, [s, combo] {
+                            const QString chosen = combo->currentData().toString();
+                            s->setWinampPluginEnabled(!chosen.isEmpty());
+                            if (chosen.isEmpty())
+                                return;
+                            s->setWinampPluginPath(chosen);
+                            s->setWinampPlugin(combo->currentText());
+                        }});
 }
 
 void OptionsDialog::buildNetwork() {

@@ -48,6 +48,10 @@ private:
     void addFolder(QFormLayout* page, const QString& key, const QString& label,
                    const QString& value, std::function<void(const QString&)> set);
 
+    // The output devices as a checkable list, and the DSP plug-ins of the plug-in folder.
+    void addDevices(QFormLayout* page);
+    void addPlugins(QFormLayout* page);
+
     void buildGeneral();
     void buildTray();
     void buildAppearance();
