@@ -225,6 +225,7 @@ bool SoundController::moveToDevice(int device) {
     if (wasPlaying)
         m_playback->stopPlayback(PlaybackController::Ask::No);
     m_active.reset();
+    m_settings->setPlayOnDevices(device);
     BASS_Free();
     QString error;
     QString warning;

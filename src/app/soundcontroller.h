@@ -64,7 +64,8 @@ public:
     void choosePlugin(const QString& path);
     BASS::DSPPlugin* activePlugin() const { return m_active.get(); }
 
-    // Re-opens the library on the device and plays on there what played before.
+    // Keeps the device as the chosen one, re-opens the library on it and plays on there what
+    // played before.
     bool moveToDevice(int device);
 
 public slots:

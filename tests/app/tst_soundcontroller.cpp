@@ -234,7 +234,7 @@ private slots:
         playTone();
         QVERIFY(engine()->IsMonoEnabled());
         QVERIFY(engine()->HasPluginInstance());
-        QCOMPARE(engine()->PreampFactorValue(), Stream::PreampFactor(-3));
+        QCOMPARE(engine()->PreampFactorValue(), BASS::Stream::PreampFactor(-3));
     }
 
     void autoVolumeTogglesAndSaysSo() {
@@ -300,11 +300,13 @@ private slots:
 
     void playbackMovesToTheChosenDevice() {
         playTone();
-        QSignalSpy started(engine(), &AppStream::signal_Started);
+        QSignalSpy status(m_player.get(), &PlaybackController::sig_status);
         QVERIFY(m_sound->moveToDevice(0));
         QCOMPARE(BASS_GetDevice(), DWORD(0));
-        QVERIFY(started.count() > 0 || started.wait(kWaitMs));
-        QVERIFY(m_player->hasStream());
+        QCOMPARE(m_settings->PlayOnDevices(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(status.count() > 0 && status.last().value(0) == "Playing",
+                                 kWaitMs);
+        QVERIFY(m_player->isActive());
         QVERIFY(m_sound->moveToDevice(-1));
         QCOMPARE(BASS_GetDevice(), DWORD(1));
         QVERIFY(m_sound->moveToDevice(-1)); // already there: nothing to do
