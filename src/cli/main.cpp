@@ -45,8 +45,8 @@ std::optional<int> numberOption(const QCommandLineParser& parser, const QCommand
 }
 
 int listDevices() {
-    for (const QString& name : BASS::CBass::DeviceNames())
-        std::printf("%s\n", qPrintable(name));
+    for (const BASS::SoundDevice& device : BASS::CBass::OutputDevices())
+        std::printf("%d: %s\n", device.index, qPrintable(device.name));
     return CliPlayer::ExitOk;
 }
 
