@@ -185,7 +185,8 @@ TEST_F(Effects, AutomaticGainRaisesAQuietToneTowardsItsTargetAfterItsDelay) {
 TEST_F(Effects, ChangesWhilePlayingDoNotClick) {
     // A 100 Hz sine at half scale moves at most 0.0071 per sample; +15 dB makes it 0.04. A gain
     // switched at once near a peak would jump by more than 1.
-    const std::string path = tone("clicks.wav", 3.0, 100, 0.5, 100, 0.5);
+    // Long enough that the decoder, which reads ahead, is still decoding when the band changes.
+    const std::string path = tone("clicks.wav", 30.0, 100, 0.5, 100, 0.5);
     HSTREAM stream = decodeFile(path);
     ASSERT_NE(stream, 0u);
     std::vector<float> out;
