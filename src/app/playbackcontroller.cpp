@@ -293,6 +293,9 @@ void PlaybackController::applyVolume() {
 
 bool PlaybackController::stopPlayback(Ask ask) {
     const bool userStop = ask == Ask::Yes;
+    if (userStop && m_engine->IsRecording() && m_question &&
+        !m_question(tr("You are currently recording. Do you really want to stop playing?")))
+        return false;
     m_watchdog->stop();
     if (!m_worker->isRunning() || hasStream()) {
         if (hasStream()) {

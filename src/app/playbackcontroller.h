@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class AppSettings;
 class AppStream;
 class SleepTimer;
@@ -74,6 +76,11 @@ public:
     // The stream addresses of a downloaded playlist; sets replayAsx when the text is an ASX
     // playlist without references, which the decoders then open themselves.
     static QStringList playlistEntries(const QString& text, bool* replayAsx);
+
+    // Asks the user a yes/no question; the window shows a box, tests answer themselves.
+    void setQuestion(std::function<bool(const QString& text)> question) {
+        m_question = std::move(question);
+    }
 
     int volume() const { return m_volume; }
     bool isMuted() const { return m_muted; }
@@ -159,4 +166,5 @@ private:
     bool m_muted = false;
     int m_secondsCounter = 0;
     SleepTimer* m_sleep;
+    std::function<bool(const QString&)> m_question; // set by the window
 };

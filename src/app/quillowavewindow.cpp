@@ -14,6 +14,7 @@
 #include "bass/bassqt.h"
 #include "qtext/exceptionhandler.h"
 #include "qtext/qtsingleapplication.h"
+#include "app/recordingcontroller.h"
 #include "recording/appstream.h"
 #include "recording/csystemshutdown.h"
 #include "recording/sleeptimer.h"
@@ -49,7 +50,9 @@
 #include <QProcess>
 #include <QSlider>
 #include <QStatusBar>
+#include <QDesktopServices>
 #include <QTimer>
+#include <QUrl>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -96,6 +99,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupSearch();
     setupCentralLayout();
     setupStatusBar();
+    setupRecording();
     setupMenus();
     setupOnlinePage();
     setupTray();
@@ -322,6 +326,55 @@ void QuillowaveWindow::setupPlaybackDisplay() {
             timer->toolTip());
     });
     connect(p, &PlaybackController::sig_sleepExpired, this, &QuillowaveWindow::runSleepAction);
+}
+
+void QuillowaveWindow::setupRecording() {
+    m_recording = new RecordingController(m_settings, m_playback->engine(), this);
+    connect(m_recording, &RecordingController::sig_started, this,
+            [this](const QString& fileName) { showRecording(true, fileName); });
+    connect(m_recording, &RecordingController::sig_stopped, this,
+            [this] { showRecording(false, QString()); });
+    connect(m_recording, &RecordingController::sig_message, this,
+            [this](const QString& text) { QMessageBox::warning(this, tr("Quillowave"), text); });
+    m_playback->setQuestion([this](const QString& text) {
+        return QMessageBox::question(this, tr("Quillowave"), text,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
+    // After the button bar's own reaction to the same signals, which knows nothing of recording.
+    connect(m_playback, &PlaybackController::sig_busyChanged, this,
+            &QuillowaveWindow::updateRecordControl);
+    connect(m_playback, &PlaybackController::sig_stationPlaying, this,
+            &QuillowaveWindow::updateRecordControl);
+    updateRecordControl();
+}
+
+void QuillowaveWindow::showRecording(bool recording, const QString& fileName) {
+    QToolButton* record = m_buttonBar->record();
+    const QIcon recordIcon = ThemeIcon::get(QStringLiteral("media-record"),
+                                            ThemeIcon::resource(QStringLiteral("RecordStart.png")));
+    record->setIcon(recording
+                        ? ThemeIcon::get(QStringLiteral("media-playback-stop"),
+                                         ThemeIcon::resource(QStringLiteral("RecordStop.png")))
+                        : recordIcon);
+    if (m_settings->ButtonsStyle() != 0)
+        record->setText(recording ? tr("Stop") : tr("&Record"));
+    m_menus->setRecordActionText(m_recording->actionText());
+    m_statusBar->showRecording(recording ? recordIcon : QIcon(), fileName);
+    m_tray->setRecording(recording);
+    if (recording || m_playback->isActive())
+        setStatusText(recording ? tr("Recording") : tr("Playing"));
+    updateRecordControl();
+}
+
+void QuillowaveWindow::updateRecordControl() {
+    QToolButton* record = m_buttonBar->record();
+    record->setEnabled(m_recording->blockedReason().isEmpty());
+    record->setToolTip(m_recording->toolTip());
+    if (!m_recording->isRecording())
+        return;
+    const BASS::CRecord& state = m_playback->engine()->Record();
+    m_statusBar->setRecordingCounters(StatusCounters::byteText(state.BytesWritten()),
+                                      StatusCounters::elapsedText(state.RecordedSeconds()));
 }
 
 void QuillowaveWindow::setupTimers() {
@@ -579,6 +632,9 @@ void QuillowaveWindow::applySettings() {
     restart = restart || !(SettingsApplier::snapshot(*s) == m_builtWith);
     if (s->ButtonsStyle() != m_buttonsStyle)
         applyButtonStyle();
+    m_recording->applySettings();
+    if (m_recordingMode != s->RecordingMode() && m_recordingMode != -1)
+        m_menus->buildRecording();
     m_recordingMode = s->RecordingMode();
     m_keys.setAllowSingleKeyShortcuts(s->AllowSingleKeyShortcuts());
     m_keys.setPageStep(volumeSlider()->pageStep());
@@ -717,14 +773,28 @@ void QuillowaveWindow::slot_Stop() {
 }
 
 void QuillowaveWindow::slot_Record() {
-    if (!m_playback->isActive())
-        return;
-    // Recording is not part of this engine build yet: say so instead of pretending.
-    sayMissing(tr("Recording is not available in this version."));
+    m_recording->toggle(m_settings->RecordingMode());
+    updateRecordControl();
 }
 
 void QuillowaveWindow::slot_recordSingleSong() {
-    slot_Record();
+    if (m_playback->isActive() && !m_recording->isRecording())
+        m_recording->recordSingleSong();
+}
+
+void QuillowaveWindow::slot_recordNoSplit() {
+    m_recording->toggleNoSplit();
+    m_menus->buildRecording();
+    updateRecordControl();
+}
+
+void QuillowaveWindow::slot_openRecFolder() {
+    QString message;
+    const QString folder = m_recording->resolveFolder(&message);
+    if (folder.isEmpty())
+        QMessageBox::warning(this, tr("Quillowave"), message);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void QuillowaveWindow::slot_openURL() {
@@ -814,6 +884,7 @@ void QuillowaveWindow::slot_showShortcuts() {
 
 void QuillowaveWindow::slot_displayTimerUpdate() {
     m_playback->displayTick();
+    updateRecordControl();
 }
 
 void QuillowaveWindow::slot_quickTimerUpdate() {

@@ -47,6 +47,7 @@ class SearchController;
 class SearchLineEdit;
 class TreeStations;
 
+class RecordingController;
 class QuillowaveWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -114,6 +115,7 @@ public:
     void restartApplication(bool ask);
     // False when the user would rather not leave now (a recording runs and they said No).
     bool confirmExit();
+    RecordingController* recording() const { return m_recording; }
 
 public slots:
     // Start-up and remote control.
@@ -128,6 +130,8 @@ public slots:
     void slot_Stop();
     void slot_Record();
     void slot_recordSingleSong();
+    void slot_recordNoSplit();
+    void slot_openRecFolder();
     void slot_openURL();
     void slot_connectStation();
     void slot_volumeChanged(int value);
@@ -180,6 +184,12 @@ private:
     void setupStationPages();
     void setupStatusBar();
     void setupMenus();
+    void setupRecording();
+    // The Record controls, the status bar's recording label and the tray as a recording
+    // starts or ends.
+    void showRecording(bool recording, const QString& fileName);
+    // Record enabled only when a recording can start or stop, its tool tip saying why.
+    void updateRecordControl();
     void setupSearch();
     // The online directory's page, reached from the Presets menu and the search results.
     void setupOnlinePage();
@@ -228,6 +238,7 @@ private:
     bool m_saveOnExit = true;
     int m_buttonsStyle = -1;
     int m_recordingMode = -1;
+    RecordingController* m_recording = nullptr;
 
     NowPlayingPanel* m_panel = nullptr;
     MainButtonBar* m_buttonBar = nullptr;

@@ -4,6 +4,7 @@
 #include "app/playbackcontroller.h"
 #include "app/windowsound.h"
 #include "app/quillowavewindow.h"
+#include "app/recordingcontroller.h"
 #include "app/windowclipboard.h"
 #include "stations/bramblerstations.h"
 #include "stations/favorites.h"
@@ -29,13 +30,35 @@ void WindowMenus::build(QMenuBar* bar) {
     buildHistory(bar);
     buildPresets(bar);
     m_menuRecording = bar->addMenu(tr("&Recording"));
-    m_menuRecording->addAction(tr("Start or stop recording"), m_window,
-                               &QuillowaveWindow::slot_Record);
-    m_menuRecording->addAction(tr("Record a single song"), m_window,
-                               &QuillowaveWindow::slot_recordSingleSong);
+    buildRecording();
     m_menuClipboard = bar->addMenu(tr("&Clipboard"));
     m_clipboard->fillMenu(m_menuClipboard);
     buildHelp(bar);
+}
+
+void WindowMenus::buildRecording() {
+    const RecordingController* recording = m_window->recording();
+    m_menuRecording->clear();
+    m_actionRecord =
+        m_menuRecording->addAction(recording->actionText(), m_window, &QuillowaveWindow::slot_Record);
+    m_menuRecording->addSeparator();
+    if (m_settings->RecordingMode() != RecordingController::ModeSingleSong) {
+        m_menuRecording->addAction(tr("Start recording single song"), m_window,
+                                   &QuillowaveWindow::slot_recordSingleSong);
+        m_menuRecording->addSeparator();
+    }
+    QAction* noSplit = m_menuRecording->addAction(recording->noSplitActionText(), m_window,
+                                                  &QuillowaveWindow::slot_recordNoSplit);
+    noSplit->setCheckable(true);
+    noSplit->setChecked(m_settings->RecordNoSplit());
+    m_menuRecording->addSeparator();
+    m_menuRecording->addAction(tr("Open recording folder"), m_window,
+                               &QuillowaveWindow::slot_openRecFolder);
+}
+
+void WindowMenus::setRecordActionText(const QString& text) {
+    if (m_actionRecord)
+        m_actionRecord->setText(text);
 }
 
 void WindowMenus::playChosen(Preset* preset) {

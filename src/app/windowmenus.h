@@ -27,6 +27,10 @@ public:
 
     // Fills the bar; the station menus read the window's directory and lists when they open.
     void build(QMenuBar* bar);
+    // The Recording menu again, after its mode or the no-split choice changed.
+    void buildRecording();
+    // The first action of the Recording menu: "Start recording" or "Stop recording".
+    void setRecordActionText(const QString& text);
 
     // The menu a remote client can open or send keys to; null for a value without a menu.
     QMenu* menu(PlayerControl::Menu which) const;
@@ -62,6 +66,7 @@ private:
     QMenu* m_menuHistory = nullptr;
     QMenu* m_menuPresets = nullptr;
     QMenu* m_menuRecording = nullptr;
+    QAction* m_actionRecord = nullptr;
     QMenu* m_menuClipboard = nullptr;
     QAction* m_actAlwaysOnTop = nullptr;
     QAction* m_actMiniMode = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
+#include "app/recordingcontroller.h"
 #include "stations/favorites.h"
 #include "ui/searchlineedit.h"
 #include "ui/treestations.h"
@@ -39,6 +40,10 @@ void WindowPlayerControl::togglePlay() {
 
 void WindowPlayerControl::stopPlaying() {
     m_window->slot_Stop();
+}
+
+bool WindowPlayerControl::isRecording() const {
+    return m_window->recording()->isRecording();
 }
 
 void WindowPlayerControl::toggleRecord() {

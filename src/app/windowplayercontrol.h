@@ -17,8 +17,7 @@ public:
     WindowPlayerControl(QuillowaveWindow* window, PlaybackController* playback);
 
     bool isPlaying() const override;
-    // This engine build records nothing yet.
-    bool isRecording() const override { return false; }
+    bool isRecording() const override;
     bool isMuted() const override;
 
     void togglePlay() override;

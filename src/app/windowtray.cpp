@@ -3,6 +3,7 @@
 #include "settings/appsettings.h"
 #include "app/quillowavewindow.h"
 #include "ui/popupinfo.h"
+#include "ui/themeicon.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -91,4 +92,12 @@ void WindowTray::activate(QSystemTrayIcon::ActivationReason reason) {
 void WindowTray::hide() {
     if (m_tray)
         m_tray->hide();
+}
+
+void WindowTray::setRecording(bool recording) {
+    if (!m_tray)
+        return;
+    m_tray->setIcon(recording ? ThemeIcon::get(QStringLiteral("media-record"),
+                                               ThemeIcon::resource(QStringLiteral("Record.png")))
+                              : m_window->windowIcon());
 }

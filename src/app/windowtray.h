@@ -34,6 +34,8 @@ public:
     // What a click on the icon does: mute, the menu or the window, as the options say.
     void activate(QSystemTrayIcon::ActivationReason reason);
     void hide();
+    // The recording picture while a recording runs, else the program's icon.
+    void setRecording(bool recording);
 
 private:
     QMenu* makeMenu(const QList<QMenu*>& menus);

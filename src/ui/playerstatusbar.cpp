@@ -1,5 +1,6 @@
 #include "ui/playerstatusbar.h"
 
+#include <QIcon>
 #include <QLabel>
 
 namespace {
@@ -15,11 +16,13 @@ QLabel* namedLabel(const QString& name, QWidget* parent) {
 PlayerStatusBar::PlayerStatusBar(QWidget* parent)
     : QStatusBar(parent), m_labelStatus(namedLabel(QStringLiteral("labelStatus"), this)),
       m_labelRecording(namedLabel(QStringLiteral("labelRecording"), this)),
+      m_labelRecordCounters(namedLabel(QStringLiteral("labelRecordCounters"), this)),
       m_labelStatusInfo(namedLabel(QStringLiteral("labelStatusInfo"), this)),
       m_labelSleep(nullptr) {
     m_labelStatus->setMinimumWidth(160);
     addWidget(m_labelStatus, 1);
     addPermanentWidget(m_labelRecording);
+    addPermanentWidget(m_labelRecordCounters);
     addPermanentWidget(m_labelStatusInfo);
     const char* names[CounterCount] = {"labelStationData", "labelTotalData", "labelStationTime",
                                        "labelSongTime"};
@@ -76,4 +79,18 @@ void PlayerStatusBar::setSleepText(const QString& text, const QString& toolTip) 
     m_labelSleep->setText(text);
     m_labelSleep->setToolTip(toolTip);
     m_labelSleep->setVisible(!text.isEmpty());
+}
+
+void PlayerStatusBar::showRecording(const QIcon& icon, const QString& fileName) {
+    m_labelRecording->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
+    m_labelRecording->setToolTip(fileName);
+    if (icon.isNull()) {
+        m_labelRecordCounters->clear();
+        m_labelRecordCounters->setToolTip(QString());
+    }
+}
+
+void PlayerStatusBar::setRecordingCounters(const QString& bytes, const QString& time) {
+    m_labelRecordCounters->setText(bytes + QLatin1Char(' ') + time);
+    m_labelRecordCounters->setToolTip(tr("Amount of data recorded and time recording"));
 }

@@ -6,6 +6,7 @@
 
 #include <QStatusBar>
 
+class QIcon;
 class QLabel;
 
 class PlayerStatusBar : public QStatusBar {
@@ -30,10 +31,15 @@ public:
     void resetCounters();
     // The sleep label, hidden while the text is empty.
     void setSleepText(const QString& text, const QString& toolTip);
+    // The recording label: the record icon with the file as tool tip, or nothing (null icon).
+    void showRecording(const QIcon& icon, const QString& fileName);
+    // Bytes written and time recorded of the running recording.
+    void setRecordingCounters(const QString& bytes, const QString& time);
 
 private:
     QLabel* m_labelStatus;
     QLabel* m_labelRecording;
+    QLabel* m_labelRecordCounters;
     QLabel* m_labelStatusInfo;
     QLabel* m_counters[CounterCount];
     QLabel* m_labelSleep;

@@ -12,6 +12,7 @@
 #include "ui/optionsdialog.h"
 #include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
+#include "ui/questionanswerer.h"
 #include "ui/stationtreeview.h"
 #include "ui/windowprofile.h"
 
@@ -72,27 +73,6 @@ protected:
         started << arguments;
         return true;
     }
-};
-
-// Answers every question box that opens while it lives with the button given, and keeps the
-// texts asked; it stops answering when it goes out of scope, so no later test meets it.
-class QuestionAnswerer {
-public:
-    explicit QuestionAnswerer(QMessageBox::StandardButton answer) {
-        m_poll.setInterval(20);
-        QObject::connect(&m_poll, &QTimer::timeout, [this, answer] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            asked << box->text();
-            box->button(answer)->click();
-        });
-        m_poll.start();
-    }
-    QStringList asked;
-
-private:
-    QTimer m_poll;
 };
 
 const QString kRestartQuestion = QStringLiteral("Restart is required. Do it now?");

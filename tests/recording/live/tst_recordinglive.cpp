@@ -8,6 +8,7 @@
 #include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
 #include "support/fixture.h"
+#include "support/mediaprobe.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 using namespace BASS;
+using qwtest::probe;
 
 namespace {
 
@@ -31,23 +33,6 @@ constexpr int kMp3BytesPerSecond = 16000;
 
 QString icecast(const char* mount) {
     return QString::fromStdString(qwtest::icecastUrl(mount));
-}
-
-// "key=value" lines of ffprobe about the first audio stream and the container.
-QMap<QString, QString> probe(const QString& path) {
-    QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"),
-                  {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                   "stream=codec_name,bit_rate:format=duration", "-of", "default=nw=1", path});
-    ffprobe.waitForFinished(-1);
-    QMap<QString, QString> values;
-    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
-        const int eq = line.indexOf('=');
-        if (eq > 0)
-            values.insert(QString::fromLatin1(line.left(eq)), QString::fromLatin1(line.mid(eq + 1)));
-    }
-    values.insert(QStringLiteral("exit"), QString::number(ffprobe.exitCode()));
-    return values;
 }
 
 // Seconds of audio and the tone's frequency, from the decoded samples' zero crossings (with a

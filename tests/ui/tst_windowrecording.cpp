@@ -1,0 +1,210 @@
+// Recording from the main window against the fixture's MP3 mount, on the offscreen platform: the
+// Record button waits for a playing station and says so, F3 records into a file a player opens,
+// the status bar counts the recording, the Recording menu follows, F4 ends at the next title,
+// and stopping playback or leaving while recording asks first.
+
+#include "app/playbackcontroller.h"
+#include "app/quillowavewindow.h"
+#include "app/recordingcontroller.h"
+#include "recording/appstream.h"
+#include "settings/appsettings.h"
+#include "support/fixture.h"
+#include "support/mediaprobe.h"
+#include "ui/questionanswerer.h"
+#include "ui/windowprofile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+const QString kFixtureTitle = QStringLiteral("Quillowave Test - Sine 440");
+
+} // namespace
+
+class TestWindowRecording : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    AppSettings* m_settings = nullptr;
+    std::unique_ptr<QuillowaveWindow> m_window;
+
+    QToolButton* recordButton() const {
+        return m_window->findChild<QToolButton*>(QStringLiteral("btRecord"));
+    }
+    QLabel* statusBarLabel(const char* name) const {
+        return m_window->findChild<QLabel*>(QLatin1String(name));
+    }
+    QMenu* recordingMenu() const { return m_window->mainMenu(PlayerControl::Menu::Recording); }
+    QAction* noSplitAction() const {
+        for (QAction* action : recordingMenu()->actions()) {
+            if (action->isCheckable())
+                return action;
+        }
+        return nullptr;
+    }
+
+    bool playMp3() {
+        Preset station;
+        station.title = QStringLiteral("Recording Radio");
+        station.addSource(QString::fromStdString(qwtest::icecastUrl("/mp3")));
+        m_window->playStation(station, true);
+        return QTest::qWaitFor([&] { return m_window->playback()->isActive(); }, kWaitMs);
+    }
+
+    void pressKey(Qt::Key key) {
+        m_window->activateWindow();
+        QTest::keyClick(m_window.get(), key);
+    }
+
+    // Waits until the recording holds audio beyond the song buffer's share, so that the file
+    // has frames written while the window was recording.
+    bool recordedSomeLiveBytes() {
+        AppStream* engine = m_window->playback()->engine();
+        const quint64 start = engine->BytesRecorded();
+        return QTest::qWaitFor([&] { return engine->BytesRecorded() > start + 16000; }, kWaitMs);
+    }
+
+    static void verifyPlayableMp3(const QString& file) {
+        const auto info = qwtest::probe(file);
+        QCOMPARE(info.value("exit"), QString("0"));
+        QCOMPARE(info.value("codec_name"), QString("mp3"));
+        QVERIFY2(info.value("duration").toDouble() > 0.5, qPrintable(info.value("duration")));
+    }
+
+private slots:
+    void initTestCase() {
+        QString error;
+        m_settings = prepareWindowProfile(m_dir, error);
+        QVERIFY2(m_settings, qPrintable(error));
+        // A folder that does not exist yet: the first recording makes it.
+        m_settings->setAppRecordingFolder(m_dir.filePath(QStringLiteral("recorded/here")));
+    }
+
+    void init() {
+        m_settings->setRecordingMode(RecordingController::ModeSplit);
+        m_settings->setRecordNoSplit(false);
+        m_window = openExposedWindow(m_settings);
+        QVERIFY(m_window);
+    }
+
+    void cleanup() {
+        if (m_window)
+            m_window->playback()->stopPlayback(PlaybackController::Ask::No);
+        m_window.reset();
+    }
+
+    void recordWaitsForAPlayingStationAndSaysSo() {
+        QVERIFY(!recordButton()->isEnabled());
+        QCOMPARE(recordButton()->toolTip(), QString("Recording starts once a station plays"));
+        QVERIFY(playMp3());
+        QTRY_VERIFY(recordButton()->isEnabled());
+        QCOMPARE(recordButton()->toolTip(), QString("Start recording (Record with splitting)"));
+        QCOMPARE(recordingMenu()->actions().first()->text(), QString("Start recording"));
+    }
+
+    void f3RecordsIntoAFileAPlayerOpens() {
+        QVERIFY(playMp3());
+        QLabel* recordingLabel = statusBarLabel("labelRecording");
+        QLabel* counters = statusBarLabel("labelRecordCounters");
+        pressKey(Qt::Key_F3);
+        QVERIFY(m_window->recording()->isRecording());
+        const QString file = recordingLabel->toolTip();
+        QCOMPARE(QFileInfo(file).absolutePath(), m_dir.filePath(QStringLiteral("recorded/here")));
+        QCOMPARE(m_window->statusLabel()->text(), QString("Recording"));
+        QCOMPARE(recordButton()->toolTip(), QString("Stop recording"));
+        QCOMPARE(recordingMenu()->actions().first()->text(), QString("Stop recording"));
+
+        // The counters move with the display timer while the file grows.
+        QTRY_VERIFY_WITH_TIMEOUT(!counters->text().isEmpty(), kWaitMs);
+        const QString first = counters->text();
+        QTRY_VERIFY_WITH_TIMEOUT(counters->text() != first, kWaitMs);
+        QVERIFY(recordedSomeLiveBytes());
+
+        pressKey(Qt::Key_F3);
+        QTRY_VERIFY(!m_window->recording()->isRecording());
+        QCOMPARE(m_window->statusLabel()->text(), QString("Playing"));
+        QVERIFY(recordingLabel->toolTip().isEmpty());
+        QVERIFY(counters->text().isEmpty());
+        QCOMPARE(recordingMenu()->actions().first()->text(), QString("Start recording"));
+        QVERIFY(m_window->playback()->isActive());
+        verifyPlayableMp3(file);
+    }
+
+    void stoppingPlaybackOrLeavingWhileRecordingAsks() {
+        QVERIFY(playMp3());
+        m_window->slot_Record();
+        QVERIFY(m_window->recording()->isRecording());
+        const QString file = m_window->recording()->fileName();
+        QVERIFY(recordedSomeLiveBytes());
+        {
+            QuestionAnswerer no(QMessageBox::No);
+            m_window->slot_Stop();
+            QCOMPARE(no.asked, QStringList{"You are currently recording. Do you really want to "
+                                           "stop playing?"});
+            QVERIFY(!m_window->confirmExit());
+            QCOMPARE(no.asked.last(),
+                     QString("You are currently recording. Do you really want to exit?"));
+        }
+        QVERIFY(m_window->recording()->isRecording());
+        QVERIFY(m_window->playback()->isActive());
+        {
+            QuestionAnswerer yes(QMessageBox::Yes);
+            m_window->slot_Stop();
+            QCOMPARE(yes.asked.size(), 1);
+        }
+        QTRY_VERIFY(!m_window->recording()->isRecording());
+        QVERIFY(statusBarLabel("labelRecording")->toolTip().isEmpty());
+        QVERIFY(!recordButton()->isEnabled());
+        verifyPlayableMp3(file);
+        // Nothing records now, so leaving asks nothing.
+        QVERIFY(m_window->confirmExit());
+    }
+
+    void noSplitChoiceReachesTheEngineAndTheMenu() {
+        QAction* noSplit = noSplitAction();
+        QVERIFY(noSplit);
+        QCOMPARE(noSplit->text(), QString("Record without splitting"));
+        QVERIFY(!noSplit->isChecked());
+        noSplit->trigger();
+        QVERIFY(m_settings->RecordNoSplit());
+        QCOMPARE(m_window->playback()->engine()->SplitModeOf(), int(BASS::SPLIT_NONE));
+        QVERIFY(noSplitAction()->isChecked());
+        QVERIFY(playMp3());
+        QTRY_COMPARE(recordButton()->toolTip(),
+                     QString("Start recording (Record without splitting)"));
+        noSplitAction()->trigger();
+        QVERIFY(!m_settings->RecordNoSplit());
+        QCOMPARE(m_window->playback()->engine()->SplitModeOf(), int(BASS::SPLIT_PER_SONG));
+    }
+
+    void f4RecordsOneSongAndStopsAtTheNextTitle() {
+        QVERIFY(playMp3());
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->songLabel()->text(), kFixtureTitle, kWaitMs);
+        pressKey(Qt::Key_F4);
+        QVERIFY(m_window->recording()->isRecording());
+        const QString file = m_window->recording()->fileName();
+        QVERIFY(recordedSomeLiveBytes());
+        const bool changed = qwtest::setMountTitle("/mp3", "Next Artist - Next Song");
+        if (changed)
+            QTRY_VERIFY_WITH_TIMEOUT(!m_window->recording()->isRecording(), kWaitMs);
+        // The other tests expect the fixture's own title back.
+        QVERIFY(qwtest::setMountTitle("/mp3", kFixtureTitle.toStdString()));
+        QVERIFY(changed);
+        QVERIFY(m_window->playback()->isActive());
+        QCOMPARE(m_window->statusLabel()->text(), QString("Playing"));
+        verifyPlayableMp3(file);
+    }
+};
+
+QTEST_MAIN(TestWindowRecording)
+#include "tst_windowrecording.moc"
