@@ -214,6 +214,7 @@ void PlaybackController::playStation(const Preset& station, Ask ask) {
 void PlaybackController::startWorker(const QString& url) {
     m_engine->SetURLs({url});
     m_watchdog->start(qMax(1, m_settings->TimeoutValue()) * 2000);
+    ++m_connectsRunning;
     m_worker->start(QThread::InheritPriority);
     emit sig_busyChanged(true);
 }
@@ -243,6 +244,9 @@ void PlaybackController::slot_StreamError(Stream*, int, const QString& errorMess
 }
 
 void PlaybackController::slot_bassConnectFinished(BassQt*) {
+    // The end of a connection that a newer one replaced is queued behind that newer start.
+    if (--m_connectsRunning > 0 || m_worker->isRunning())
+        return;
     m_watchdog->stop();
     if (m_worker->WasAborted() || hasStream())
         return;
@@ -297,23 +301,21 @@ bool PlaybackController::stopPlayback(Ask ask) {
         !m_question(tr("You are currently recording. Do you really want to stop playing?")))
         return false;
     m_watchdog->stop();
-    if (!m_worker->isRunning() || hasStream()) {
-        if (hasStream()) {
-            emit sig_status(tr("Stopping"));
-            m_engine->Stop(m_settings->StopFadeOut() ? StopFadeMs : 0);
-        }
-        afterStop(userStop);
-    } else {
+    if (m_worker->isRunning()) {
         emit sig_status(tr("Stopping"));
         emit sig_waitCursor(true);
-        // The abort ends the create in progress, so the worker ends within moments.
+        // Even with a stream the worker may still be finishing its open; it must end before a
+        // new connection can start on the same thread. The abort ends a create within moments.
         m_worker->Abort();
         m_worker->wait();
         if (hasStream())
             m_engine->Stop(0);
-        afterStop(userStop);
         emit sig_waitCursor(false);
+    } else if (hasStream()) {
+        emit sig_status(tr("Stopping"));
+        m_engine->Stop(m_settings->StopFadeOut() ? StopFadeMs : 0);
     }
+    afterStop(userStop);
     m_sleep->stop();
     return true;
 }

@@ -156,6 +156,8 @@ private:
     AppStream* m_engine;
     BASS::QtBassConnectThread* m_worker;
     QTimer* m_watchdog;
+    // Connections started whose end has not been handled yet (main thread only).
+    int m_connectsRunning = 0;
     Preset m_current;
     bool m_openPlaylistDirect = false;
     int m_lastBitrate = 0;
