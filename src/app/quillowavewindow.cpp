@@ -200,6 +200,8 @@ void QuillowaveWindow::setupStationPages() {
     m_pages->loadColumnWidths(*m_settings);
     connect(m_pages, &StationPages::signal_itemActivated, this,
             [this](Preset* preset) { playStation(*preset, true); });
+    connect(m_pages, &StationPages::signal_scheduleStation, this,
+            &QuillowaveWindow::slot_scheduleStation);
 }
 
 void QuillowaveWindow::setupSearch() {
@@ -415,9 +417,16 @@ void QuillowaveWindow::setupDirectoryPopup() {
             m_stationsPopup->popup(m_menuDirectoryContext->pos());
         });
     }
+    m_menuDirectoryContext->addSeparator();
+    // A right click makes the station under the cursor the current one.
+    QAction* schedule = m_menuDirectoryContext->addAction(tr("Schedule"), this, [this] {
+        if (Preset* preset = m_pages->directoryView()->currentPreset())
+            slot_scheduleStation(preset);
+    });
     m_pages->directoryView()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pages->directoryView(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) {
+            [this, schedule](const QPoint& at) {
+                schedule->setEnabled(m_pages->directoryView()->currentPreset() != nullptr);
                 m_menuDirectoryContext->popup(
                     m_pages->directoryView()->viewport()->mapToGlobal(at));
             });

@@ -8,6 +8,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -20,11 +21,24 @@ StationPages::StationPages(History* history, QWidget* parent)
     for (StationTreeView* view : {m_treeStations, m_treeFavorites})
         connect(view, &StationTreeView::signal_itemActivated, this,
                 &StationPages::signal_itemActivated);
+    offerScheduleMenu(m_treeFavorites);
     insertWidget(PageDirectory, m_treeStations);
     insertWidget(PageFavorites, m_treeFavorites);
     insertWidget(PageHistory, makeHistoryPage());
     insertWidget(PageSearch, makeSearchPage());
     setCurrentIndex(PageDirectory);
+}
+
+void StationPages::offerScheduleMenu(StationTreeView* view) {
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+        Preset* preset = StationTreeView::presetOf(view->itemAt(at));
+        if (!preset)
+            return;
+        QMenu menu(view);
+        menu.addAction(tr("Schedule"), this, [this, preset] { emit signal_scheduleStation(preset); });
+        menu.exec(view->viewport()->mapToGlobal(at));
+    });
 }
 
 QTreeWidget* StationPages::makeHistoryPage() {
@@ -61,6 +75,8 @@ QWidget* StationPages::makeSearchPage() {
     layout->addLayout(below);
     connect(m_treeSearch, &TreeStations::signal_itemActivated, this,
             &StationPages::signal_itemActivated);
+    connect(m_treeSearch, &TreeStations::signal_Schedule, this,
+            &StationPages::signal_scheduleStation);
     return page;
 }
 

@@ -55,10 +55,13 @@ public:
 signals:
     void signal_itemActivated(Preset* preset);
     void signal_searchOnline();
+    // The user asked to schedule a station of one of the lists.
+    void signal_scheduleStation(Preset* preset);
 
 private:
     QTreeWidget* makeHistoryPage();
     QWidget* makeSearchPage();
+    void offerScheduleMenu(StationTreeView* view);
 
     History* m_history; // the window's
     StationTreeView* m_treeStations;

@@ -126,6 +126,7 @@ void TreeStations::buildContextMenu(QMenu* menu, Preset* preset) {
     web->setEnabled(!website.isEmpty());
     menu->addAction(tr("Send comment"), this,
                     [this, preset]() { emit signal_SendComment(preset); });
+    menu->addAction(tr("Schedule"), this, [this, preset]() { emit signal_Schedule(preset); });
 }
 
 void TreeStations::applyFilter(QAction* action, Finder finder) {

@@ -43,6 +43,7 @@ public slots:
 signals:
     void signal_itemActivated(Preset* preset);
     void signal_SendComment(Preset* preset);
+    void signal_Schedule(Preset* preset);
     void signal_CountChanged(int shown);
 
 protected:

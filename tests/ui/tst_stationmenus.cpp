@@ -318,6 +318,10 @@ private slots:
         QMenu* countries = menu.actions().at(0)->menu();
         QCOMPARE(texts(countries), (QStringList{"Germany", "USA", "Clear filter"}));
         QVERIFY(texts(&menu).contains(QStringLiteral("Copy station URL to clipboard")));
+        QSignalSpy schedule(&view, &TreeStations::signal_Schedule);
+        menu.actions().last()->trigger();
+        QCOMPARE(schedule.size(), 1);
+        QCOMPARE(schedule.first().first().value<Preset*>(), all.first());
 
         QSignalSpy count(&view, &TreeStations::signal_CountChanged);
         countries->actions().at(1)->trigger();

@@ -200,7 +200,10 @@ private slots:
         QStringList modes;
         for (const QAction* action : menu->actions())
             modes << action->text();
-        QCOMPARE(modes, (QStringList{"Regions", "Genres", "National Music", "Networks"}));
+        QCOMPARE(modes, (QStringList{"Regions", "Genres", "National Music", "Networks", QString(),
+                                     "Schedule"}));
+        // Only a station can be scheduled, not a region.
+        QCOMPARE(menu->actions().last()->isEnabled(), tree->currentPreset() != nullptr);
 
         TreeStationsMenu* popup = m_window->stationsPopup();
         menu->actions().at(1)->trigger();
