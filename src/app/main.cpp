@@ -6,6 +6,7 @@
 #include "app/commandline.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
+#include "app/windowlanguage.h"
 #include "audio/bass.h"
 #include "qtext/qtsingleapplication.h"
 
@@ -46,12 +47,14 @@ int main(int argc, char* argv[]) {
     QT_EXT::QtSingleApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     AppSettings* settings = AppSettings::instance();
+    QString languageWarning;
     switch (CommandLine::earlySwitch(arguments)) {
     case CommandLine::EarlySwitch::Uninstall:
         CommandLine::uninstall(settings);
         return 0;
     case CommandLine::EarlySwitch::Language:
         CommandLine::applyLanguageSwitch(arguments, settings);
+        languageWarning = WindowLanguage::fallBackToEnglish(settings);
         break;
     case CommandLine::EarlySwitch::None:
         break;
@@ -67,6 +70,8 @@ int main(int argc, char* argv[]) {
                               QObject::tr("The audio library could not be started: %1").arg(error));
         return 1;
     }
+    if (!languageWarning.isEmpty())
+        warning = warning.isEmpty() ? languageWarning : languageWarning + QLatin1Char(' ') + warning;
     const int code = runWindow(app, settings, warning);
     BASS_Free();
     return code;

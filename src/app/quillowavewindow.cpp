@@ -6,6 +6,7 @@
 #include "app/windowaddressinput.h"
 #include "app/windowclipboard.h"
 #include "app/windowkeyactions.h"
+#include "app/windowlanguage.h"
 #include "app/windowmenus.h"
 #include "app/windowplayercontrol.h"
 #include "app/windowremote.h"
@@ -83,7 +84,7 @@ AppSettings* withCrashHandler(AppSettings* settings) {
 
 QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     : QMainWindow(parent), m_settings(withCrashHandler(settings)),
-      m_playback(new PlaybackController(settings, this)), m_directory(new BramblerStations(this)),
+      m_language(new WindowLanguage(settings, this)), m_playback(new PlaybackController(settings, this)), m_directory(new BramblerStations(this)),
       m_favorites(new Favorites(this)), m_history(new History(this)),
       m_builtWith(SettingsApplier::snapshot(*settings)) {
     setObjectName(QStringLiteral("QuillowaveWindow"));
@@ -250,6 +251,13 @@ void QuillowaveWindow::setupMenus() {
             &QuillowaveWindow::showError);
     m_menus = new WindowMenus(this, m_settings, m_buttonBar->favorites());
     m_menus->build(menuBar());
+    QMenu* language = m_language->addMenu(m_menus->menu(PlayerControl::Menu::Settings));
+    connect(language, &QMenu::aboutToShow, this, &QuillowaveWindow::slot_langAboutToShow);
+    connect(language, &QMenu::triggered, this, &QuillowaveWindow::slot_langMenu);
+    connect(m_language, &WindowLanguage::signal_langChanged, this,
+            &QuillowaveWindow::signal_langChanged);
+    connect(this, &QuillowaveWindow::signal_langChanged, this,
+            &QuillowaveWindow::slot_langChanged);
     connect(m_menus, &WindowMenus::signal_historyCleared, this, &QuillowaveWindow::fillHistory);
 }
 
@@ -720,6 +728,20 @@ void QuillowaveWindow::applyButtonStyle() {
 void QuillowaveWindow::placePeakMeters() {
     // 2 puts the meters on the left; 1 and the default keep them on the right.
     m_panel->placeMeters(m_settings->PeakmetersOrientation() == 2);
+}
+
+void QuillowaveWindow::slot_langAboutToShow() {
+    m_language->buildMenu();
+}
+
+void QuillowaveWindow::slot_langMenu(QAction* action) {
+    m_language->switchTo(action);
+}
+
+// The texts shown were re-applied already; what is composed at run time is composed again.
+void QuillowaveWindow::slot_langChanged() {
+    applyButtonStyle();
+    updateTitles();
 }
 
 void QuillowaveWindow::slot_options() {

@@ -40,6 +40,7 @@ class TreeStationsMenu;
 class WindowPlayerControl;
 class WindowAddressInput;
 class WindowKeyActions;
+class WindowLanguage;
 class WindowMenus;
 class WindowRemote;
 class WindowSound;
@@ -95,6 +96,7 @@ public:
     const WindowKeyActions* keyActions() const { return m_keyActions; }
     // The equaliser, effects, plug-in and output device wiring.
     WindowSound* sound() const { return m_sound; }
+    WindowLanguage* language() const { return m_language; }
     // Texts of things that do not work here (no tray, no sound device), each said once.
     QStringList missingParts() const { return m_missing; }
     // What the command line, the remote control and the media controls drive.
@@ -163,6 +165,13 @@ public slots:
     void slot_scheduleStation(Preset* station);
     void slot_sleepTimer();
     void slot_Search(const QString& text);
+    // The Language menu: filled when it opens, switching at once when an entry is picked.
+    void slot_langAboutToShow();
+    void slot_langMenu(QAction* action);
+    void slot_langChanged();
+
+signals:
+    void signal_langChanged();
 
 protected:
     // Starts the program detached with the arguments; false when it could not be started.
@@ -224,6 +233,7 @@ private:
     void sayMissing(const QString& text);
 
     AppSettings* m_settings;
+    WindowLanguage* m_language;
     PlaybackController* m_playback;
     BramblerStations* m_directory;
     Favorites* m_favorites;

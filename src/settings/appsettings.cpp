@@ -512,9 +512,11 @@ QString AppSettings::programFolder() const {
     return m_programFolder;
 }
 
+// A portable copy keeps "Languages" beside itself; an installed one keeps the shipped files in
+// share/quillowave/languages, lower case as the rest of share.
 QString AppSettings::languageFolder() const {
     return asFolder(UserFolders(m_programFolder, m_portable).bundled() +
-                    QStringLiteral("Languages"));
+                    (m_portable ? QStringLiteral("Languages") : QStringLiteral("languages")));
 }
 
 QString AppSettings::dataFilePath(const QString& name) const {

@@ -60,6 +60,8 @@ NowPlayingPanel::NowPlayingPanel(QWidget* parent)
 QLabel* NowPlayingPanel::makeSongLabel() {
     auto* label = new QLabel(this);
     label->setObjectName(QStringLiteral("labelSong"));
+    // A song may well be called "Stop": a change of language leaves the title as it is.
+    label->setProperty("quillowaveUserText", true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont songFont = label->font();
     songFont.setPointSizeF(songFont.pointSizeF() * 1.45);

@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(folders.config(), path(QStringLiteral("xdg-config/Quillowave/")));
         QCOMPARE(folders.bundled(), prefix() + QStringLiteral("/share/quillowave/"));
         QCOMPARE(store->languageFolder(),
-                 prefix() + QStringLiteral("/share/quillowave/Languages/"));
+                 prefix() + QStringLiteral("/share/quillowave/languages/"));
     }
 
     void installedWithoutXdgDataHomeUsesHome() {
