@@ -179,6 +179,18 @@ def time_start(watcher, command, env, cwd):
     return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint
 
 
+def portable_copy(source, presets, program_dir):
+    """A copy of the program in a folder of its own, with the bundled directory beside it: run
+    from there it is portable and keeps its settings and lists beside itself, so each copy
+    starts on an empty profile. Returns the copy's path."""
+    os.makedirs(program_dir)
+    program = os.path.join(program_dir, os.path.basename(source))
+    shutil.copy2(source, program)
+    if presets:
+        shutil.copy2(presets, program_dir)
+    return program
+
+
 def scratch_env(base, display):
     env = dict(os.environ)
     for name in ("home", "config", "data", "cache", "runtime"):
@@ -248,14 +260,8 @@ def main():
         watcher = XWatcher(display)
         entries = []
         for index, path in enumerate([args.program] + args.compare):
-            # Run from a folder of its own the program is portable and keeps its settings and
-            # lists beside itself: a copy in the scratch folder starts on an empty profile.
             program_dir = os.path.join(work, f"program{index}")
-            os.makedirs(program_dir)
-            program = os.path.join(program_dir, os.path.basename(args.program))
-            shutil.copy2(path, program)
-            if args.presets:
-                shutil.copy2(args.presets, program_dir)
+            program = portable_copy(path, args.presets, program_dir)
             entries.append(("quillowave" if index == 0 else f"compare {index}",
                             [program] + args.arg,
                             scratch_env(os.path.join(work, f"ours{index}"), display), program_dir))

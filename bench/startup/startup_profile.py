@@ -187,11 +187,7 @@ def main():
     try:
         watcher = startup.XWatcher(display)
         program_dir = os.path.join(work, "program")
-        os.makedirs(program_dir)
-        program = os.path.join(program_dir, os.path.basename(args.program))
-        shutil.copy2(args.program, program)
-        if args.presets:
-            shutil.copy2(args.presets, program_dir)
+        program = startup.portable_copy(args.program, args.presets, program_dir)
         env = startup.scratch_env(os.path.join(work, "profile"), display)
         # A first start creates the profile; the profiled starts are usual ones.
         startup.time_start(watcher, [program], env, program_dir)

@@ -357,6 +357,13 @@ void Channel::onNetEnd() {
 // ---- decoding (decoder thread) ----
 
 void Channel::decodeThread() {
+    // Until a stream plays, its bytes stay in the download buffer, where the position
+    // functions count them as buffered: reading ahead would move them out of that count into
+    // samples nobody hears yet, so a pre-buffer wait would wait for them once more.
+    if (!isDecodeOnly()) {
+        std::unique_lock lock(m_wakeMutex);
+        m_wake.wait(lock, [this] { return m_played || m_abort.load(); });
+    }
     std::vector<float> decoded;
     std::vector<float> converted;
     while (!m_abort) {
@@ -687,10 +694,15 @@ int Channel::play(bool restart) {
     const int previous = m_state.exchange(Playing);
     if (previous == Playing)
         return 0;
-    if (!m_output->addChannel(this)) {
+    if (const int error = m_output->addChannel(this); error != 0) {
         m_state = Stopped;
-        return BASS_ERROR_NOCHAN;
+        return error;
     }
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_played = true;
+    }
+    m_wake.notify_all();
     return 0;
 }
 

@@ -184,6 +184,7 @@ private:
     // BASS_ChannelGetData (the channel's own format). Decoder thread writes, mixer reads.
     SampleRing m_ring;
     std::atomic<bool> m_sourceEnded{false};
+    bool m_played = false; // guarded by m_wakeMutex: play() was called once
     std::atomic<int> m_state{Stopped};
     std::atomic<bool> m_stalled{false};
     std::atomic<bool> m_drained{false};

@@ -140,8 +140,10 @@ bool Library::finishCreate(const std::shared_ptr<Channel>& channel, bool succeed
     if (it == m_creating.end())
         return false; // BASS_Free took it
     m_creating.erase(it);
-    if (succeeded)
+    if (succeeded) {
         m_channels[channel->handle()] = channel;
+        m_ticker.wake();
+    }
     return true;
 }
 
@@ -159,7 +161,7 @@ bool Library::freeChannel(DWORD handle) {
     return true;
 }
 
-bool Library::tick() {
+Ticker::Pace Library::tick() {
     std::vector<std::shared_ptr<Channel>> channels;
     {
         std::lock_guard lock(m_mutex);
@@ -174,7 +176,11 @@ bool Library::tick() {
         else
             sliding = sliding || channel->isSliding(0);
     }
-    return sliding;
+    const bool deviceStopped = m_output.closeIfUnused(kDeviceIdleMs);
+    if (sliding)
+        return Ticker::Pace::Quick;
+    // A new channel wakes the ticker (finishCreate); until then there is nothing to watch.
+    return channels.empty() && deviceStopped ? Ticker::Pace::Asleep : Ticker::Pace::Watching;
 }
 
 } // namespace qwaudio

@@ -44,9 +44,12 @@ public:
     void abortCreates(const void* owner, bool abort);
 
 private:
+    // How long the device keeps running after the last channel left the mix: a station change
+    // stops one stream and starts the next without reopening it.
+    static constexpr int kDeviceIdleMs = 1000;
+
     Library() = default;
-    // True while a slide runs.
-    bool tick();
+    Ticker::Pace tick();
 
     mutable std::mutex m_mutex;
     bool m_initialised = false;                                     // guarded by m_mutex

@@ -64,23 +64,40 @@ int Output::open(int device, int rate) {
     m_rate = rate > 0 ? rate : 44100;
     m_deviceIndex = device;
     m_clockBuffer.assign(size_t(kMaxBlockFrames) * kChannels, 0.0f);
-    if (device == 0) {
-        m_clockStop = false;
-        m_running = true;
-        m_clock = std::thread([this] { clockLoop(); });
-        m_open = true;
+    std::lock_guard lock(m_deviceMutex);
+    m_sdlName.clear();
+    if (device != 0) {
+        if (!startSdlAudio())
+            return BASS_ERROR_DRIVER;
+        m_sdlStarted = true;
+        if (device >= 2) {
+            const char* found = SDL_GetAudioDeviceName(device - 2, 0);
+            if (!found)
+                return BASS_ERROR_DEVICE;
+            m_sdlName = found;
+        }
+    }
+    m_running = true;
+    // Started once here so that a device that cannot play fails the set-up; it stops again
+    // when nothing has played for a while.
+    const int error = startDeviceLocked();
+    if (error != 0)
+        return error;
+    m_lastUsed = std::chrono::steady_clock::now();
+    m_open = true;
+    return 0;
+}
+
+int Output::startDeviceLocked() {
+    if (m_deviceIndex == 0) {
+        if (!m_clock.joinable()) {
+            m_clockStop = false;
+            m_clock = std::thread([this] { clockLoop(); });
+        }
         return 0;
     }
-    if (!startSdlAudio())
-        return BASS_ERROR_DRIVER;
-    m_sdlStarted = true;
-    std::string name;
-    if (device >= 2) {
-        const char* found = SDL_GetAudioDeviceName(device - 2, 0);
-        if (!found)
-            return BASS_ERROR_DEVICE;
-        name = found;
-    }
+    if (m_sdlDevice != 0)
+        return 0;
     SDL_AudioSpec want{};
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
@@ -91,24 +108,32 @@ int Output::open(int device, int rate) {
     };
     want.userdata = this;
     SDL_AudioSpec have{};
-    m_sdlDevice = SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &want, &have, 0);
+    m_sdlDevice =
+        SDL_OpenAudioDevice(m_sdlName.empty() ? nullptr : m_sdlName.c_str(), 0, &want, &have, 0);
     if (m_sdlDevice == 0)
         return BASS_ERROR_DRIVER;
-    m_open = true;
-    m_running = true;
-    SDL_PauseAudioDevice(m_sdlDevice, 0);
+    SDL_PauseAudioDevice(m_sdlDevice, m_running ? 0 : 1);
     return 0;
 }
 
-void Output::close() {
+void Output::stopDeviceLocked() {
     if (m_clock.joinable()) {
-        m_clockStop = true;
+        {
+            std::lock_guard clockLock(m_clockMutex);
+            m_clockStop = true;
+        }
+        m_clockWake.notify_all();
         m_clock.join();
     }
     if (m_sdlDevice != 0) {
         SDL_CloseAudioDevice(m_sdlDevice);
         m_sdlDevice = 0;
     }
+}
+
+void Output::close() {
+    std::lock_guard lock(m_deviceMutex);
+    stopDeviceLocked();
     if (m_sdlStarted) {
         // The next set-up reads the driver choice afresh.
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -121,22 +146,56 @@ void Output::close() {
 }
 
 void Output::setRunning(bool running) {
+    std::lock_guard lock(m_deviceMutex);
     m_running = running;
     if (m_sdlDevice != 0)
         SDL_PauseAudioDevice(m_sdlDevice, running ? 0 : 1);
 }
 
-bool Output::addChannel(Channel* channel) {
-    for (auto& slot : m_slots) {
-        if (slot.load() == channel)
-            return true;
-    }
+int Output::addChannel(Channel* channel) {
+    bool added = false;
+    for (auto& slot : m_slots)
+        added = added || slot.load() == channel;
     for (auto& slot : m_slots) {
         Channel* expected = nullptr;
-        if (slot.compare_exchange_strong(expected, channel))
+        added = added || slot.compare_exchange_strong(expected, channel);
+    }
+    if (!added)
+        return BASS_ERROR_NOCHAN;
+    std::lock_guard lock(m_deviceMutex);
+    m_lastUsed = std::chrono::steady_clock::now();
+    const int error = m_open ? startDeviceLocked() : 0;
+    if (error != 0)
+        removeChannel(channel);
+    return error;
+}
+
+bool Output::hasChannels() const {
+    for (const auto& slot : m_slots) {
+        if (slot.load() != nullptr)
             return true;
     }
     return false;
+}
+
+bool Output::deviceRunning() {
+    std::lock_guard lock(m_deviceMutex);
+    return m_sdlDevice != 0 || m_clock.joinable();
+}
+
+bool Output::closeIfUnused(int idleMs) {
+    std::lock_guard lock(m_deviceMutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (hasChannels()) {
+        m_lastUsed = now;
+        return false;
+    }
+    if (m_sdlDevice == 0 && !m_clock.joinable())
+        return true;
+    if (now - m_lastUsed < std::chrono::milliseconds(idleMs))
+        return false;
+    stopDeviceLocked();
+    return true;
 }
 
 void Output::removeChannel(Channel* channel) {
@@ -184,17 +243,20 @@ void Output::mix(float* out, int frames) {
 void Output::clockLoop() {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
+    const auto block = std::chrono::duration<double>(double(kClockBlockFrames) / m_rate);
     int64_t framesDone = 0;
+    std::unique_lock lock(m_clockMutex);
+    // One block ahead of the clock, as a device's buffer is: the first samples go out at once.
     while (!m_clockStop) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        const int64_t due = int64_t(elapsed * m_rate);
+        const int64_t due = int64_t(elapsed * m_rate) + kClockBlockFrames;
         while (framesDone < due) {
-            const int frames = int(std::min<int64_t>(1024, due - framesDone));
+            const int frames = int(std::min<int64_t>(kMaxBlockFrames, due - framesDone));
             if (m_running)
                 mix(m_clockBuffer.data(), frames);
             framesDone += frames;
         }
+        m_clockWake.wait_for(lock, block, [this] { return m_clockStop.load(); });
     }
 }
 

@@ -3,11 +3,16 @@
 // Sound output: an SDL device, or for device 0 ("No sound") a thread that consumes samples in
 // real time against the clock. The mixer (SDL's callback or that thread) sums the playing
 // channels as 32-bit float stereo at the device rate; it never allocates, blocks, logs or
-// touches the network. open/close/add/remove: any thread; mix: output thread. Owned by Library.
+// touches the network. The device (or the clock) runs only while a channel is in the mix, so
+// that an idle program neither wakes up nor holds the sound server.
+// open/close/add/remove/closeIfUnused: any thread; mix: output thread. Owned by Library.
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,20 +44,32 @@ public:
     int device() const { return m_deviceIndex; }
     float cpuPercent() const { return m_cpuPercent.load(); }
 
-    // False when every slot is taken.
-    bool addChannel(Channel* channel);
+    // 0, BASS_ERROR_NOCHAN when every slot is taken, or the error of starting the device.
+    int addChannel(Channel* channel);
     // Returns once the mixer no longer uses the channel.
     void removeChannel(Channel* channel);
+    // Stops the device when no channel has been in the mix for idleMs; true when it is stopped.
+    bool closeIfUnused(int idleMs);
+    // The device (or the clock) is running now.
+    bool deviceRunning();
 
     // SDL's output device names and the driver in use; SDL's audio part is started if needed.
     static std::vector<std::string> deviceNames();
     static std::vector<std::string> captureDeviceNames();
     static std::string driverName();
 
+    // Frames the "No sound" clock mixes at each wake-up: about 46 ms at 44.1 kHz, the period
+    // of the SDL device below, well inside what a channel's sample ring holds ahead.
+    static constexpr int kClockBlockFrames = 2048;
+
 private:
     static void sdlCallback(void* self, uint8_t* stream, int length);
     void mix(float* out, int frames);
     void clockLoop();
+    bool hasChannels() const;
+    // Starting and stopping the device itself; callers hold m_deviceMutex.
+    int startDeviceLocked();
+    void stopDeviceLocked();
 
     std::array<std::atomic<Channel*>, kMaxChannels> m_slots{};
     std::atomic<uint64_t> m_mixSeq{0}; // odd while a mix runs
@@ -61,9 +78,14 @@ private:
     std::atomic<float> m_cpuPercent{0};
     int m_deviceIndex = -1;
     int m_rate = 44100;
-    uint32_t m_sdlDevice = 0;
-    bool m_sdlStarted = false;
-    std::thread m_clock;
+    std::mutex m_deviceMutex;
+    std::string m_sdlName;           // guarded by m_deviceMutex: empty for SDL's default
+    uint32_t m_sdlDevice = 0;        // guarded by m_deviceMutex
+    bool m_sdlStarted = false;       // guarded by m_deviceMutex
+    std::thread m_clock;             // guarded by m_deviceMutex
+    std::chrono::steady_clock::time_point m_lastUsed; // guarded by m_deviceMutex
+    std::mutex m_clockMutex; // pairs with m_clockWake, which ends the clock's sleep
+    std::condition_variable m_clockWake;
     std::atomic<bool> m_clockStop{false};
     std::vector<float> m_clockBuffer; // clock thread only
 };

@@ -8,21 +8,49 @@ Ticker::~Ticker() {
     stop();
 }
 
-void Ticker::start(std::function<bool()> tick) {
+void Ticker::start(std::function<Pace()> tick) {
     stop();
-    m_stop = false;
-    m_thread = std::thread([this, tick = std::move(tick)] {
-        bool busy = false;
-        while (!m_stop) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(busy ? 20 : 50));
-            if (!m_stop)
-                busy = tick();
-        }
-    });
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = false;
+        m_woken = false;
+    }
+    m_thread = std::thread([this, tick = std::move(tick)] { run(tick); });
+}
+
+void Ticker::run(const std::function<Pace()>& tick) {
+    Pace pace = Pace::Watching;
+    std::unique_lock lock(m_mutex);
+    while (!m_stop) {
+        const auto woken = [this] { return m_stop || m_woken; };
+        if (pace == Pace::Asleep)
+            m_changed.wait(lock, woken);
+        else
+            m_changed.wait_for(lock, std::chrono::milliseconds(pace == Pace::Quick ? 20 : 50),
+                               [this] { return m_stop; });
+        if (m_stop)
+            break;
+        m_woken = false;
+        lock.unlock();
+        pace = tick();
+        lock.lock();
+    }
+}
+
+void Ticker::wake() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_woken = true;
+    }
+    m_changed.notify_all();
 }
 
 void Ticker::stop() {
-    m_stop = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
     if (!m_thread.joinable())
         return;
     if (isTickerThread())

@@ -7,6 +7,7 @@
 #include "bass/precondition.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -42,6 +43,15 @@ void CBass::ClearAbort() {
 void CBass::SetAbort() {
     m_aborted = true;
     BASS_StreamAbortCreates(this, TRUE);
+    WakeArrivalWaits();
+}
+
+void CBass::WakeArrivalWaits() {
+    {
+        QMutexLocker lock(&m_arrivalMutex);
+        ++m_arrivals;
+    }
+    m_arrival.wakeAll();
 }
 
 bool CBass::Init(int device, QString* errorText, uint netTimeoutSeconds, bool processPlaylists,
@@ -443,20 +453,38 @@ void CBass::WaitForPrebuffer() {
         // A download that has ended brings nothing more to wait for.
         if (BASS_StreamGetFilePosition(handle, BASS_FILEPOS_CONNECTED) == 0)
             return;
-        {
-            QMutexLocker lock(&m_waitMutex);
-            m_waitCondition.wait(&m_waitMutex, PrebufferStepMs);
-        }
+        WaitPrebufferStep(handle, end);
         QCoreApplication::processEvents();
         if (m_aborted)
             return;
-        const auto downloaded =
-            static_cast<qint64>(BASS_StreamGetFilePosition(handle, BASS_FILEPOS_DOWNLOAD));
-        const auto current =
-            static_cast<qint64>(BASS_StreamGetFilePosition(handle, BASS_FILEPOS_CURRENT));
-        if ((downloaded - current) * 100 / static_cast<qint64>(end) > PrebufferPercent)
+        if (BufferedPercent(handle, end) > PrebufferPercent)
             return;
     }
+}
+
+void CBass::WaitPrebufferStep(HSTREAM handle, QWORD end) {
+    const QDeadlineTimer step(PrebufferStepMs);
+    quint64 seen = 0;
+    {
+        QMutexLocker lock(&m_arrivalMutex);
+        seen = m_arrivals;
+    }
+    // The share is read outside the lock: the library calls the download callback, which takes
+    // the lock, while it holds locks of its own.
+    while (!m_aborted && !step.hasExpired() && BufferedPercent(handle, end) <= PrebufferPercent) {
+        QMutexLocker lock(&m_arrivalMutex);
+        if (m_arrivals == seen && !m_aborted)
+            m_arrival.wait(&m_arrivalMutex, step);
+        seen = m_arrivals;
+    }
+}
+
+qint64 CBass::BufferedPercent(HSTREAM handle, QWORD end) {
+    const auto downloaded =
+        static_cast<qint64>(BASS_StreamGetFilePosition(handle, BASS_FILEPOS_DOWNLOAD));
+    const auto current =
+        static_cast<qint64>(BASS_StreamGetFilePosition(handle, BASS_FILEPOS_CURRENT));
+    return (downloaded - current) * 100 / static_cast<qint64>(end);
 }
 
 BOOL CBass::Stop(int fadeOutMs) {
@@ -673,6 +701,7 @@ void CBass::CALLBACK_Download(const void* buffer, DWORD length, void* user) {
     auto* engine = static_cast<CBass*>(user);
     if (!engine || !buffer)
         return;
+    engine->WakeArrivalWaits();
     if (length == 0)
         engine->OnDownloadHeader(static_cast<const char*>(buffer));
     else if (engine->m_hStream || engine->m_creating)

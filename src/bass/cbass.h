@@ -313,6 +313,11 @@ protected:
     void MetadataHandler();
     // Waits ms in FadeStepMs steps, processing the calling thread's events.
     void WaitSteps(int ms);
+    // One pre-buffer step: PrebufferStepMs, cut short as soon as arriving data lifts the
+    // buffered share of end above PrebufferPercent or the open is aborted.
+    void WaitPrebufferStep(HSTREAM handle, QWORD end);
+    static qint64 BufferedPercent(HSTREAM handle, QWORD end);
+    void WakeArrivalWaits();
     void ReleaseStream();
 
     // Atomic: the GUI, connect and callback threads all read them.
@@ -378,6 +383,11 @@ protected:
     QString m_encoderCommand;  // GUI thread only: command line of the running encoder
     QMutex m_waitMutex;
     QWaitCondition m_waitCondition;
+    // Woken by each arrival of stream data and by an abort, so that the pre-buffer wait ends
+    // as soon as its condition holds.
+    QMutex m_arrivalMutex;
+    QWaitCondition m_arrival;
+    quint64 m_arrivals = 0; // guarded by m_arrivalMutex
 };
 
 } // namespace BASS

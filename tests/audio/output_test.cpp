@@ -2,11 +2,13 @@
 // plays through the default device.
 
 #include "audio/bass.h"
+#include "audio/library.h"
 #include "audiohelpers.h"
 #include "support/fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -98,6 +100,36 @@ TEST(Output, DiskDriverHearsTheSineAtTheVolumeAndSilenceAfterTheSlide) {
     EXPECT_NEAR(heard.peak, 0.25f, 0.03f);
     const Segment after = analyse(samples, silentFrom, silentTo);
     EXPECT_LT(after.peak, 0.001f);
+}
+
+// An idle program holds no sound device and its housekeeping sleeps: the device stops a while
+// after the last stream left the mix, and a stream created later starts both again.
+TEST(Output, DeviceRunsOnlyWhileSomethingPlays) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    ASSERT_TRUE(BASS_Init(1, kRate, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
+    qwaudio::Output& output = qwaudio::Library::instance().output();
+    ASSERT_TRUE(waitFor([&] { return !output.deviceRunning(); }, 10000));
+
+    const std::string tone = tempPath("idle_tone.wav");
+    writeToneWav(tone, kRate, 0.3, 440, 0.5, 440, 0.5);
+    HSTREAM stream = BASS_StreamCreateFile(FALSE, tone.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    EXPECT_FALSE(output.deviceRunning());
+    std::atomic<bool> ended{false};
+    BASS_ChannelSetSync(
+        stream, BASS_SYNC_END, 0,
+        [](HSYNC, DWORD, DWORD, void* flag) { static_cast<std::atomic<bool>*>(flag)->store(true); },
+        &ended);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE)) << BASS_ErrorGetCode();
+    EXPECT_TRUE(output.deviceRunning());
+    // The end is noticed by the housekeeping thread, so it woke for the new stream.
+    EXPECT_TRUE(waitFor([&] { return ended.load(); }, 10000));
+    EXPECT_GT(BASS_ChannelGetPosition(stream, BASS_POS_BYTE), 0u);
+    BASS_StreamFree(stream);
+    EXPECT_TRUE(waitFor([&] { return !output.deviceRunning(); }, 10000));
+    EXPECT_TRUE(BASS_Free());
+    std::filesystem::remove(tone);
 }
 
 TEST(Output, RecordingDevicesAreListedUntilTheLastOne) {

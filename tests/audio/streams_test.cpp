@@ -632,6 +632,29 @@ TEST_F(Streams, IcyHeadersAndBufferPositions) {
     BASS_StreamFree(file);
 }
 
+// Until it plays, a stream leaves what arrives in its download buffer, so a wait for the buffer
+// to fill sees every byte the server sent (its burst first); playing starts the reading.
+TEST_F(Streams, BytesStayBufferedUntilTheStreamPlays) {
+    HSTREAM stream = createUrl(qwtest::icecastUrl("/mp3"));
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    const QWORD end = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END);
+    const QWORD opened = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT);
+    const auto buffered = [&] {
+        return BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD) -
+               BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT);
+    };
+    ASSERT_TRUE(waitFor([&] { return buffered() * 100 / end > 90; }, 10000)) << buffered();
+    EXPECT_EQ(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT), opened);
+    EXPECT_EQ(BASS_ChannelGetPosition(stream, BASS_POS_BYTE), 0u);
+
+    ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+    EXPECT_TRUE(waitFor(
+        [&] { return BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT) > opened; }, 5000));
+    EXPECT_TRUE(
+        waitFor([&] { return BASS_ChannelGetPosition(stream, BASS_POS_BYTE) > 0; }, 5000));
+    BASS_StreamFree(stream);
+}
+
 TEST_F(Streams, PlaylistAddressPlaysItsFirstEntry) {
     const std::string list = qwtest::wwwDir() + "/audiotest.pls";
     {
