@@ -641,6 +641,8 @@ void QuillowaveWindow::applySettings() {
     if (!m_quickTimer) {
         m_quickTimer = new QTimer(this);
         connect(m_quickTimer, &QTimer::timeout, this, &QuillowaveWindow::slot_quickTimerUpdate);
+        connect(m_playback, &PlaybackController::sig_stationPlaying, m_quickTimer,
+                qOverload<>(&QTimer::start));
     } else {
         m_quickTimer->stop();
     }
@@ -919,6 +921,12 @@ void QuillowaveWindow::slot_displayTimerUpdate() {
 }
 
 void QuillowaveWindow::slot_quickTimerUpdate() {
+    // Without a stream the meters have nothing to show until the next station plays, which
+    // starts the timer again: an idle window does not wake up for them.
+    if (!m_playback->hasStream()) {
+        m_quickTimer->stop();
+        return;
+    }
     if (!m_settings->PeakMeterEnabled() || !m_playback->isActive())
         return;
     const DWORD level = m_playback->engine()->GetLevel();

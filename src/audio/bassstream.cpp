@@ -42,16 +42,26 @@ HSTREAM create(StreamKind kind, Source source, const void* address, QWORD length
         ErrorState::set(BASS_ERROR_ILLPARAM);
         return 0;
     }
-    auto channel = std::make_shared<Channel>(library.newHandle(), flags, kind, &library.output());
-    int error = library.beginCreate(channel)
-                    ? openSource(*channel, source, address, length, flags, proc, user)
-                    : BASS_ERROR_FILEOPEN;
+    Library::CreateKey key;
+    if (source == Source::Url)
+        key = {qwaudio::TextCodec::argument(address, (flags & BASS_UNICODE) != 0), flags, proc,
+               user};
+    std::shared_ptr<Channel> channel = library.takeParked(key);
+    const bool reused = channel != nullptr;
+    if (!reused)
+        channel = std::make_shared<Channel>(library.newHandle(), flags, kind, &library.output());
+    int error = !library.beginCreate(channel) ? BASS_ERROR_FILEOPEN
+                : reused ? channel->reopenAs(kind)
+                         : openSource(*channel, source, address, length, flags, proc, user);
     if (error == 0)
         channel->start();
     if (!library.finishCreate(channel, error == 0) && error == 0)
         error = BASS_ERROR_INIT;
     if (error != 0) {
-        channel->shutdown();
+        if (error == BASS_ERROR_FILEFORM && source == Source::Url && channel->canReopen())
+            library.park(channel, std::move(key));
+        else
+            channel->shutdown();
         ErrorState::set(error);
         return 0;
     }

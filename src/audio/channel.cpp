@@ -91,15 +91,18 @@ void Channel::startThread(std::thread& thread, void (Channel::*body)()) {
     thread = std::thread([self = shared_from_this(), body] { ((*self).*body)(); });
 }
 
+// The time-out bounds the whole open, so that a server trickling its answer fails like a silent
+// one.
+Decoder::Deadline Channel::openDeadline() {
+    return std::chrono::steady_clock::now() +
+           std::chrono::milliseconds(std::max<uint32_t>(Config::instance().netTimeoutMs(), 1));
+}
+
 int Channel::openUrl(const std::string& url, DOWNLOADPROC* proc, void* user) {
     m_downloadProc = proc;
     m_downloadUser = user;
     m_name = url;
-    // The time-out bounds the whole open, so that a server trickling its answer fails like a
-    // silent one.
-    const Decoder::Deadline deadline =
-        std::chrono::steady_clock::now() +
-        std::chrono::milliseconds(std::max<uint32_t>(Config::instance().netTimeoutMs(), 1));
+    const Decoder::Deadline deadline = openDeadline();
     if (isDirectAddress(url))
         return openDirect(url, deadline);
     return openNetwork(url, 0, deadline);
@@ -189,10 +192,27 @@ int Channel::openNetwork(const std::string& url, int depth, Decoder::Deadline de
         return openNetwork(next, depth + 1, deadline);
     }
 
+    return openBufferedDecoder(contentType, deadline, {});
+}
+
+bool Channel::canReopen() const {
+    return m_net && m_buffer && !m_buffer->aborted() && m_decoder && m_decoder->refusedFormat();
+}
+
+int Channel::reopenAs(StreamKind kind) {
+    m_kind = kind;
+    std::vector<uint8_t> probed = m_decoder->takeProbe();
+    const Decoder::Deadline deadline = openDeadline();
+    return openBufferedDecoder(m_net->contentType(), deadline, std::move(probed));
+}
+
+int Channel::openBufferedDecoder(const std::string& contentType, Decoder::Deadline deadline,
+                                 std::vector<uint8_t> probed) {
     m_decoder = std::make_unique<Decoder>(&m_abort);
-    error = m_buffer->aborted()
-                ? BASS_ERROR_FILEOPEN
-                : m_decoder->openBuffer(m_buffer.get(), m_kind, contentType, deadline);
+    m_decoder->seedProbe(std::move(probed));
+    const int error = m_buffer->aborted()
+                          ? BASS_ERROR_FILEOPEN
+                          : m_decoder->openBuffer(m_buffer.get(), m_kind, contentType, deadline);
     if (error != 0)
         return error;
     int64_t bitRate = m_decoder->bitRate();
@@ -202,7 +222,8 @@ int Channel::openNetwork(const std::string& url, int depth, Decoder::Deadline de
     }
     if (bitRate <= 0)
         bitRate = 128000;
-    m_buffer->setCapacity(size_t(bitRate / 8 * int64_t(config.netBufferMs()) / 1000));
+    m_buffer->setCapacity(
+        size_t(bitRate / 8 * int64_t(Config::instance().netBufferMs()) / 1000));
     return 0;
 }
 

@@ -44,6 +44,11 @@ public:
     int openUrl(const std::string& url, DOWNLOADPROC* proc, void* user);
     int openFile(const std::string& path);
     int openMemory(const void* data, size_t length);
+    // After openUrl failed because its decoder refused the format it found, the connection and
+    // the bytes read are still here: true when a decoder of another kind can start from them.
+    bool canReopen() const;
+    // Tries the decoder of kind on that connection, as openUrl would have; same results.
+    int reopenAs(StreamKind kind);
     // Starts decoding and lets the download callback and the syncs run.
     void start();
     // Stops every thread and callback: no callback of this channel starts after it returns,
@@ -121,7 +126,12 @@ private:
     void onNetEnd() override;
     void onOggComments(const std::vector<std::string>& comments);
 
+    static Decoder::Deadline openDeadline();
     int openNetwork(const std::string& url, int depth, Decoder::Deadline deadline);
+    // The decoder on the connection's buffer, starting from probed (bytes a decoder of another
+    // kind read before it refused them); sizes the buffer from the bit rate.
+    int openBufferedDecoder(const std::string& contentType, Decoder::Deadline deadline,
+                            std::vector<uint8_t> probed);
     int openDirect(const std::string& url, Decoder::Deadline deadline);
     void startThread(std::thread& thread, void (Channel::*body)());
     void netThread();
@@ -146,7 +156,7 @@ private:
 
     const DWORD m_handle;
     const DWORD m_flags;
-    const StreamKind m_kind;
+    StreamKind m_kind; // set while opening, then read-only
     Output* const m_output;
     std::string m_name; // set while opening, then read-only
 

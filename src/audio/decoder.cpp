@@ -258,8 +258,10 @@ int Decoder::openBuffer(ByteBuffer* buffer, StreamKind kind, const std::string& 
     m_openDeadline = deadline;
     const AVInputFormat* format = nullptr;
     int error = probeBuffer(contentType, &format);
-    if (error == 0 && (!formatAllowed(kind, format) || nameIs(format, "hls")))
+    if (error == 0 && (!formatAllowed(kind, format) || nameIs(format, "hls"))) {
         error = BASS_ERROR_FILEFORM;
+        m_refusedFormat = !nameIs(format, "hls");
+    }
     if (error == 0) {
         auto* ioBuffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
         m_io = avio_alloc_context(ioBuffer, kIoBufferSize, 0, this, &Decoder::readBuffer,

@@ -49,6 +49,11 @@ public:
     int openMemory(const void* data, size_t length, StreamKind kind);
     // Addresses FFmpeg reaches by itself (HLS playlists, mms, rtsp).
     int openUrl(const std::string& url, StreamKind kind, Deadline deadline);
+    // After openBuffer refused the format it found: every byte it read, none given to FFmpeg,
+    // so that a decoder of another kind can start from them (seedProbe before its openBuffer).
+    bool refusedFormat() const { return m_refusedFormat; }
+    std::vector<uint8_t> takeProbe() { return std::move(m_prefix); }
+    void seedProbe(std::vector<uint8_t> bytes) { m_prefix = std::move(bytes); }
 
     int sampleRate() const { return m_rate; }
     int channels() const { return m_channels; }
@@ -106,6 +111,7 @@ private:
     // Set while opening (creating thread), then no deadline.
     std::optional<Deadline> m_openDeadline;
     bool m_timedOut = false;
+    bool m_refusedFormat = false;
     const uint8_t* m_memory = nullptr;
     int64_t m_memorySize = 0;
     int64_t m_memoryPos = 0;

@@ -55,6 +55,7 @@ int Library::free() {
     for (auto& channel : channels)
         channel->shutdown();
     channels.clear();
+    expireParked(0);
     m_ticker.stop();
     m_output.close();
     // Give the channels' threads a moment to end, so that none outlives the library's state
@@ -147,6 +148,53 @@ bool Library::finishCreate(const std::shared_ptr<Channel>& channel, bool succeed
     return true;
 }
 
+bool Library::CreateKey::operator==(const CreateKey& other) const {
+    return url == other.url && flags == other.flags && proc == other.proc && user == other.user;
+}
+
+void Library::park(const std::shared_ptr<Channel>& channel, CreateKey key) {
+    expireParked(0);
+    {
+        std::lock_guard lock(m_mutex);
+        m_parked = {channel, std::move(key), std::this_thread::get_id(),
+                    std::chrono::steady_clock::now()};
+    }
+    m_ticker.wake();
+}
+
+std::shared_ptr<Channel> Library::takeParked(const CreateKey& key) {
+    std::shared_ptr<Channel> taken;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_parked.channel || m_parked.thread != std::this_thread::get_id())
+            return nullptr;
+        const bool same = m_parked.key == key;
+        taken = std::move(m_parked.channel);
+        m_parked = {};
+        if (same)
+            return taken;
+    }
+    // The caller went on to something else: the connection has no further use.
+    taken->shutdown();
+    return nullptr;
+}
+
+bool Library::expireParked(int maxAgeMs) {
+    std::shared_ptr<Channel> expired;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_parked.channel)
+            return false;
+        if (maxAgeMs > 0 && std::chrono::steady_clock::now() - m_parked.since <
+                                std::chrono::milliseconds(maxAgeMs))
+            return true;
+        expired = std::move(m_parked.channel);
+        m_parked = {};
+    }
+    expired->shutdown();
+    return false;
+}
+
 bool Library::freeChannel(DWORD handle) {
     std::shared_ptr<Channel> channel;
     {
@@ -177,10 +225,12 @@ Ticker::Pace Library::tick() {
             sliding = sliding || channel->isSliding(0);
     }
     const bool deviceStopped = m_output.closeIfUnused(kDeviceIdleMs);
+    const bool parked = expireParked(kParkedMs);
     if (sliding)
         return Ticker::Pace::Quick;
-    // A new channel wakes the ticker (finishCreate); until then there is nothing to watch.
-    return channels.empty() && deviceStopped ? Ticker::Pace::Asleep : Ticker::Pace::Watching;
+    // A new channel wakes the ticker (finishCreate, park); until then there is nothing to watch.
+    return channels.empty() && deviceStopped && !parked ? Ticker::Pace::Asleep
+                                                        : Ticker::Pace::Watching;
 }
 
 } // namespace qwaudio

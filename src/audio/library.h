@@ -10,6 +10,8 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +42,20 @@ public:
     // Ends the create; false when BASS_Free ran meanwhile (the channel is then not added).
     bool finishCreate(const std::shared_ptr<Channel>& channel, bool succeeded);
     bool freeChannel(DWORD handle);
+    // A network create whose decoder refused the format keeps its connection here, so that the
+    // caller's next create of the same address (a decoder of another kind, as the engine tries
+    // them in turn) starts from it instead of connecting again. Any other create, BASS_Free or
+    // a while without one ends it.
+    struct CreateKey {
+        std::string url;
+        DWORD flags = 0;
+        DOWNLOADPROC* proc = nullptr;
+        void* user = nullptr;
+        bool operator==(const CreateKey& other) const;
+    };
+    void park(const std::shared_ptr<Channel>& channel, CreateKey key);
+    // The parked channel when it was parked by this thread under the same key, else null.
+    std::shared_ptr<Channel> takeParked(const CreateKey& key);
     // abort: ends owner's creates in progress and refuses new ones; else accepts them again.
     void abortCreates(const void* owner, bool abort);
 
@@ -47,9 +63,14 @@ private:
     // How long the device keeps running after the last channel left the mix: a station change
     // stops one stream and starts the next without reopening it.
     static constexpr int kDeviceIdleMs = 1000;
+    // How long a parked connection waits for the next create.
+    static constexpr int kParkedMs = 2000;
 
     Library() = default;
     Ticker::Pace tick();
+    // Ends the parked channel when it is older than maxAgeMs (0: in any case); true when
+    // one is still parked.
+    bool expireParked(int maxAgeMs);
 
     mutable std::mutex m_mutex;
     bool m_initialised = false;                                     // guarded by m_mutex
@@ -62,6 +83,13 @@ private:
     };
     std::vector<Creating> m_creating;                               // guarded by m_mutex
     std::vector<const void*> m_refusedOwners;                       // guarded by m_mutex
+    struct Parked {
+        std::shared_ptr<Channel> channel;
+        CreateKey key;
+        std::thread::id thread;
+        std::chrono::steady_clock::time_point since;
+    };
+    Parked m_parked; // guarded by m_mutex
     std::atomic<DWORD> m_nextHandle{1};
     Output m_output;
     Ticker m_ticker;

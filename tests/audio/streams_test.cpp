@@ -284,6 +284,30 @@ TEST_F(Streams, HlsPlaylistPlaysThroughFfmpegsOwnProtocol) {
     }
 }
 
+// Trying the decoders in turn costs one connection: the AAC create goes on with the bytes the
+// generic one read and refused.
+TEST_F(Streams, NextDecoderGoesOnWithTheRefusedConnection) {
+    const std::string path = "/slow/sine.aac?rate=64000&test=one-connection";
+    const std::string url = qwtest::httpUrl(path);
+    EXPECT_EQ(createUrl(url), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    HSTREAM stream = BASS_AAC_StreamCreateURL(url.c_str(), 0, 0, nullptr, nullptr);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO info;
+    ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
+    EXPECT_EQ(info.ctype, DWORD(BASS_CTYPE_STREAM_AAC));
+    EXPECT_EQ(listText(BASS_ChannelGetTags(stream, BASS_TAG_HTTP)).rfind("HTTP/", 0), 0u);
+    expectAudible(stream);
+    BASS_StreamFree(stream);
+
+    std::ifstream log(qwtest::fixtureDir() + "/httpserver/requests.log");
+    std::string line;
+    int requests = 0;
+    while (std::getline(log, line))
+        requests += line.find("GET " + path) != std::string::npos;
+    EXPECT_EQ(requests, 1);
+}
+
 TEST_F(Streams, ProxyCarriesTheRequest) {
     const std::string http = qwtest::httpUrl("");
     const std::string hostPort = http.substr(http.find("//") + 2);
