@@ -27,6 +27,7 @@
 #include "ui/favoritesdlg.h"
 #include "ui/onlinesearchpage.h"
 #include "ui/optionsdialog.h"
+#include "ui/recoptions.h"
 #include "ui/schedulestationdlg.h"
 #include "ui/searchcontroller.h"
 #include "ui/searchlineedit.h"
@@ -651,10 +652,7 @@ void QuillowaveWindow::applySettings() {
     restart = restart || !(SettingsApplier::snapshot(*s) == m_builtWith);
     if (s->ButtonsStyle() != m_buttonsStyle)
         applyButtonStyle();
-    m_recording->applySettings();
-    if (m_recordingMode != s->RecordingMode() && m_recordingMode != -1)
-        m_menus->buildRecording();
-    m_recordingMode = s->RecordingMode();
+    applyRecordingSettings();
     m_keys.setAllowSingleKeyShortcuts(s->AllowSingleKeyShortcuts());
     m_keys.setPageStep(volumeSlider()->pageStep());
     m_keys.setMaximum(volumeSlider()->maximum());
@@ -806,7 +804,32 @@ void QuillowaveWindow::slot_Stop() {
 }
 
 void QuillowaveWindow::slot_Record() {
+    // Control held: the options dialog chooses how this recording starts, or cancels it.
+    const bool chooseFirst = !m_recording->isRecording() && m_playback->isActive() &&
+                             QApplication::keyboardModifiers().testFlag(Qt::ControlModifier);
+    if (chooseFirst && !askRecordOptions())
+        return;
     m_recording->toggle(m_settings->RecordingMode());
+    updateRecordControl();
+}
+
+void QuillowaveWindow::slot_recordOptions() {
+    askRecordOptions();
+}
+
+bool QuillowaveWindow::askRecordOptions() {
+    RecOptions dialog(m_settings, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    applyRecordingSettings();
+    return true;
+}
+
+void QuillowaveWindow::applyRecordingSettings() {
+    m_recording->applySettings();
+    if (m_recordingMode != m_settings->RecordingMode() && m_recordingMode != -1)
+        m_menus->buildRecording();
+    m_recordingMode = m_settings->RecordingMode();
     updateRecordControl();
 }
 

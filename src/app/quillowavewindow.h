@@ -134,6 +134,7 @@ public slots:
     void slot_recordSingleSong();
     void slot_recordNoSplit();
     void slot_openRecFolder();
+    void slot_recordOptions();
     void slot_openURL();
     void slot_connectStation();
     void slot_volumeChanged(int value);
@@ -199,6 +200,10 @@ private:
     void showRecording(bool recording, const QString& fileName);
     // Record enabled only when a recording can start or stop, its tool tip saying why.
     void updateRecordControl();
+    // The record-options dialog; false when it was cancelled.
+    bool askRecordOptions();
+    // The recording settings to the engine, the Recording menu and the Record control.
+    void applyRecordingSettings();
     void setupSearch();
     // The online directory's page, reached from the Presets menu and the search results.
     void setupOnlinePage();

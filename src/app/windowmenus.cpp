@@ -54,6 +54,9 @@ void WindowMenus::buildRecording() {
     m_menuRecording->addSeparator();
     m_menuRecording->addAction(tr("Open recording folder"), m_window,
                                &QuillowaveWindow::slot_openRecFolder);
+    m_menuRecording->addSeparator();
+    m_menuRecording->addAction(tr("Record options..."), m_window,
+                               &QuillowaveWindow::slot_recordOptions);
 }
 
 void WindowMenus::setRecordActionText(const QString& text) {

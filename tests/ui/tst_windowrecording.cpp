@@ -1,7 +1,8 @@
 // Recording from the main window against the fixture's MP3 mount, on the offscreen platform: the
 // Record button waits for a playing station and says so, F3 records into a file a player opens,
 // the status bar counts the recording, the Recording menu follows, F4 ends at the next title,
-// and stopping playback or leaving while recording asks first.
+// stopping playback or leaving while recording asks first, and the record-options dialog (from
+// the menu, or with Control on Record) stores its choices and starts as chosen.
 
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
@@ -11,15 +12,22 @@
 #include "support/fixture.h"
 #include "support/mediaprobe.h"
 #include "ui/questionanswerer.h"
+#include "ui/recoptions.h"
 #include "ui/windowprofile.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 #include <memory>
 
@@ -51,6 +59,34 @@ private:
                 return action;
         }
         return nullptr;
+    }
+
+    QAction* menuAction(const QString& text) const {
+        for (QAction* action : recordingMenu()->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        return nullptr;
+    }
+
+    // Runs step on the record-options dialog that opens next, from inside its own loop.
+    void onRecOptions(std::function<void(RecOptions*)> step) {
+        auto* poll = new QTimer(this);
+        poll->setInterval(20);
+        connect(poll, &QTimer::timeout, this, [poll, step] {
+            auto* dialog = qobject_cast<RecOptions*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            step(dialog);
+        });
+        poll->start();
+    }
+
+    static void chooseMode(RecOptions* dialog, const QString& text) {
+        auto* modes = dialog->findChild<QComboBox*>(QStringLiteral("cbMode"));
+        modes->setCurrentIndex(modes->findText(text));
     }
 
     bool playMp3() {
@@ -203,6 +239,62 @@ private slots:
         QVERIFY(m_window->playback()->isActive());
         QCOMPARE(m_window->statusLabel()->text(), QString("Playing"));
         verifyPlayableMp3(file);
+    }
+
+    void recordOptionsFromTheMenuAreStored() {
+        const QString folder = m_settings->AppRecordingFolder();
+        QStringList modes;
+        onRecOptions([&](RecOptions* dialog) {
+            auto* box = dialog->findChild<QComboBox*>(QStringLiteral("cbMode"));
+            for (int i = 0; i < box->count(); ++i)
+                modes << box->itemText(i);
+            dialog->findChild<QSpinBox*>(QStringLiteral("sbBitrate"))->setValue(64);
+            dialog->reject();
+        });
+        menuAction(QStringLiteral("Record options..."))->trigger();
+        QCOMPARE(modes, (QStringList{"Start recording single song", "Record without splitting",
+                                     "Record with splitting"}));
+        QCOMPARE(m_settings->LameBitrate(), 128);
+
+        const QString chosen = m_dir.filePath(QStringLiteral("chosen"));
+        onRecOptions([&](RecOptions* dialog) {
+            QCOMPARE(dialog->windowTitle(), QString("Record Options"));
+            chooseMode(dialog, QStringLiteral("Start recording single song"));
+            dialog->findChild<QSpinBox*>(QStringLiteral("sbBitrate"))->setValue(192);
+            dialog->findChild<QLineEdit*>(QStringLiteral("edFolder"))->setText(chosen);
+            dialog->accept();
+        });
+        menuAction(QStringLiteral("Record options..."))->trigger();
+        QCOMPARE(m_settings->RecordingMode(), int(RecordingController::ModeSingleSong));
+        QCOMPARE(m_settings->LameBitrate(), 192);
+        QCOMPARE(m_settings->AppRecordingFolder(), chosen);
+        AppStream* engine = m_window->playback()->engine();
+        QCOMPARE(engine->Mp3Bitrate(), 192);
+        // The single-song entry is the Record action itself in that mode.
+        QVERIFY(!menuAction(QStringLiteral("Start recording single song")));
+
+        m_settings->setLameBitrate(128);
+        m_settings->setAppRecordingFolder(folder);
+    }
+
+    void controlOnRecordChoosesHowToStart() {
+        QVERIFY(playMp3());
+        QTRY_VERIFY(recordButton()->isEnabled());
+        onRecOptions([](RecOptions* dialog) { dialog->reject(); });
+        QTest::mouseClick(recordButton(), Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(!m_window->recording()->isRecording());
+
+        onRecOptions([](RecOptions* dialog) {
+            chooseMode(dialog, QStringLiteral("Record without splitting"));
+            dialog->accept();
+        });
+        QTest::mouseClick(recordButton(), Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(m_window->recording()->isRecording());
+        QCOMPARE(m_window->playback()->engine()->SplitModeOf(), int(BASS::SPLIT_NONE));
+        QCOMPARE(m_settings->RecordingMode(), int(RecordingController::ModeNoSplit));
+        // Control on a running recording just stops it.
+        QTest::mouseClick(recordButton(), Qt::LeftButton, Qt::ControlModifier);
+        QTRY_VERIFY(!m_window->recording()->isRecording());
     }
 };
 
