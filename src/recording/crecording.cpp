@@ -1,5 +1,7 @@
 #include "recording/crecording.h"
 
+#include "bass/flacstreaminfo.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QDir>
@@ -88,11 +90,17 @@ bool CRecording::WriteFile(const char* data, quint32 length) {
 
 void CRecording::Close() {
     const bool wasClosing = m_closing.exchange(true);
+    QString closed;
     {
         QMutexLocker lock(&m_mutex);
+        if (m_fileRec)
+            closed = m_fileName;
         m_fileRec.reset();
     }
     m_closing = wasClosing;
+    // A FLAC encoder writing to a pipe cannot give its header the length; the whole file can.
+    if (!closed.isEmpty())
+        FlacStreamInfo::CompleteTotalSamples(closed);
 }
 
 void CRecording::SaveBuffer(const QString& name) {
