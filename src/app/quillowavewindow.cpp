@@ -12,6 +12,7 @@
 #include "app/windowremote.h"
 #include "app/windowsound.h"
 #include "app/windowtray.h"
+#include "app/windowweb.h"
 #include "bass/bassqt.h"
 #include "qtext/exceptionhandler.h"
 #include "qtext/qtsingleapplication.h"
@@ -43,6 +44,7 @@
 #include <QDebug>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -102,6 +104,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupCentralLayout();
     setupStatusBar();
     setupRecording();
+    m_web = new WindowWeb(this, m_settings);
     setupMenus();
     setupOnlinePage();
     setupTray();
@@ -322,6 +325,9 @@ void QuillowaveWindow::setupPlaybackDisplay() {
     connect(p, &PlaybackController::sig_countersReset, this, &QuillowaveWindow::resetCounters);
     connect(p, &PlaybackController::sig_reportButton, m_panel->reportButton(),
             &QWidget::setVisible);
+    connect(m_panel->reportButton(), &QToolButton::clicked, m_web,
+            &WindowWeb::slot_reportBadStation);
+    connect(p, &PlaybackController::sig_hourlyCheck, m_web, &WindowWeb::hourlyCheck);
     connect(p, &PlaybackController::sig_volumeChanged, this, [this](int volume) {
         QSlider* slider = volumeSlider();
         slider->blockSignals(true);
@@ -472,7 +478,7 @@ QMenu* QuillowaveWindow::historyMenu() const {
 void QuillowaveWindow::loadDirectory() {
     // The search results point into the directory.
     m_pages->searchView()->clearStations();
-    const QString file = m_settings->presetsFile();
+    QString file = m_settings->presetsFile();
     if (QFile::exists(file)) {
         m_directory->load(file);
     } else {
@@ -481,13 +487,33 @@ void QuillowaveWindow::loadDirectory() {
             m_directory->load(bundled);
         else
             sayMissing(tr("The station directory %1 was not found.").arg(file));
+        file = bundled;
     }
     m_pages->directoryView()->setStations(m_directory);
+    m_web->start(file);
 
     m_favorites->load(m_favorites->fileName());
     m_pages->showFavorites(m_favorites);
     m_history->load(m_history->fileName());
     fillHistory();
+}
+
+void QuillowaveWindow::setDirectory(RadioStations* list, const QString& fileName) {
+    if (m_search->list() == m_directory)
+        m_search->setList(list);
+    m_directory = list;
+    m_search->setFallbackList(list);
+    m_stationsPopup->setList(list);
+    refreshDirectory();
+    // A list other than the own directory is named where the user sees what plays.
+    if (fileName != m_settings->presetsFile())
+        setStatusText(QFileInfo(fileName).fileName());
+}
+
+void QuillowaveWindow::refreshDirectory() {
+    // The search results point into the stations read before.
+    m_search->slot_clearSearch();
+    m_pages->directoryView()->setStations(m_directory);
 }
 
 void QuillowaveWindow::fillHistory() {

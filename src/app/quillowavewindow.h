@@ -11,6 +11,7 @@
 #include "app/playercontrol.h"
 #include "app/settingsapplier.h"
 #include "app/windowtray.h"
+#include "stations/radiostations.h"
 #include "ui/mainbuttonbar.h"
 #include "ui/nowplayingpanel.h"
 #include "ui/playerstatusbar.h"
@@ -21,7 +22,6 @@
 #include <QSystemTrayIcon>
 
 class AppSettings;
-class BramblerStations;
 class Favorites;
 class History;
 class PopupInfo;
@@ -44,6 +44,7 @@ class WindowLanguage;
 class WindowMenus;
 class WindowRemote;
 class WindowSound;
+class WindowWeb;
 class SearchController;
 class SearchLineEdit;
 class TreeStations;
@@ -71,7 +72,8 @@ public:
     ~QuillowaveWindow() override;
 
     PlaybackController* playback() const { return m_playback; }
-    BramblerStations* directory() const { return m_directory; }
+    RadioStations* directory() const { return m_directory; }
+    WindowWeb* web() const { return m_web; }
     Favorites* favorites() const { return m_favorites; }
     History* history() const { return m_history; }
     StationTreeView* directoryView() const { return m_pages->directoryView(); }
@@ -171,6 +173,11 @@ public slots:
     void slot_langMenu(QAction* action);
     void slot_langChanged();
 
+    // The list in use for the directory, from fileName; the views, menus and search follow it.
+    void setDirectory(RadioStations* list, const QString& fileName);
+    // The directory's stations were read again.
+    void refreshDirectory();
+
 signals:
     void signal_langChanged();
 
@@ -240,7 +247,7 @@ private:
     AppSettings* m_settings;
     WindowLanguage* m_language;
     PlaybackController* m_playback;
-    BramblerStations* m_directory;
+    RadioStations* m_directory;
     Favorites* m_favorites;
     History* m_history;
     SettingsApplier m_applier;
@@ -268,6 +275,7 @@ private:
     QMenu* m_menuDirectoryContext = nullptr;
     TreeStationsMenu* m_stationsPopup = nullptr;
     WindowRemote* m_remote = nullptr;
+    WindowWeb* m_web = nullptr;
 
     WindowTray* m_tray = nullptr;
     QTimer* m_displayTimer = nullptr;

@@ -3,7 +3,9 @@
 #include "app/dropresolver.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
+#include "app/windowweb.h"
 
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -46,6 +48,13 @@ void WindowAddressInput::drop(const QMimeData* mime, bool showFormats) {
     }
     if (result.kind != DropResolver::Kind::Address)
         return;
+    // A station list file becomes the directory instead of being played.
+    if (WindowWeb::isStationList(result.text) && QFileInfo(result.text).isFile()) {
+        WindowWeb* web = m_window->web();
+        QTimer::singleShot(kDropDelayMs, web,
+                           [web, path = result.text] { web->loadPresetsFile(path); });
+        return;
+    }
     const QString url = askAddress(result.text);
     if (url.isEmpty())
         return;

@@ -4,7 +4,7 @@
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "recording/appstream.h"
-#include "stations/bramblerstations.h"
+#include "stations/radiostations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,9 +13,8 @@
 #include <QMessageBox>
 
 WindowClipboard::WindowClipboard(QuillowaveWindow* window, PlaybackController* playback,
-                                 BramblerStations* directory, AppSettings* settings)
-    : QObject(window), m_window(window), m_playback(playback), m_directory(directory),
-      m_settings(settings) {}
+                                 AppSettings* settings)
+    : QObject(window), m_window(window), m_playback(playback), m_settings(settings) {}
 
 void WindowClipboard::fillMenu(QMenu* menu) {
     const auto add = [menu](const QString& text, int command) {
@@ -49,7 +48,7 @@ bool WindowClipboard::play(int command, const QString& actionText) {
         return true;
     case ClipPlayStation: {
         QList<Preset*> found;
-        m_directory->findByTitle(actionText, found);
+        m_window->directory()->findByTitle(actionText, found);
         if (!found.isEmpty())
             m_window->playStation(*found.constFirst(), true);
         return true;

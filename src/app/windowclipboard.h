@@ -8,7 +8,6 @@
 #include <QObject>
 
 class AppSettings;
-class BramblerStations;
 class PlaybackController;
 class QAction;
 class QMenu;
@@ -34,7 +33,7 @@ public:
     };
 
     WindowClipboard(QuillowaveWindow* window, PlaybackController* playback,
-                    BramblerStations* directory, AppSettings* settings);
+                    AppSettings* settings);
 
     // Adds the entries to the menu and carries out the one chosen.
     void fillMenu(QMenu* menu);
@@ -49,6 +48,5 @@ private:
 
     QuillowaveWindow* m_window;     // the owner
     PlaybackController* m_playback; // the window's
-    BramblerStations* m_directory;  // the window's
     AppSettings* m_settings;        // the program's
 };

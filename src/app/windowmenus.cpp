@@ -6,6 +6,7 @@
 #include "app/quillowavewindow.h"
 #include "app/recordingcontroller.h"
 #include "app/windowclipboard.h"
+#include "app/windowweb.h"
 #include "stations/bramblerstations.h"
 #include "stations/favorites.h"
 #include "stations/history.h"
@@ -21,7 +22,7 @@
 WindowMenus::WindowMenus(QuillowaveWindow* window, AppSettings* settings,
                          QToolButton* showFavorites)
     : QObject(window), m_window(window), m_settings(settings), m_btFavs(showFavorites),
-      m_clipboard(new WindowClipboard(window, window->playback(), window->directory(), settings)) {}
+      m_clipboard(new WindowClipboard(window, window->playback(), settings)) {}
 
 void WindowMenus::build(QMenuBar* bar) {
     buildFile(bar);
@@ -78,6 +79,7 @@ void WindowMenus::buildFile(QMenuBar* bar) {
     file->addSeparator();
     file->addAction(tr("Previous source"), w, &QuillowaveWindow::slot_Back);
     file->addAction(tr("Next source"), w, &QuillowaveWindow::slot_Forward);
+    w->web()->addStationEntries(file);
     file->addSeparator();
     file->addAction(tr("Uninstall..."), w, &QuillowaveWindow::slot_Uninstall);
     file->addAction(tr("E&xit"), QKeySequence::Quit, w, &QuillowaveWindow::slot_Exit);
@@ -140,28 +142,36 @@ void WindowMenus::buildHistory(QMenuBar* bar) {
 void WindowMenus::buildPresets(QMenuBar* bar) {
     m_menuPresets = bar->addMenu(tr("&Presets"));
     m_menuPresets->setObjectName(QStringLiteral("menuPresets"));
-    BramblerStations* directory = m_window->directory();
-    auto* stations = new StationMenus(directory, this);
+    auto* stations = new StationMenus(m_window->directory(), this);
     connect(stations, &StationMenus::signal_itemActivated, this, &WindowMenus::playChosen);
-    // Each is built when it opens: the directory is loaded after the menus and may be reloaded.
-    const auto add = [this](const QString& title, const char* name, auto build) {
+    // Each is built when it opens, from the directory in use then: the directory is loaded after
+    // the menus and may be reloaded or replaced by another list.
+    const auto add = [this, stations](const QString& title, const char* name, auto build) {
         QMenu* menu = m_menuPresets->addMenu(title);
         menu->setObjectName(QLatin1String(name));
-        connect(menu, &QMenu::aboutToShow, this, [menu, build] { build(menu); });
+        connect(menu, &QMenu::aboutToShow, this, [this, stations, menu, build] {
+            RadioStations* directory = m_window->directory();
+            stations->setList(directory);
+            build(menu, directory);
+        });
     };
-    add(tr("Regions"), "menuRegions",
-        [stations, directory](QMenu* m) { stations->buildGroupMenu(m, directory->topGroups); });
+    add(tr("Regions"), "menuRegions", [stations](QMenu* m, RadioStations* d) {
+        stations->buildGroupMenu(m, d->topGroups);
+    });
     add(tr("Genres"), "menuGenres",
-        [stations, directory](QMenu* m) { stations->buildGenreMenu(m, directory->genres); });
+        [stations](QMenu* m, RadioStations* d) { stations->buildGenreMenu(m, d->genres); });
     add(tr("Networks"), "menuNetworks",
-        [stations, directory](QMenu* m) { stations->buildTextMenu(m, directory->networks); });
-    add(tr("National music"), "menuNationalMusic",
-        [stations, directory](QMenu* m) { stations->buildTextMenu(m, directory->ethnicGenres); });
+        [stations](QMenu* m, RadioStations* d) { stations->buildTextMenu(m, d->networks); });
+    add(tr("National music"), "menuNationalMusic", [stations](QMenu* m, RadioStations* d) {
+        stations->buildTextMenu(m, d->ethnicGenres);
+    });
+    m_window->web()->addPresetsEntries(m_menuPresets);
 }
 
 void WindowMenus::buildHelp(QMenuBar* bar) {
     QMenu* help = bar->addMenu(tr("&Help"));
     help->addAction(tr("Keyboard shortcuts"), m_window, &QuillowaveWindow::slot_showShortcuts);
+    m_window->web()->addHelpEntries(help);
     help->addAction(tr("About Quillowave"), m_window, [this] {
         QMessageBox::about(m_window, tr("About Quillowave"),
                            tr("<b>Quillowave</b> 1.40.1<br>Internet radio player and recorder."));

@@ -47,15 +47,15 @@ QUrl parseUrl(const QString& url) {
     return QUrl(url);
 }
 
-QByteArray joinPairs(const QMap<QString, QString>& parameters,
+QByteArray joinPairs(const QHttpExt::FormFields& parameters,
                      QByteArray (*encodeValue)(const QString&)) {
     QByteArray out;
-    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
-        if (it.key().isEmpty())
+    for (const auto& [key, value] : parameters) {
+        if (key.isEmpty())
             continue;
         if (!out.isEmpty())
             out += '&';
-        out += it.key().toUtf8() + '=' + encodeValue(it.value());
+        out += key.toUtf8() + '=' + encodeValue(value);
     }
     return out;
 }
@@ -202,12 +202,23 @@ int QHttpExt::requestId(const QString& url, int millisecond) {
     return static_cast<int>(stringHash(url) + static_cast<quint32>(millisecond));
 }
 
+QHttpExt::FormFields QHttpExt::formFields(const QMap<QString, QString>& parameters) {
+    FormFields fields;
+    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
+        fields.append({it.key(), it.value()});
+    return fields;
+}
+
 QByteArray QHttpExt::queryString(const QMap<QString, QString>& parameters) {
-    return joinPairs(parameters, encodeQueryValue);
+    return joinPairs(formFields(parameters), encodeQueryValue);
 }
 
 QByteArray QHttpExt::formBody(const QMap<QString, QString>& parameters) {
-    return joinPairs(parameters, encodeFormValue);
+    return formBody(formFields(parameters));
+}
+
+QByteArray QHttpExt::formBody(const FormFields& fields) {
+    return joinPairs(fields, encodeFormValue);
 }
 
 int QHttpExt::get(const QString& url, bool showErrors) {
@@ -223,7 +234,11 @@ int QHttpExt::get(const QString& url, const QMap<QString, QString>& parameters, 
 }
 
 int QHttpExt::post(const QString& url, const QMap<QString, QString>& parameters, bool showErrors) {
-    m_postBody = formBody(parameters);
+    return post(url, formFields(parameters), showErrors);
+}
+
+int QHttpExt::post(const QString& url, const FormFields& fields, bool showErrors) {
+    m_postBody = formBody(fields);
     return get(url, showErrors);
 }
 

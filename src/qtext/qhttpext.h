@@ -20,6 +20,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 class QFile;
 class QNetworkAccessManager;
@@ -53,6 +54,9 @@ public:
         QNetworkReply* reply = nullptr; // owned; released with deleteLater
     };
 
+    // Form fields in the order they are sent.
+    using FormFields = QList<std::pair<QString, QString>>;
+
     static constexpr const char* DefaultUserAgent =
         "Mozilla/5.0 (Windows; U; Windows NT 6.0; en-US; rv:1.9.2.3) Gecko/20100401 "
         "Firefox/3.6.3";
@@ -64,6 +68,7 @@ public:
     int get(const QString& url, bool showErrors = true);
     int get(const QString& url, const QMap<QString, QString>& parameters, bool showErrors = true);
     int post(const QString& url, const QMap<QString, QString>& parameters, bool showErrors = true);
+    int post(const QString& url, const FormFields& fields, bool showErrors = true);
     int download(const QString& url, const QString& fileName, bool showErrors = true,
                  bool overwrite = false, qint64 resumeFrom = 0);
 
@@ -108,6 +113,8 @@ public:
     static QByteArray queryString(const QMap<QString, QString>& parameters);
     // The same pairing with every value fully percent-encoded (form body of post).
     static QByteArray formBody(const QMap<QString, QString>& parameters);
+    static QByteArray formBody(const FormFields& fields);
+    static FormFields formFields(const QMap<QString, QString>& parameters);
 
 signals:
     void sig_Initializing(QNetworkRequest& request);

@@ -18,7 +18,7 @@ namespace {
 // The defaults of every option in the order the options are documented. MonoOutput is left out
 // on purpose: it defaults to false without a defaults entry; so is OnlineDirectoryHost, whose
 // empty default means "find the servers".
-const std::array<std::pair<const char*, const char*>, 86> kDefaults = {{
+const std::array<std::pair<const char*, const char*>, 90> kDefaults = {{
     {"AlwaysOnTop", "false"},
     {"AutoPlayOnStart", "false"},
     {"BalloonTooltip", "true"},
@@ -105,6 +105,10 @@ const std::array<std::pair<const char*, const char*>, 86> kDefaults = {{
     {"OldMan", "false"},
     {"Country", ""},
     {"DataFolder", ""},
+    {"WebSiteHost", "https://www.quillowave.com"},
+    {"OwnAddressHost", "https://ip.quillowave.com"},
+    {"GeoAddressHost", "https://geo.quillowave.com"},
+    {"GeoAddressKey", "5f2a9c0e7b3d41a8c6e0f9b2d7a4c1e38b5f0d2a6c9e3b7f1a4d8c2e6b0f9a3d"},
 }};
 
 const QString kDatePattern = QStringLiteral("d-MM-yyyy hh:mm:ss");
@@ -368,6 +372,10 @@ QW_STRING_OPTION(PresetsFileUncompressed)
 QW_BOOL_OPTION(OldMan)
 QW_STRING_OPTION(Country)
 QW_STRING_OPTION(DataFolder)
+QW_STRING_OPTION(WebSiteHost)
+QW_STRING_OPTION(OwnAddressHost)
+QW_STRING_OPTION(GeoAddressHost)
+QW_STRING_OPTION(GeoAddressKey)
 
 #undef QW_BOOL_OPTION
 #undef QW_INT_OPTION

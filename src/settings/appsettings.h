@@ -252,6 +252,17 @@ public:
     // them in DNS.
     QString OnlineDirectoryHost() const;
     void setOnlineDirectoryHost(const QString& value);
+    // The program's web site (scheme, host and an optional path prefix, no trailing "/"); every
+    // page, download and form of the site is a path below it. The two services of the country
+    // lookup and the key the geographic one expects.
+    QString WebSiteHost() const;
+    void setWebSiteHost(const QString& value);
+    QString OwnAddressHost() const;
+    void setOwnAddressHost(const QString& value);
+    QString GeoAddressHost() const;
+    void setGeoAddressHost(const QString& value);
+    QString GeoAddressKey() const;
+    void setGeoAddressKey(const QString& value);
 
     // The date options above read and write the text pattern "d-MM-yyyy hh:mm:ss"; an empty or
     // unparsable text reads as an invalid QDateTime. displayDate formats for the user.

@@ -142,7 +142,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "files": self.serve_file, "redirect": self.redirect, "status": self.status,
             "slow": self.slow, "truncated": self.truncated, "garbage": self.garbage,
             "hang": self.hang, "icy": self.icy, "auth": self.auth, "echo": self.echo,
-            "chunked": self.chunked,
+            "chunked": self.chunked, "site": self.site,
             "radiobrowser": lambda rest: radiobrowser.answer(self, rest),
         }.get(head)
         if route is None:
@@ -291,6 +291,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             piece = data[offset:offset + step]
             self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
         self.wfile.write(b"0\r\n\r\n")
+
+    def site(self, rest):
+        """A web site: GET serves files as /files/ does, POST is answered "ok" and its path and
+        form body are appended as one JSON line to httpserver/posts.log."""
+        if self.command != "POST":
+            self.serve_file(rest)
+            return
+        record = {"path": "/" + rest, "body": self.body.decode("utf-8", "replace"),
+                  "type": self.headers.get("Content-Type", "")}
+        with self.server.fixture.log_lock:
+            with open(os.path.join(self.server.fixture.dir, "posts.log"), "a") as f:
+                f.write(json.dumps(record) + "\n")
+        self.send_body(200, b"ok\n")
 
     def icy(self, _rest):
         """A Shoutcast v1 stream: FILE looped in real time with metadata blocks."""

@@ -212,6 +212,18 @@ class Misbehaviour(unittest.TestCase):
         self.assertIn("\r\nRange: bytes=10-\r\n", text)
         self.assertTrue(text.endswith("\r\n\r\npayload"))
 
+    def test_site_serves_files_and_logs_posts(self):
+        status, _, body = request("/site/sine.ogg")
+        self.assertEqual((status, body), (200, www_file("sine.ogg")))
+        marker = "marker%d" % os.getpid()
+        status, _, body = request("/site/form.php", method="POST", body=b"a=1&m=" + marker.encode(),
+                                  headers={"Content-Type": "application/x-www-form-urlencoded"})
+        self.assertEqual((status, body), (200, b"ok\n"))
+        with open(os.path.join(FIXTURE_DIR, "httpserver", "posts.log"), encoding="utf-8") as f:
+            posts = [json.loads(line) for line in f if marker in line]
+        self.assertEqual(posts, [{"path": "/form.php", "body": "a=1&m=" + marker,
+                                  "type": "application/x-www-form-urlencoded"}])
+
     def test_chunked_body(self):
         status, headers, body = request("/chunked/sine.ogg?chunk=1000")
         self.assertEqual((status, headers["Transfer-Encoding"]), (200, "chunked"))

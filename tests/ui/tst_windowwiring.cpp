@@ -152,7 +152,7 @@ private slots:
     }
 
     void presetsMenusListTheDirectory() {
-        BramblerStations* directory = m_window->directory();
+        RadioStations* directory = m_window->directory();
         const struct {
             const char* name;
             qsizetype count;
