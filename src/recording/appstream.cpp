@@ -5,7 +5,12 @@ AppStream::AppStream(QObject* parent) : BASS::Stream(parent) {
     AddDirectFormat(BASS::REC_FORMAT_MP3);
 }
 
-AppStream::~AppStream() = default;
+AppStream::~AppStream() {
+    // The decoding thread calls into this object until the stream is freed; each base class's
+    // destructor would already have changed what those calls reach, so free it here, first.
+    if (GetHandle())
+        ReleaseStream();
+}
 
 void AppStream::OnStarted() {
     emit signal_Started(this);

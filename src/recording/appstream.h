@@ -6,7 +6,7 @@
 
 #include "bass/stream.h"
 
-class AppStream : public BASS::Stream {
+class AppStream final : public BASS::Stream {
     Q_OBJECT
 public:
     // Consecutive stalled seconds after which the stream counts as lost.
