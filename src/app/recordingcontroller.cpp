@@ -97,6 +97,12 @@ void RecordingController::stop() {
 }
 
 void RecordingController::slot_bassEvent(BassQt*, uint msg, uint) {
+    // A direct copy that cannot write says only this; the engine stops it right after. The
+    // system's reason belonged to the download thread and is gone here.
+    if (msg == EVENT_WRITE_FAILED)
+        m_engine->ShowError(tr("Recording failed") + QStringLiteral(" - ") +
+                                tr("Unable to write to disk"),
+                            true);
     if (msg != EVENT_RECORD_STOPPED)
         return;
     if (isRecording())

@@ -2,8 +2,9 @@
 
 // The window's recordings: whether one can start (and why not), the recording folder, starting
 // with or without splitting or for a single song, stopping, the no-split toggle, the texts of
-// the Record controls, and the recording settings handed to the engine. It decides; the window
-// shows what it reports. GUI thread; owned by the main window (tests own one directly).
+// the Record controls, the recording settings handed to the engine, and the error shown when a
+// direct copy cannot be written. It decides; the window shows what it reports. GUI thread; owned
+// by the main window (tests own one directly).
 
 #include <QObject>
 #include <QString>

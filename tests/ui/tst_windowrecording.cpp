@@ -29,7 +29,9 @@
 
 #include <functional>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -204,6 +206,31 @@ private slots:
         verifyPlayableMp3(file);
         // Nothing records now, so leaving asks nothing.
         QVERIFY(m_window->confirmExit());
+    }
+
+    void aFullDiskStopsTheRecordingWithItsErrorAndPlaybackGoesOn() {
+        QVERIFY(playMp3());
+        m_window->slot_Record();
+        const QString file = m_window->recording()->fileName();
+        QVERIFY(recordedSomeLiveBytes());
+        // The file may grow by a few more blocks, then the disk is full.
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = old;
+        full.rlim_cur = static_cast<rlim_t>(QFileInfo(file).size() + 20000);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+        QuestionAnswerer ok(QMessageBox::Ok);
+        const bool stopped =
+            QTest::qWaitFor([&] { return !m_window->recording()->isRecording(); }, kWaitMs);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(stopped);
+        QTRY_COMPARE_WITH_TIMEOUT(ok.asked, QStringList{"Recording failed - Unable to write to disk"},
+                                  kWaitMs);
+        QVERIFY(m_window->playback()->isActive());
+        QCOMPARE(m_window->statusLabel()->text(), QString("Playing"));
+        verifyPlayableMp3(file);
     }
 
     void noSplitChoiceReachesTheEngineAndTheMenu() {
