@@ -1,18 +1,22 @@
 #!/usr/bin/env python3
 """Time from the choice of a station to its sound at the output, for the shipped programs and
-mpv, started from the same instant (the exec) and taking turns run by run so that the machine's
+mpv, started from the same instant and taking turns run by run so that the machine's
 load falls on all alike. "Sound at the output" is the first sample that is not silence in what
 the player's sound output writes: SDL's disk driver writing into a FIFO for ours, mpv's PCM
 output writing into another. Before the runs the server has been playing long enough to hand a
 new listener its whole burst, as a server that has been on the air does.
 
-Printed: the median and range of each, the ratio to mpv, the server's first audio byte (a bare
-HTTP request in the same turns) and, for quillowave-cli, the pre-buffer wait it reports.
+quillowave-cli and mpv are timed from their exec; the window and an idle mpv, both started once,
+from the choice of the station (MPRIS OpenUri on the session bus for ours, a loadfile on mpv's
+IPC socket), each stopped again between runs. Printed: the median and range of each, the ratio
+to its mpv, the server's first audio byte (a bare HTTP request in the same turns) and, for
+quillowave-cli, the pre-buffer wait it reports. Run it inside a D-Bus session.
 
 Usage: first_audio.py --url URL --cli PATH [--window PATH --presets PATH] [--runs N]
 """
 
 import argparse
+import json
 import os
 import re
 import select
@@ -23,6 +27,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.parse
 
@@ -72,6 +77,27 @@ def wait_for_burst(url):
     raise RuntimeError(f"{url}: the server never offered a full burst")
 
 
+def wait_audible(fd, start, process):
+    """Seconds from start to the first non-silent byte read from fd, None when the process
+    ended or nothing audible came in time."""
+    deadline = start + START_TIMEOUT_S
+    while time.monotonic() < deadline and process.poll() is None:
+        ready, _, _ = select.select([fd], [], [], 0.5)
+        if ready and os.read(fd, 65536).strip(b"\0"):
+            return time.monotonic() - start
+    return None
+
+
+def end_process(process):
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGTERM)
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+
+
 def first_audio(command, env, fifo, log_path):
     """Seconds from exec to the first non-silent byte written into fifo; the process is ended
     afterwards. None when it wrote nothing audible in time."""
@@ -81,23 +107,116 @@ def first_audio(command, env, fifo, log_path):
     with open(log_path, "wb") as log:
         process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=log,
                                    stderr=subprocess.STDOUT, start_new_session=True)
-    found = None
     try:
-        deadline = start + START_TIMEOUT_S
-        while found is None and time.monotonic() < deadline and process.poll() is None:
-            ready, _, _ = select.select([fd], [], [], 0.5)
-            if ready and os.read(fd, 65536).strip(b"\0"):
-                found = time.monotonic() - start
+        return wait_audible(fd, start, process)
     finally:
-        if process.poll() is None:
-            os.killpg(process.pid, signal.SIGTERM)
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(process.pid, signal.SIGKILL)
-                process.wait()
+        end_process(process)
         os.close(fd)
-    return found
+
+
+class RunningPlayer:
+    """A player started once and idle, told to play a station (the choice) and to stop again:
+    the time from the choice to its first audible sample in fifo. A thread reads the FIFO all
+    along, as mpv's PCM output writes faster than real time and would otherwise wait on it."""
+
+    QUIET_S = 0.5
+
+    def __init__(self, command, env, fifo, choose, stop):
+        self.fd = os.open(fifo, os.O_RDWR)
+        self.process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+        self.choose, self.stop_playing = choose, stop
+        self.lock = threading.Lock()
+        self.last_audible = time.monotonic()
+        self.armed = False
+        self.found = None
+        self.closing = False
+        self.reader = threading.Thread(target=self.read, daemon=True)
+        self.reader.start()
+
+    def read(self):
+        while not self.closing:
+            if not select.select([self.fd], [], [], 0.1)[0]:
+                continue
+            if os.read(self.fd, 65536).strip(b"\0"):
+                with self.lock:
+                    self.last_audible = time.monotonic()
+                    if self.armed and self.found is None:
+                        self.found = self.last_audible
+
+    def first_audio(self, url):
+        # The last run's tail must have passed before this run's clock starts.
+        while True:
+            with self.lock:
+                quiet = time.monotonic() - self.last_audible
+            if quiet > self.QUIET_S:
+                break
+            time.sleep(self.QUIET_S - quiet + 0.01)
+        start = time.monotonic()
+        with self.lock:
+            self.armed, self.found = True, None
+        self.choose(url)
+        deadline = start + START_TIMEOUT_S
+        found = None
+        while found is None and time.monotonic() < deadline and self.process.poll() is None:
+            time.sleep(0.005)
+            with self.lock:
+                found = self.found
+        with self.lock:
+            self.armed = False
+        self.stop_playing()
+        return None if found is None else found - start
+
+    def close(self):
+        end_process(self.process)
+        self.closing = True
+        self.reader.join()
+        os.close(self.fd)
+
+
+MPRIS = ["dbus-send", "--session", "--type=method_call", "--print-reply",
+         "--dest=org.mpris.MediaPlayer2.quillowave", "/org/mpris/MediaPlayer2"]
+
+
+def start_window(program, env, fifo):
+    """Our window, chosen from through its MPRIS interface (as a desktop's media widget does)."""
+    def call(*args):
+        subprocess.run(MPRIS + list(args), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       check=True)
+    player = RunningPlayer([program], env, fifo,
+                           lambda url: call("org.mpris.MediaPlayer2.Player.OpenUri",
+                                            f"string:{url}"),
+                           lambda: call("org.mpris.MediaPlayer2.Player.Stop"))
+    deadline = time.monotonic() + START_TIMEOUT_S
+    while subprocess.run(MPRIS + ["org.freedesktop.DBus.Peer.Ping"], stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL).returncode != 0:
+        if time.monotonic() > deadline or player.process.poll() is not None:
+            player.close()
+            raise RuntimeError("the window did not appear on the session bus")
+        time.sleep(0.2)
+    return player
+
+
+def start_idle_mpv(fifo, socket_path):
+    """mpv waiting idle, chosen from through its IPC socket."""
+    def send(*command):
+        client = socket.socket(socket.AF_UNIX)
+        client.connect(socket_path)
+        client.sendall((json.dumps({"command": list(command)}) + "\n").encode())
+        client.recv(4096)
+        client.close()
+    player = RunningPlayer(["mpv", "--no-config", "--really-quiet", "--idle=yes", "--no-video",
+                            "--ao=pcm", f"--ao-pcm-file={fifo}", "--ao-pcm-waveheader=no",
+                            f"--input-ipc-server={socket_path}"], dict(os.environ), fifo,
+                           lambda url: send("loadfile", url), lambda: send("stop"))
+    deadline = time.monotonic() + START_TIMEOUT_S
+    while not os.path.exists(socket_path):
+        if time.monotonic() > deadline or player.process.poll() is not None:
+            player.close()
+            raise RuntimeError("mpv did not open its IPC socket")
+        time.sleep(0.1)
+    return player
 
 
 def player_env(base, fifo):
@@ -112,8 +231,17 @@ def player_env(base, fifo):
 def summary(label, values, peer):
     med = statistics.median(values)
     ratio = f"{med / peer:.2f}" if peer else "-"
-    return (f"{label:<26} {med:8.3f} s  (min {min(values):.3f}, max {max(values):.3f})"
+    return (f"{label:<34} {med:8.3f} s  (min {min(values):.3f}, max {max(values):.3f})"
             f"   x mpv {ratio}")
+
+
+def report(title, rows, server):
+    """rows: (label, times); the last row is the peer the others are divided by."""
+    peer = statistics.median(rows[-1][1])
+    print(title)
+    for label, times in rows:
+        print(summary(label, times, peer) + f"   after the server's first byte "
+              f"{statistics.median(times) - server:+.3f} s")
 
 
 def main():
@@ -126,50 +254,62 @@ def main():
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="qw-first-audio-")
+    running = []
     try:
-        fifo = os.path.join(work, "out.fifo")
-        os.mkfifo(fifo)
+        fifos = {name: os.path.join(work, f"{name}.fifo") for name in ("exec", "window", "mpv")}
+        for fifo in fifos.values():
+            os.mkfifo(fifo)
         log = os.path.join(work, "player.log")
-        players = [("quillowave-cli play", [args.cli, "play", args.url, "--device", "1",
-                                            "--seconds", "20"])]
+        started = [("quillowave-cli play", [args.cli, "play", args.url, "--device", "1",
+                                            "--seconds", "20"]),
+                   ("mpv", ["mpv", "--no-config", "--really-quiet", "--no-video", "--ao=pcm",
+                            f"--ao-pcm-file={fifos['exec']}", "--ao-pcm-waveheader=no",
+                            "--length=20", args.url])]
+        env = player_env(os.path.join(work, "cli"), fifos["exec"])
         if args.window:
             program = portable_copy(args.window, args.presets, os.path.join(work, "app"))
-            players.append(("quillowave window", [program, f"/url={args.url}"]))
-        players.append(("mpv", ["mpv", "--no-config", "--really-quiet", "--no-video",
-                                "--ao=pcm", f"--ao-pcm-file={fifo}", "--ao-pcm-waveheader=no",
-                                "--length=20", args.url]))
-        env = player_env(os.path.join(work, "profile"), fifo)
+            running = [("quillowave window (MPRIS OpenUri)",
+                        start_window(program, player_env(os.path.join(work, "window"),
+                                                         fifos["window"]), fifos["window"])),
+                       ("mpv --idle (IPC loadfile)",
+                        start_idle_mpv(fifos["mpv"], os.path.join(work, "mpv.socket")))]
 
         wait_for_burst(args.url)
-        times = {label: [] for label, _ in players}
+        times = {label: [] for label, _ in started + running}
         servers = []
         prebuffers = []
         for _ in range(args.runs):
             servers.append(server_first_byte(args.url)[0])
-            for label, command in players:
-                found = first_audio(command, env, fifo, log)
+            for label, command in started:
+                found = first_audio(command, env, fifos["exec"], log)
+                with open(log, errors="replace") as f:
+                    output = f.read()
                 if found is None:
-                    with open(log, errors="replace") as f:
-                        sys.stderr.write(f.read())
+                    sys.stderr.write(output)
                     raise RuntimeError(f"{label}: no sound came out")
                 times[label].append(found)
-                if label.startswith("quillowave-cli"):
-                    with open(log, errors="replace") as f:
-                        match = re.search(r"prebuffer (\d+) ms", f.read())
-                    if match:
-                        prebuffers.append(int(match.group(1)))
-        peer = statistics.median(times["mpv"])
+                match = re.search(r"prebuffer (\d+) ms", output)
+                if match:
+                    prebuffers.append(int(match.group(1)))
+            for label, player in running:
+                found = player.first_audio(args.url)
+                if found is None:
+                    raise RuntimeError(f"{label}: no sound came out")
+                times[label].append(found)
         server = statistics.median(servers)
-        print(f"Time to first audio at the output, median of {args.runs} interleaved starts "
-              f"(server's first audio byte: {server:.3f} s)")
-        for label, _ in players:
-            print(summary(label, times[label], peer) +
-                  f"   after the server's first byte "
-                  f"{statistics.median(times[label]) - server:+.3f} s")
+        print(f"Time to first audio at the output, median of {args.runs} interleaved runs "
+              f"(server's first audio byte: {server:.3f} s after a request)")
+        report("From the exec of the player:", [(label, times[label]) for label, _ in started],
+               server)
         if prebuffers:
             print(f"(the pre-buffer wait of quillowave-cli: median {statistics.median(prebuffers)}"
                   f" ms, range {min(prebuffers)}-{max(prebuffers)} ms)")
+        if running:
+            report("From the choice in a player that is already running:",
+                   [(label, times[label]) for label, _ in running], server)
     finally:
+        for _, player in running:
+            player.close()
         shutil.rmtree(work, ignore_errors=True)
 
 
