@@ -9,6 +9,7 @@
 #include "ui/mainbuttonbar.h"
 #include "ui/nowplayingpanel.h"
 #include "ui/searchlineedit.h"
+#include "ui/texttospeech.h"
 
 #include <QStackedWidget>
 #include <QTimer>
@@ -23,6 +24,9 @@ constexpr int kAnnounceMuteMs = 8000;
 
 WindowKeyActions::WindowKeyActions(QuillowaveWindow* window, const Parts& parts)
     : QObject(window), m_window(window), m_parts(parts) {
+    // Said once: the status bar tells that nothing can be read aloud, and F11 goes on without it.
+    connect(TextToSpeech::instance(), &TextToSpeech::sig_unavailable, window,
+            [window](const QString& message) { window->setStatusText(message); });
     addPlayingActions();
     addWindowActions();
     addButtonActions();
@@ -107,18 +111,30 @@ void WindowKeyActions::playOrStop() const {
         playback->playLast();
 }
 
-void WindowKeyActions::announce() const {
+void WindowKeyActions::announce() {
     PlaybackController* playback = m_parts.playback;
     const QString text = playback->hasStream()
                              ? playback->nowPlayingText(m_parts.settings->IRQString(), false)
                              : tr("No radio station is currently playing");
     m_window->setStatusText(text);
-    if (!playback->isMuted()) {
-        playback->toggleMute();
-        QTimer::singleShot(kAnnounceMuteMs, m_window, [playback] {
-            if (playback->isMuted())
-                playback->toggleMute();
-        });
-    }
     m_window->notify(tr("Quillowave"), text);
+    TextToSpeech* speech = TextToSpeech::instance();
+    disconnect(m_muteWhenSpeaking);
+    m_muteWhenSpeaking = connect(speech, &TextToSpeech::sig_started, this, [this] {
+        disconnect(m_muteWhenSpeaking);
+        muteForAnnouncement();
+    });
+    if (!speech->speak(text, true))
+        disconnect(m_muteWhenSpeaking);
+}
+
+void WindowKeyActions::muteForAnnouncement() const {
+    PlaybackController* playback = m_parts.playback;
+    if (playback->isMuted())
+        return;
+    playback->toggleMute();
+    QTimer::singleShot(kAnnounceMuteMs, m_window, [playback] {
+        if (playback->isMuted())
+            playback->toggleMute();
+    });
 }

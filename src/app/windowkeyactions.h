@@ -47,10 +47,14 @@ private:
     void swapPeakMeters() const;
     void turnPage(int step) const;
     void playOrStop() const;
-    // Says what plays, in the status bar and a notification, with the sound off meanwhile.
-    void announce() const;
+    // Says what plays, in the status bar, a notification and aloud, with the sound off for a
+    // while once the voice starts.
+    void announce();
+    void muteForAnnouncement() const;
 
     QuillowaveWindow* m_window; // the owner
     Parts m_parts;
     std::map<Action, Handler> m_handlers;
+    // Mutes the sound when the announcement starts to be heard; replaced by the next one.
+    QMetaObject::Connection m_muteWhenSpeaking;
 };
