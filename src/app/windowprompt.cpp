@@ -1,10 +1,14 @@
 #include "app/windowprompt.h"
 
+#include "ui/texttospeech.h"
+
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
 
+// The update and directory messages are read aloud too when the user asked for spoken messages.
 WindowPrompt::Answer WindowPrompt::question(const QString& title, const QString& text) {
+    TextToSpeech::instance()->speak(text, false);
     return QMessageBox::question(m_window, title, text, QMessageBox::Yes | QMessageBox::No) ==
                    QMessageBox::Yes
                ? Answer::Yes
@@ -12,6 +16,7 @@ WindowPrompt::Answer WindowPrompt::question(const QString& title, const QString&
 }
 
 void WindowPrompt::information(const QString& title, const QString& text) {
+    TextToSpeech::instance()->speak(text, false);
     QMessageBox::information(m_window, title, text);
 }
 
