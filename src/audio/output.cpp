@@ -102,7 +102,9 @@ int Output::startDeviceLocked() {
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
     want.channels = kChannels;
-    want.samples = 2048; // about 46 ms: fewer wake-ups, still quick volume changes
+    // About 93 ms: against 46 ms a sound server spends half the CPU on the stream (measured
+    // with PulseAudio), and a volume change still reaches the output within a tenth of a second.
+    want.samples = 4096;
     want.callback = [](void* self, Uint8* stream, int length) {
         sdlCallback(self, stream, length);
     };

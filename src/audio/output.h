@@ -58,8 +58,8 @@ public:
     static std::vector<std::string> captureDeviceNames();
     static std::string driverName();
 
-    // Frames the "No sound" clock mixes at each wake-up: about 46 ms at 44.1 kHz, the period
-    // of the SDL device below, well inside what a channel's sample ring holds ahead.
+    // Frames the "No sound" clock mixes at each wake-up: about 46 ms at 44.1 kHz, well inside
+    // what a channel's sample ring holds ahead; a level read then follows the sound closely.
     static constexpr int kClockBlockFrames = 2048;
 
 private:

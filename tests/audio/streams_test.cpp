@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -287,7 +288,10 @@ TEST_F(Streams, HlsPlaylistPlaysThroughFfmpegsOwnProtocol) {
 // Trying the decoders in turn costs one connection: the AAC create goes on with the bytes the
 // generic one read and refused.
 TEST_F(Streams, NextDecoderGoesOnWithTheRefusedConnection) {
-    const std::string path = "/slow/sine.aac?rate=64000&test=one-connection";
+    // The fixture's request log outlives a run: the address is this run's own.
+    const std::string path =
+        "/slow/sine.aac?rate=64000&test=" + std::to_string(getpid()) + "-" +
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const std::string url = qwtest::httpUrl(path);
     EXPECT_EQ(createUrl(url), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
