@@ -61,8 +61,10 @@ bool TextToSpeech::useVoice(const QString& engine, QString* error) {
         return false;
     }
     // The engine may still be finishing with the old voice: it goes once control returns.
-    if (m_voice)
+    if (m_voice) {
+        m_voice->disconnect(this);
         m_voice.release()->deleteLater();
+    }
     m_voice = std::move(voice);
     m_voiceFailed = false;
     connect(m_voice.get(), &QTextToSpeech::stateChanged, this,
