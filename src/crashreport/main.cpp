@@ -2,6 +2,8 @@
 // to restart the program and starts it again on Yes; "Show log" opens the crash log.
 // QW_CRASHREPORT_ANSWER=yes or =no answers without a window (scripts and tests).
 
+#include "qtext/exceptionhandler.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -33,7 +35,7 @@ bool askRestart() {
                     QObject::tr("This application has crashed. Do you wish to restart it?"),
                     QMessageBox::Yes | QMessageBox::No);
     QPushButton* showLog = box.addButton(QObject::tr("Show log"), QMessageBox::ActionRole);
-    const QString log = QDir(QDir::tempPath()).filePath(QStringLiteral("ERRORLOG.TXT"));
+    const QString log = QT_EXT::ExceptionHandler::logFilePath();
     showLog->setEnabled(QFileInfo::exists(log));
     // Any button closes the box: after the log was opened the question comes again.
     while (true) {

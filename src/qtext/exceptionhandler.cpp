@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
@@ -450,7 +451,12 @@ void writeReport(int fd, int signalNumber, siginfo_t* info, void* context) {
         log.text(line.label);
     }
 
-    if (code == 0xC0000005) {
+    if (info->si_code <= 0) {
+        // kill(), sigqueue() or tgkill(): no fault address, but a sender worth naming.
+        log.text("Signal sent by process ");
+        log.dec(info->si_pid);
+        log.text(".\r\n");
+    } else if (code == 0xC0000005) {
         log.text(fc.write ? "Write to" : "Read from");
         log.text(" location ");
         log.hex(reinterpret_cast<unsigned long long>(info->si_addr), 8);
@@ -555,6 +561,10 @@ int processorType() {
 void ExceptionHandler::install(const QString& reportProgram, const QString& version,
                                const QString& extra) {
     const QString program = programPath();
+    const QString logFolder = QFileInfo(logFilePath()).absolutePath();
+    QDir().mkpath(logFolder);
+    QFile::setPermissions(logFolder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     copyText(g_logPath, PathSize, logFilePath());
     copyText(g_programPath, PathSize, program);
     copyText(g_programName, TextSize, QFileInfo(program).fileName());
@@ -596,7 +606,12 @@ void ExceptionHandler::install(const QString& reportProgram, const QString& vers
 }
 
 QString ExceptionHandler::logFilePath() {
-    return QDir(QDir::tempPath()).filePath(QString::fromLatin1(LogFileName));
+    // A folder of this user's own, so that another user's log can neither block nor replace it.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString folder = !runtime.isEmpty() && QFileInfo(runtime).isDir()
+                               ? runtime + QStringLiteral("/quillowave")
+                               : QDir::tempPath() + QStringLiteral("/quillowave-%1").arg(getuid());
+    return folder + u'/' + QString::fromLatin1(LogFileName);
 }
 
 QString ExceptionHandler::reportProgramPath() {

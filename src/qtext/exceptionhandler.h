@@ -1,9 +1,9 @@
 #pragma once
 
 // The process's fatal-signal handler (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT): once only, it
-// writes ERRORLOG.TXT to the temp folder with async-signal-safe calls and starts the crash-report
-// program with the program's path in double quotes. Process-wide state; installed once by the
-// main window on the GUI thread, run on whichever thread faulted.
+// writes ERRORLOG.TXT to a folder of the user's own with async-signal-safe calls and starts the
+// crash-report program with the program's path in double quotes. Process-wide state; installed once
+// by the main window on the GUI thread, run on whichever thread faulted.
 
 #include <QString>
 
@@ -19,7 +19,8 @@ public:
     // Stores the texts (an empty report program becomes DefaultReportProgram), fixes everything
     // the handler will need (paths, user, system) and installs it for the fatal signals.
     static void install(const QString& reportProgram, const QString& version, const QString& extra);
-    // Where the report goes: the temp folder's ERRORLOG.TXT.
+    // Where the report goes: ERRORLOG.TXT in $XDG_RUNTIME_DIR/quillowave, or without a runtime
+    // folder in <temp>/quillowave-<uid>.
     static QString logFilePath();
     // The report program found at install: a path as given, else next to the executable, in
     // ../libexec/quillowave or on PATH; empty when none was found.

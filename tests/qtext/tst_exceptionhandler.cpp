@@ -48,12 +48,17 @@ private:
     QTemporaryDir m_dir;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
+    // The log of a child whose temp folder is tmp: in a folder of this user's own.
+    static QString logIn(const QString& tmp) {
+        return tmp + QStringLiteral("/quillowave-%1/ERRORLOG.TXT").arg(getuid());
+    }
 
     // Runs the crashing child with TMPDIR at tmp and the stand-in as report program.
     QProcess::ExitStatus runChild(const QString& mode, const QString& tmp, QByteArray* err) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), tmp);
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         env.insert(QStringLiteral("QW_REPORT_MARKER"), path(QStringLiteral("starts.txt")));
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(),
@@ -88,7 +93,7 @@ private slots:
         QByteArray err;
         runChild(mode, tmp, &err);
 
-        const QByteArray log = readFile(tmp + QStringLiteral("/ERRORLOG.TXT"));
+        const QByteArray log = readFile(logIn(tmp));
         const QByteArray program = QCoreApplication::applicationFilePath().toLocal8Bit();
         const QByteArray header =
             "tst_exceptionhandler (1.40.1 extra  ) caused " + cause + " \r\nin module ";
@@ -117,7 +122,7 @@ private slots:
     void unwritableLog() {
         // A folder in the log's place cannot be opened for writing, even by root.
         const QString tmp = path(QStringLiteral("blocked"));
-        QVERIFY(QDir().mkpath(tmp + QStringLiteral("/ERRORLOG.TXT")));
+        QVERIFY(QDir().mkpath(logIn(tmp)));
         QByteArray err;
         const auto status = runChild(QStringLiteral("segv"), tmp, &err);
         QVERIFY(err.contains("Error creating exception report"));
