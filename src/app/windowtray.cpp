@@ -1,12 +1,14 @@
 #include "app/windowtray.h"
 
-#include "settings/appsettings.h"
+#include "app/desktopnotifier.h"
 #include "app/quillowavewindow.h"
+#include "settings/appsettings.h"
 #include "ui/popupinfo.h"
 #include "ui/themeicon.h"
 
 #include <QCursor>
 #include <QMenu>
+#include <QWheelEvent>
 
 namespace {
 
@@ -28,6 +30,7 @@ QString WindowTray::create(const QList<QMenu*>& menus) {
     connect(m_tray, &QSystemTrayIcon::activated, m_window, &QuillowaveWindow::slot_iconActivated);
     connect(m_tray, &QSystemTrayIcon::messageClicked, m_window,
             &QuillowaveWindow::slot_messageClicked);
+    m_tray->installEventFilter(this);
     m_tray->show();
     return {};
 }
@@ -53,9 +56,16 @@ void WindowTray::notify(const QString& title, const QString& text, int kind) {
         return;
     if (kind < 0)
         kind = m_settings->TrayNotification();
-    if (kind == NotifyBalloon && m_tray) {
-        m_tray->showMessage(title, text, QSystemTrayIcon::Information, kBalloonMs);
-        return;
+    if (kind == NotifyBalloon) {
+        // The desktop's own notifications first; the tray balloon only where there are none.
+        if (!m_notifier)
+            m_notifier = new DesktopNotifier(this);
+        if (m_notifier->notify(title, text))
+            return;
+        if (m_tray) {
+            m_tray->showMessage(title, text, QSystemTrayIcon::Information, kBalloonMs);
+            return;
+        }
     }
     if (!m_popup)
         m_popup = new PopupInfo(m_window);
@@ -87,6 +97,14 @@ void WindowTray::activate(QSystemTrayIcon::ActivationReason reason) {
         m_window->slot_restoreMainWindow();
     else if (m_menuTray)
         m_menuTray->popup(QCursor::pos());
+}
+
+bool WindowTray::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_tray || event->type() != QEvent::Wheel)
+        return QObject::eventFilter(watched, event);
+    const int degrees = static_cast<QWheelEvent*>(event)->angleDelta().y() / 8;
+    m_window->slot_trayMouseWheel(degrees / 15, degrees);
+    return true;
 }
 
 void WindowTray::hide() {

@@ -1,14 +1,15 @@
 #pragma once
 
 // The main window's presence outside itself: the tray icon with its menu (the window's main
-// menus and the playing controls), the tool tip, and notifications either as a tray balloon or
-// in the PopupInfo window. Without a tray host only the pop-up notifications remain.
+// menus and the playing controls), the tool tip, and notifications either through the desktop's
+// notification service (the tray balloon where it has none) or in the PopupInfo window.
 // GUI thread; owned by the main window.
 
 #include <QObject>
 #include <QSystemTrayIcon>
 
 class AppSettings;
+class DesktopNotifier;
 class PopupInfo;
 class QMenu;
 class QuillowaveWindow;
@@ -37,6 +38,11 @@ public:
     // The recording picture while a recording runs, else the program's icon.
     void setRecording(bool recording);
 
+protected:
+    // The wheel over the icon changes the volume, where the tray host delivers the wheel (the
+    // XEmbed tray does; the StatusNotifierItem one has no way to).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QMenu* makeMenu(const QList<QMenu*>& menus);
 
@@ -45,4 +51,5 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_menuTray = nullptr;
     PopupInfo* m_popup = nullptr;
+    DesktopNotifier* m_notifier = nullptr;
 };
