@@ -61,6 +61,7 @@ private:
         env.insert(QStringLiteral("XDG_DATA_HOME"), scratch(QStringLiteral("home/.local/share")));
         env.insert(QStringLiteral("XDG_CACHE_HOME"), scratch(QStringLiteral("home/.cache")));
         env.insert(QStringLiteral("TMPDIR"), scratch(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch(QStringLiteral("runtime")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         return env;
@@ -121,8 +122,11 @@ private slots:
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         QVERIFY2(!serviceRegistered(RemoteService), "another player holds the remote service");
         QVERIFY(m_scratch.isValid());
-        for (const char* folder : {"program", "home", "tmp"})
+        for (const char* folder : {"program", "home", "tmp", "runtime"})
             QVERIFY(QDir().mkpath(scratch(QLatin1String(folder))));
+        // A runtime folder is the user's alone, as the session makes it.
+        QVERIFY(QFile::setPermissions(scratch(QStringLiteral("runtime")),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         m_program = scratch(QStringLiteral("program/quillowave"));
         QVERIFY(QFile::copy(QStringLiteral(QW_PROGRAM), m_program));
         QVERIFY(QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
@@ -221,7 +225,7 @@ private slots:
     void fatalSignalWritesTheLogAndStartsTheReportOnce() {
         ::kill(pid_t(m_first.processId()), SIGSEGV);
         QVERIFY(m_first.waitForFinished(kWaitMs));
-        QFile log(scratch(QStringLiteral("tmp/ERRORLOG.TXT")));
+        QFile log(scratch(QStringLiteral("runtime/quillowave/ERRORLOG.TXT")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray text = log.readAll();
         QVERIFY2(text.startsWith("quillowave (1.40.1   ) caused "), text.left(120).constData());
