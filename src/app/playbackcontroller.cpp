@@ -199,6 +199,7 @@ void PlaybackController::playStation(const Preset& station, Ask ask) {
     now.m_country = station.country;
     now.m_genre = station.genre;
     m_engine->SetStation(now);
+    m_engine->SetSplitDelay(station.splitDelay);
 
     if (fetchesPlaylist(url) && !m_openPlaylistDirect) {
         m_engine->downloadPlaylistFile(url);

@@ -15,6 +15,7 @@
 #include "recording/crecord.h"
 #include "recording/recordingcodes.h"
 
+#include <QByteArray>
 #include <QMutex>
 #include <QObject>
 #include <QRecursiveMutex>
@@ -24,6 +25,7 @@
 #include <QWaitCondition>
 
 #include <atomic>
+#include <functional>
 
 namespace BASS {
 
@@ -234,12 +236,22 @@ public:
     virtual void OnSampleData(DWORD handle, DWORD channel, void* data, DWORD length);
     virtual bool OnEncodedData(DWORD handle, const void* data, DWORD length);
     virtual void OnRecordingStarted() {}
+    // A recorded file is complete and closed (a split's part, or the end of the recording).
+    virtual void OnRecordingClosed(const QString& path) { Q_UNUSED(path); }
     virtual void OnBeforeStopRecording() {}
     virtual void OnAfterStopRecording() {}
     virtual void OnEncoderParameters(QString& params, int format);
     virtual void OnWmaParameters(CEncoderParams& params);
     virtual void OnSplitFile(const Song& song);
     virtual void SplitNow();
+    // The split delay the cut of a direct copy waits for after the title's byte (any thread).
+    virtual int CutDelayMs() const { return 0; }
+    // Runs a split or stop of a direct copy once the file has ended at its title change's cut;
+    // anything else at once (GUI thread).
+    void RunAtCut(const std::function<void()>& action);
+    // The song that begins the file a split opens: the one whose title change made the cut,
+    // else the current song (GUI thread).
+    Song SongForNextFile() const;
     virtual DWORD GetEncoderHandle() const { return m_hStream.load(); }
 
     // The recording's state and settings.
@@ -257,6 +269,9 @@ public:
     void SetRecBufferCapacity(quint32 bytes) { m_record.Recording().SetCapacity(bytes); }
     QString RecordingPath() const;
     QString RecordingFolder() const { return m_recordingFolder; }
+    void SetRecordingFolder(const QString& folder) { m_recordingFolder = folder; }
+    // Splits now: a direct copy at the next frame boundary, an encoded one at once.
+    void SplitAtNextFrame();
     quint32 WriteFailures() const { return m_writeFailures.load(); }
     static QString EncoderFolder();
     static void SetEncoderFolder(const QString& folder);
@@ -307,6 +322,20 @@ protected:
     // Stops the recording on the engine's own thread: a library thread must not stop the
     // encoder that is calling it.
     void QueueStopRecording();
+    // Stops the encoders and closes the file, then lets the file be tagged.
+    void CloseRecordingFile();
+    // Direct copy with cuts at title changes; callers hold m_metaMutex.
+    WriteOutcome FeedDirect(quint64 offset, const char* data, qsizetype length);
+    WriteOutcome WriteDirect(const char* data, qsizetype length);
+    void RegisterCut(int delayMs);
+    void RegisterStartOfFile();
+    int BytesPerSecond() const;
+    void ReachCut(qsizetype cut);
+    void ReplayCarry();
+    void ClearCuts();
+    // GUI thread: a cut was reached; the actions waiting for one run.
+    void OnCutReached(const Song& song, quint32 generation);
+    void RunReadyCutActions();
 
     // One decoder attempt: raises EVENT_CONNECTING with kind, stores handle and kind.
     bool TryCreate(StreamKind kind, const QString& url, DWORD flags, bool isFile);
@@ -381,6 +410,34 @@ protected:
     QString m_recordingFolder; // GUI thread only: folder of the running recording
     QString m_recordingPath;   // guarded by m_metaMutex
     QString m_encoderCommand;  // GUI thread only: command line of the running encoder
+
+    // Cuts of a direct copy at title changes. The title handler registers them on the thread
+    // that delivered the title (for ICY streams the download thread, between the bytes before
+    // and after the metadata block); the download thread writes up to the cut and then keeps
+    // the bytes for the next file, which the GUI thread opens. Guarded by m_metaMutex.
+    struct PendingCut {
+        quint64 offset = 0; // first byte after the title change
+        int delayMs = 0;
+        Song song; // the song that begins there
+        // The start of a file or of the song buffer: the bytes before the first whole frame
+        // are dropped instead of ending another file.
+        bool startOfFile = false;
+    };
+    QList<PendingCut> m_cuts;  // oldest first
+    QByteArray m_cutWindow;    // bytes from the oldest cut on, not yet written
+    quint64 m_cutWindowOffset = 0;
+    bool m_cutSealed = false;  // the file ended at a cut: bytes go to m_carry
+    QByteArray m_carry;        // the next file's first bytes
+    quint64 m_carryOffset = 0;
+    // Stale cut notifications of an ended recording are told apart by this.
+    std::atomic<quint32> m_recordingGeneration{0};
+    // GUI thread only: split actions whose cut is expected, the cuts reached before their
+    // action came, the actions waiting, and the song of the file being opened.
+    int m_cutsExpected = 0;
+    QList<Song> m_reachedCuts;
+    QList<std::function<void()>> m_actionsAtCut;
+    Song m_nextFileSong;
+    bool m_nextFileSongSet = false;
     QMutex m_waitMutex;
     QWaitCondition m_waitCondition;
     // Woken by each arrival of stream data and by an abort, so that the pre-buffer wait ends

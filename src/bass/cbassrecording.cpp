@@ -5,6 +5,8 @@
 #include "bass/bassevents.h"
 #include "bass/cbass.h"
 #include "bass/precondition.h"
+#include "recording/framecutter.h"
+#include "recording/recordingnames.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -15,6 +17,19 @@
 namespace BASS {
 
 namespace {
+
+FrameCutter::Framing CutFraming(DWORD channelType) {
+    switch (channelType) {
+    case BASS_CTYPE_STREAM_MP1:
+    case BASS_CTYPE_STREAM_MP2:
+    case BASS_CTYPE_STREAM_MP3:
+        return FrameCutter::Framing::MpegAudio;
+    case BASS_CTYPE_STREAM_AAC:
+        return FrameCutter::Framing::Adts;
+    default:
+        return FrameCutter::Framing::Exact;
+    }
+}
 
 QString translated(const char* text) {
     return QCoreApplication::translate("QObject", text);
@@ -173,11 +188,8 @@ bool CBass::StartRecordingToFile(QString& path, int splitMode, int format) {
     if (direct)
         m_requestedFormat = StreamRecordingFormat();
 
-    const QString extension = RecordingExtension(true);
-    QString candidate = path + extension;
-    // After nine numbered names the last one is reused (and truncated).
-    for (int n = 1; QFileInfo::exists(candidate) && n < 10; ++n)
-        candidate = path + QStringLiteral(" (%1)").arg(n) + extension;
+    // A number is added until the name is free: no recording overwrites a file.
+    const QString candidate = RecordingNames::FreePath(path, RecordingExtension(true));
     path = candidate;
     {
         QMutexLocker lock(&m_metaMutex);
@@ -230,8 +242,16 @@ bool CBass::RecordSameFormat(const QString& path, int splitMode) {
     default:
         break;
     }
-    if (m_record.Open(path))
+    if (m_record.Open(path)) {
+        QMutexLocker lock(&m_metaMutex);
+        if (m_cutSealed) {
+            lock.unlock();
+            ReplayCarry();
+        } else if (!m_record.Recording().HasBufferedData()) {
+            RegisterStartOfFile();
+        }
         return true;
+    }
     ShowError(RecordingErrorText(REC_ERROR_CREATE_FILE) + QLatin1Char('\n') + path +
                   QLatin1Char('\n') + qt_error_string(-1),
               true);
@@ -244,7 +264,8 @@ void CBass::StopRecording() {
         BASS_ChannelStop(m_hRecordChannel);
         m_hRecordChannel = 0;
     }
-    m_record.Stop();
+    ClearCuts();
+    CloseRecordingFile();
     OnAfterStopRecording();
     m_writeFailures = 0;
     bassEvent(EVENT_RECORD_STOPPED, 0);
@@ -268,34 +289,211 @@ void CBass::RestartRecording() {
 }
 
 void CBass::SplitNow() {
-    m_record.Stop();
+    CloseRecordingFile();
     RestartRecording();
+}
+
+void CBass::CloseRecordingFile() {
+    const bool hadFile = m_record.IsRecording();
+    const QString path = RecordingPath();
+    m_record.Stop();
+    if (hadFile && !path.isEmpty())
+        OnRecordingClosed(path);
 }
 
 void CBass::OnSplitFile(const Song& song) {
     Q_UNUSED(song);
-    if (m_singleSong) {
-        m_singleSong = false;
-        StopRecording();
-    } else if (m_splitMode == SPLIT_PER_SONG) {
-        SplitNow();
-    }
+    RunAtCut([this] {
+        if (m_singleSong) {
+            m_singleSong = false;
+            StopRecording();
+        } else if (m_splitMode == SPLIT_PER_SONG && IsRecording()) {
+            SplitNow();
+        }
+    });
 }
 
 void CBass::OnTitleChanged(const Song& previous) {
     if (!IsRecording()) {
-        // The song buffer always starts with the current song.
+        // The song buffer always starts with the current song, at its first whole frame.
         if (IsBuffering())
             m_record.Reset();
+        RegisterStartOfFile();
         return;
     }
     if (m_splitMode != SPLIT_PER_SONG)
         return;
+    const bool cut = m_record.Recording().IsOpen() && !m_record.IsEncoderActive();
+    if (cut)
+        RegisterCut(CutDelayMs());
     // Splitting stops and starts encoders and files: that belongs on the engine's own thread,
     // not on the library's sync thread that runs this.
     QMetaObject::invokeMethod(
-        this, [this, previous] { OnSplitFile(previous); }, Qt::QueuedConnection);
+        this,
+        [this, previous, cut] {
+            if (cut)
+                ++m_cutsExpected;
+            OnSplitFile(previous);
+        },
+        Qt::QueuedConnection);
     m_record.ResetSongSeconds();
+}
+
+// --- cuts of a direct copy ---------------------------------------------------------------------
+
+void CBass::RegisterCut(int delayMs) {
+    m_cuts.append({m_bytesDownloaded, qMax(0, delayMs), m_currentSong});
+}
+
+void CBass::RegisterStartOfFile() {
+    // A later start replaces one still waiting for its frame.
+    m_cuts.clear();
+    m_cutWindow.clear();
+    m_cuts.append({m_bytesDownloaded, 0, m_currentSong, true});
+}
+
+void CBass::SplitAtNextFrame() {
+    bool cut = false;
+    {
+        QMutexLocker lock(&m_metaMutex);
+        cut = m_record.Recording().IsOpen() && !m_record.IsEncoderActive();
+        if (cut)
+            RegisterCut(0);
+    }
+    if (cut)
+        ++m_cutsExpected;
+    RunAtCut([this] {
+        if (IsRecording())
+            SplitNow();
+    });
+}
+
+CBass::WriteOutcome CBass::WriteDirect(const char* data, qsizetype length) {
+    if (length <= 0)
+        return WriteOutcome::Written;
+    return WriteRecordingBlock(data, DWORD(length));
+}
+
+CBass::WriteOutcome CBass::FeedDirect(quint64 offset, const char* data, qsizetype length) {
+    WriteOutcome outcome = WriteOutcome::Written;
+    const auto note = [&outcome](WriteOutcome written) {
+        if (written != WriteOutcome::Written)
+            outcome = written;
+    };
+    QByteArray rest; // what follows a start-of-file cut, fed on
+    while (length > 0 && !m_cuts.isEmpty()) {
+        const PendingCut& next = m_cuts.front();
+        if (m_cutWindow.isEmpty()) {
+            // Up to the title change the bytes end the current file as they are.
+            const qsizetype head =
+                offset >= next.offset ? 0 : qsizetype(qMin<quint64>(next.offset - offset, length));
+            if (!next.startOfFile)
+                note(WriteDirect(data, head));
+            data += head;
+            length -= head;
+            offset += head;
+            m_cutWindowOffset = offset;
+            if (length == 0)
+                break;
+        }
+        m_cutWindow.append(data, length);
+        length = 0;
+        const qsizetype cut = FrameCutter::FindCut(m_cutWindow, next.delayMs,
+                                                   CutFraming(m_channelInfo.ctype), BytesPerSecond());
+        if (cut < 0)
+            break;
+        if (!next.startOfFile) {
+            note(WriteDirect(m_cutWindow.constData(), cut));
+            ReachCut(cut);
+            break;
+        }
+        m_cuts.removeFirst();
+        rest = m_cutWindow.mid(cut);
+        offset = m_cutWindowOffset + quint64(cut);
+        m_cutWindow.clear();
+        data = rest.constData();
+        length = rest.size();
+    }
+    note(WriteDirect(data, length));
+    return outcome;
+}
+
+int CBass::BytesPerSecond() const {
+    int bitrate = m_headerTags.Bitrate();
+    if (bitrate < 1 || bitrate > 1024)
+        bitrate = m_station.m_bitrate;
+    return bitrate * 125;
+}
+
+void CBass::ReachCut(qsizetype cut) {
+    const PendingCut reached = m_cuts.takeFirst();
+    m_carry = m_cutWindow.mid(cut);
+    m_carryOffset = m_cutWindowOffset + quint64(cut);
+    m_cutWindow.clear();
+    m_cutSealed = true;
+    const quint32 generation = m_recordingGeneration;
+    const Song song = reached.song;
+    QMetaObject::invokeMethod(
+        this, [this, song, generation] { OnCutReached(song, generation); },
+        Qt::QueuedConnection);
+}
+
+void CBass::ReplayCarry() {
+    QMutexLocker lock(&m_metaMutex);
+    if (!m_cutSealed)
+        return;
+    m_cutSealed = false;
+    QByteArray carry;
+    carry.swap(m_carry);
+    FeedDirect(m_carryOffset, carry.constData(), carry.size());
+}
+
+void CBass::ClearCuts() {
+    QMutexLocker lock(&m_metaMutex);
+    // What waited for a title change's cut is the end of this recording.
+    if (!m_cutSealed && !m_cuts.isEmpty() && !m_cuts.front().startOfFile)
+        WriteDirect(m_cutWindow.constData(), m_cutWindow.size());
+    m_cuts.clear();
+    m_cutWindow.clear();
+    m_carry.clear();
+    m_cutSealed = false;
+    ++m_recordingGeneration;
+    lock.unlock();
+    m_cutsExpected = 0;
+    m_reachedCuts.clear();
+    m_actionsAtCut.clear();
+    m_nextFileSongSet = false;
+}
+
+void CBass::RunAtCut(const std::function<void()>& action) {
+    if (m_cutsExpected == 0) {
+        action();
+        return;
+    }
+    --m_cutsExpected;
+    m_actionsAtCut.append(action);
+    RunReadyCutActions();
+}
+
+void CBass::OnCutReached(const Song& song, quint32 generation) {
+    if (generation != m_recordingGeneration)
+        return;
+    m_reachedCuts.append(song);
+    RunReadyCutActions();
+}
+
+void CBass::RunReadyCutActions() {
+    while (!m_actionsAtCut.isEmpty() && !m_reachedCuts.isEmpty()) {
+        const std::function<void()> action = m_actionsAtCut.takeFirst();
+        m_nextFileSong = m_reachedCuts.takeFirst();
+        m_nextFileSongSet = true;
+        action();
+        m_nextFileSongSet = false;
+    }
+}
+
+Song CBass::SongForNextFile() const {
+    return m_nextFileSongSet ? m_nextFileSong : CurrentSong();
 }
 
 CBass::WriteOutcome CBass::WriteRecordingBlock(const void* data, DWORD length) {
@@ -316,13 +514,19 @@ CBass::WriteOutcome CBass::WriteRecordingBlock(const void* data, DWORD length) {
 }
 
 void CBass::OnStreamData(const void* buffer, DWORD length) {
-    {
-        QMutexLocker lock(&m_metaMutex);
-        m_bytesDownloaded += length;
-    }
+    QMutexLocker lock(&m_metaMutex);
+    const quint64 offset = m_bytesDownloaded;
+    m_bytesDownloaded += length;
     if (m_record.IsEncoderActive())
         return;
-    if (WriteRecordingBlock(buffer, length) == WriteOutcome::FailedThrice) {
+    if (m_cutSealed) {
+        // Bounded: a next file that never opens must not take all memory.
+        if (m_carry.size() < qsizetype(CRecording::DefaultCapacity))
+            m_carry.append(static_cast<const char*>(buffer), length);
+        return;
+    }
+    if (FeedDirect(offset, static_cast<const char*>(buffer), length) ==
+        WriteOutcome::FailedThrice) {
         bassEvent(EVENT_WRITE_FAILED, 0);
         QueueStopRecording();
     }

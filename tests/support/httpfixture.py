@@ -320,6 +320,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         rate = max(1, self.int_param("rate", ICY_RATE))
         titles = self.param("titles", "Quillowave Test - Sine 440").split("|")
         interval = max(0.1, self.float_param("interval", 2.0))
+        every = self.int_param("every", 0)  # audio bytes per title; 0: by interval
         seconds = self.float_param("seconds", 600.0)
         status = "ICY 200 OK" if self.param("status", "icy") == "icy" else "HTTP/1.0 200 OK"
         header = [status, "icy-notice1: <BR>Quillowave test stream<BR>",
@@ -336,6 +337,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         position = 0        # in the looped file
         since_meta = 0      # audio bytes since the last metadata block
         sent_title = None
+        sent_bytes = 0      # audio bytes sent in all
         step = max(1, rate // 10)
         while time.monotonic() - start < seconds:
             out = bytearray()
@@ -347,9 +349,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 out += data[position:position + n]
                 position = (position + n) % len(data)
                 since_meta += n
+                sent_bytes += n
                 todo -= n
                 if metaint and since_meta == metaint:
-                    title = titles[int((time.monotonic() - start) / interval) % len(titles)]
+                    slot = (sent_bytes // every if every > 0
+                            else int((time.monotonic() - start) / interval))
+                    title = titles[slot % len(titles)]
                     out += self.meta_block(title if title != sent_title else None)
                     sent_title = title
                     since_meta = 0

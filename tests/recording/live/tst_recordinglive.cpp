@@ -11,6 +11,7 @@
 #include "support/mediaprobe.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -56,6 +57,15 @@ QPair<double, double> decodeTone(const QString& path) {
     }
     const double seconds = static_cast<double>(count) / 44100.0;
     return {seconds, seconds > 0 ? crossings / 2.0 / seconds : 0.0};
+}
+
+// Recordings go to a folder of their station's inside the recording folder.
+QStringList recordedFiles(const QString& folder, const QString& pattern) {
+    QStringList files;
+    QDirIterator it(folder, {pattern}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    return files;
 }
 
 QByteArray readAll(const QString& path) {
@@ -371,9 +381,9 @@ void TestRecordingLive::cliRecordsAndClosesWhenTheStreamDrops() {
     QVERIFY(ended);
     const QString output = QString::fromUtf8(cli.readAll());
     QVERIFY2(output.contains("] closed "), qPrintable(output));
-    const QStringList files = QDir(folder.path()).entryList({"*.mp3"});
+    const QStringList files = recordedFiles(folder.path(), "*.mp3");
     QCOMPARE(files.size(), 1);
-    QCOMPARE(probe(folder.filePath(files.first())).value("codec_name"), QString("mp3"));
+    QCOMPARE(probe(files.first()).value("codec_name"), QString("mp3"));
 }
 
 void TestRecordingLive::cliCreatesAMissingFolder() {
@@ -388,9 +398,9 @@ void TestRecordingLive::cliCreatesAMissingFolder() {
     QCOMPARE(cli.exitCode(), 0);
     QVERIFY2(output.contains("] recording " + folder + "/"), qPrintable(output));
     QVERIFY(output.contains(".aac, "));
-    const QStringList files = QDir(folder).entryList({"*.aac"});
+    const QStringList files = recordedFiles(folder, "*.aac");
     QCOMPARE(files.size(), 1);
-    QCOMPARE(probe(QDir(folder).filePath(files.first())).value("codec_name"), QString("aac"));
+    QCOMPARE(probe(files.first()).value("codec_name"), QString("aac"));
 }
 
 QTEST_GUILESS_MAIN(TestRecordingLive)

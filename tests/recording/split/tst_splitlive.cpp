@@ -1,0 +1,401 @@
+// Recordings split at title changes, on live streams: the Icecast mounts (files named from the
+// titles in the station's folder, each one playable, no byte lost or doubled at a cut), a
+// stream of tones whose titles change with the tone (each cut within a quarter of a second of
+// the title's byte, with and without a split delay), and a wished song recorded alone.
+
+#include "audio/bass.h"
+#include "bass/bassevents.h"
+#include "bass/qtbassconnectthread.h"
+#include "recording/appstream.h"
+#include "recording/wishwatcher.h"
+#include "support/fixture.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrlQuery>
+
+using namespace BASS;
+
+namespace {
+
+constexpr int kWaitMs = 60000;
+constexpr int kRate = 44100;
+// Four songs of three seconds, one tone each; at 128 kbit/s a song is 48000 bytes.
+constexpr int kSongSeconds = 3;
+constexpr int kSongBytes = kSongSeconds * 16000;
+const int kTones[] = {440, 660, 880, 550};
+const char* const kToneFile = "splittones.mp3";
+constexpr double kWindowSeconds = 0.02;
+
+QString icecast(const char* mount) {
+    return QString::fromStdString(qwtest::icecastUrl(mount));
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString codecOf(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0",
+                                              "-show_entries", "stream=codec_name", "-of",
+                                              "default=nw=1:nk=1", path});
+    ffprobe.waitForFinished(-1);
+    return QString::fromLatin1(ffprobe.readAllStandardOutput()).trimmed();
+}
+
+// The files below folder, by name relative to it.
+QStringList filesBelow(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
+// The tone of each 20 ms of a file (0 where none of the four is clear), and its length.
+struct Tones {
+    QList<int> windows;
+    double seconds = 0;
+};
+
+Tones tonesOf(const QString& path) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-ac", "1", "-ar",
+                                            QString::number(kRate), "-f", "s16le", "-"});
+    ffmpeg.waitForFinished(-1);
+    const QByteArray pcm = ffmpeg.readAllStandardOutput();
+    const auto* samples = reinterpret_cast<const qint16*>(pcm.constData());
+    const qsizetype count = pcm.size() / 2;
+    const int window = int(kRate * kWindowSeconds);
+    Tones tones;
+    tones.seconds = double(count) / kRate;
+    for (qsizetype start = 0; start + window <= count; start += window) {
+        int crossings = 0;
+        bool positive = samples[start] > 0;
+        for (qsizetype i = start; i < start + window; ++i) {
+            if ((positive && samples[i] < -1000) || (!positive && samples[i] > 1000)) {
+                positive = !positive;
+                ++crossings;
+            }
+        }
+        const double frequency = crossings / 2.0 / kWindowSeconds;
+        int tone = 0;
+        for (int candidate : kTones) {
+            if (qAbs(frequency - candidate) < 60)
+                tone = candidate;
+        }
+        tones.windows.append(tone);
+    }
+    // A window unlike both its neighbours is the noise of a cut frame, not a tone.
+    for (qsizetype i = 0; i < tones.windows.size(); ++i) {
+        const int before = i > 0 ? tones.windows.at(i - 1) : 0;
+        const int after = i + 1 < tones.windows.size() ? tones.windows.at(i + 1) : 0;
+        if (tones.windows.at(i) != before && tones.windows.at(i) != after)
+            tones.windows[i] = 0;
+    }
+    return tones;
+}
+
+// The tones of a file, run by run ("660x148 880x2"), for the messages of failed checks.
+QString runsOf(const Tones& tones) {
+    QStringList runs;
+    for (qsizetype i = 0; i < tones.windows.size();) {
+        qsizetype j = i;
+        while (j < tones.windows.size() && tones.windows.at(j) == tones.windows.at(i))
+            ++j;
+        runs.append(QStringLiteral("%1x%2").arg(tones.windows.at(i)).arg(j - i));
+        i = j;
+    }
+    return runs.join(' ');
+}
+
+// Where a file of song `index` begins and ends in the stream, in seconds: its first tone
+// belongs to the song before or the song itself, so the length of that first tone in the file
+// tells how far from that song's end the file begins.
+struct Place {
+    double start = -1;
+    double end = -1;
+    QString runs;
+};
+
+Place placeOf(const QString& path, int index) {
+    const Tones tones = tonesOf(path);
+    Place place;
+    place.runs = runsOf(tones);
+    int first = 0;
+    for (int tone : tones.windows) {
+        if (tone != 0) {
+            first = tone;
+            break;
+        }
+    }
+    int firstSong = -1;
+    for (int i = 0; i < 4; ++i) {
+        if (kTones[i] == first)
+            firstSong = i;
+    }
+    if (firstSong != index && firstSong != index - 1)
+        return place;
+    qsizetype run = 0;
+    while (run < tones.windows.size() &&
+           (tones.windows.at(run) == first || tones.windows.at(run) == 0))
+        ++run;
+    place.start = (firstSong + 1) * kSongSeconds - run * kWindowSeconds;
+    place.end = place.start + tones.seconds;
+    return place;
+}
+
+} // namespace
+
+// One engine with its connect thread, recording with splits into its own folder.
+struct SplitRecorder {
+    AppStream engine;
+    QtBassConnectThread thread{&engine};
+    QSignalSpy finished{&thread, &QtBassConnectThread::signal_Finished};
+    QSignalSpy splits{&engine, &AppStream::signal_recordSplit};
+    QSignalSpy events{&engine, &BassQt::sig_bassEvent};
+    QTemporaryDir folder;
+
+    ~SplitRecorder() {
+        thread.Abort();
+        thread.wait();
+        engine.Stop(0);
+    }
+
+    bool Play(const QString& url) {
+        engine.SetURLs({url});
+        thread.start(QThread::InheritPriority);
+        if (!finished.wait(kWaitMs) && finished.isEmpty())
+            return false;
+        return engine.IsPlaying();
+    }
+
+    bool Record(int format) { return engine.StartSplitRecording(folder.path(), format); }
+
+    bool WaitForSplits(int count) {
+        return splits.size() >= count ||
+               QTest::qWaitFor([&] { return splits.size() >= count; }, kWaitMs);
+    }
+
+    bool WaitForEvent(uint code) {
+        auto seen = [&] {
+            for (const QList<QVariant>& event : events) {
+                if (event.at(1).toUInt() == code)
+                    return true;
+            }
+            return false;
+        };
+        return seen() || QTest::qWaitFor(seen, kWaitMs);
+    }
+};
+
+class TestSplitLive : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void mp3MountSplitsWithoutLosingABit();
+    void oggMountSplitsIntoOggFiles();
+    void cutsLieAtTheTitlesByte_data();
+    void cutsLieAtTheTitlesByte();
+    void wishedSongIsRecordedAlone();
+
+private:
+    // A title no earlier run has set, so that the mount really changes.
+    QString freshTitle(const QString& song) const {
+        return QStringLiteral("Split %1 - %2").arg(m_run).arg(song);
+    }
+    bool changeTitle(const char* mount, const QString& title) {
+        return qwtest::setMountTitle(mount, title.toStdString());
+    }
+    qint64 m_run = 0;
+};
+
+void TestSplitLive::initTestCase() {
+    QVERIFY2(!icecast("/mp3").isEmpty(), "the Icecast fixture is not running");
+    QVERIFY2(!qwtest::httpUrl("/").empty(), "the HTTP fixture is not running");
+    m_run = QDateTime::currentMSecsSinceEpoch() % 1000000;
+    QString error;
+    // A one-second network buffer: playing, and so recording, starts within the first song.
+    QVERIFY2(CBass::Init(0, &error, 0, true, 1000, "Quillowave", nullptr), qPrintable(error));
+    // The tones, as a station would send them: bare CBR frames, no tag and no header frame.
+    const QString tones = QDir(QString::fromStdString(qwtest::wwwDir())).filePath(kToneFile);
+    QString filter;
+    for (int i = 0; i < 4; ++i)
+        filter += QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2[s%3];")
+                      .arg(kTones[i])
+                      .arg(kSongSeconds)
+                      .arg(i);
+    filter += QStringLiteral("[s0][s1][s2][s3]concat=n=4:v=0:a=1,volume=0.5");
+    const int made = QProcess::execute(
+        QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-filter_complex", filter, "-ac", "2",
+                                   "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
+                                   "-id3v2_version", "0", "-f", "mp3", tones});
+    QCOMPARE(made, 0);
+}
+
+void TestSplitLive::cleanupTestCase() {
+    BASS_Free();
+}
+
+void TestSplitLive::mp3MountSplitsWithoutLosingABit() {
+    QTemporaryDir captureDir;
+    const QString capture = captureDir.filePath("capture.mp3");
+    QProcess curl;
+    curl.start(QStringLiteral("curl"), {"-s", "-N", "--max-time", "120", "-o", capture,
+                                        icecast("/mp3")});
+    QVERIFY(curl.waitForStarted());
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo(capture).size() > 0; }, kWaitMs));
+
+    SplitRecorder r;
+    QVERIFY(r.Play(icecast("/mp3")));
+    QVERIFY(r.Record(REC_FORMAT_MP3));
+    const QStringList songs = {freshTitle("One"), freshTitle("Two"), freshTitle("Three")};
+    for (int i = 0; i < songs.size(); ++i) {
+        QVERIFY(changeTitle("/mp3", songs.at(i)));
+        QVERIFY2(r.WaitForSplits(i + 1), qPrintable(songs.at(i)));
+        QVERIFY(r.engine.RecordingPath().endsWith(songs.at(i) + ".mp3"));
+    }
+    r.engine.StopRecording();
+    QVERIFY(r.WaitForEvent(EVENT_RECORD_STOPPED));
+    curl.terminate();
+    curl.waitForFinished(-1);
+
+    const QStringList files = filesBelow(r.folder.path());
+    QCOMPARE(files.size(), 4);
+    const QString station = files.first().section('/', 0, 0);
+    QVERIFY(!station.isEmpty());
+    QByteArray joined;
+    for (const QString& name : files)
+        QCOMPARE(name.section('/', 0, 0), station);
+    // In the order recorded: the first file (named from whatever played before), then the songs.
+    QStringList ordered = files;
+    for (const QString& song : songs)
+        QVERIFY2(ordered.removeOne(station + "/" + song + ".mp3"), qPrintable(files.join(", ")));
+    for (const QString& song : songs)
+        ordered.append(station + "/" + song + ".mp3");
+    for (const QString& name : ordered) {
+        const QString path = r.folder.filePath(name);
+        const QByteArray bytes = readAll(path);
+        QVERIFY2(bytes.size() > 4000, qPrintable(name));
+        // Every file starts at a frame: a header, not the middle of one.
+        QVERIFY2(quint8(bytes.at(0)) == 0xFF && (quint8(bytes.at(1)) & 0xE0) == 0xE0,
+                 qPrintable(name));
+        QCOMPARE(codecOf(path), QString("mp3"));
+        joined += bytes;
+    }
+    // One after the other, the files are the stream's own bytes: nothing lost, nothing twice.
+    QVERIFY2(readAll(capture).contains(joined), "the files do not join into the stream");
+}
+
+void TestSplitLive::oggMountSplitsIntoOggFiles() {
+    SplitRecorder r;
+    QVERIFY(r.Play(icecast("/ogg")));
+    QVERIFY(r.Record(REC_FORMAT_SAME));
+    const QStringList songs = {freshTitle("Ogg One"), freshTitle("Ogg Two"),
+                               freshTitle("Ogg Three")};
+    for (int i = 0; i < songs.size(); ++i) {
+        QVERIFY(changeTitle("/ogg", songs.at(i)));
+        QVERIFY2(r.WaitForSplits(i + 1), qPrintable(songs.at(i)));
+    }
+    // The last song's file has some audio before it is closed.
+    QVERIFY(QTest::qWaitFor([&] { return r.engine.BytesRecorded() > 8000; }, kWaitMs));
+    r.engine.StopRecording();
+    QVERIFY(r.WaitForEvent(EVENT_RECORD_STOPPED));
+
+    const QStringList files = filesBelow(r.folder.path());
+    QCOMPARE(files.size(), 4);
+    for (const QString& song : songs)
+        QVERIFY2(files.contains(files.first().section('/', 0, 0) + "/" + song + ".ogg"),
+                 qPrintable(files.join(", ")));
+    for (const QString& name : files)
+        QCOMPARE(codecOf(r.folder.filePath(name)), QString("vorbis"));
+}
+
+void TestSplitLive::cutsLieAtTheTitlesByte_data() {
+    QTest::addColumn<int>("delayMs");
+    QTest::newRow("at the title") << 0;
+    QTest::newRow("a second and a half later") << 1500;
+}
+
+void TestSplitLive::cutsLieAtTheTitlesByte() {
+    QFETCH(int, delayMs);
+    QUrlQuery query;
+    query.addQueryItem("file", kToneFile);
+    query.addQueryItem("name", "Split Tones (Test)");
+    query.addQueryItem("titles", "Tone A - One|Tone B - Two|Tone C - Three|Tone D - Four");
+    query.addQueryItem("every", QString::number(kSongBytes));
+    query.addQueryItem("metaint", "16000");
+    const QString url = QString::fromStdString(qwtest::httpUrl("/icy")) + "?" +
+                        query.toString(QUrl::FullyEncoded);
+
+    SplitRecorder r;
+    r.engine.SetSplitDelay(delayMs);
+    QVERIFY(r.Play(url));
+    QVERIFY(r.Record(REC_FORMAT_MP3));
+    QVERIFY(r.WaitForSplits(3));
+    r.engine.StopRecording();
+    QVERIFY(r.WaitForEvent(EVENT_RECORD_STOPPED));
+
+    const QStringList files = filesBelow(r.folder.path());
+    // The recording began during the first song: its file and the three after it.
+    QCOMPARE(files, (QStringList{"Split Tones Test/Tone A - One.mp3",
+                                 "Split Tones Test/Tone B - Two.mp3",
+                                 "Split Tones Test/Tone C - Three.mp3",
+                                 "Split Tones Test/Tone D - Four.mp3"}));
+    const double delay = delayMs / 1000.0;
+    const QStringList whole = {"Tone B - Two", "Tone C - Three"};
+    for (int i = 0; i < whole.size(); ++i) {
+        const QString path = r.folder.filePath("Split Tones Test/" + whole.at(i) + ".mp3");
+        const Place place = placeOf(path, i + 1);
+        const double expectedStart = (i + 1) * kSongSeconds + delay;
+        const QString where = QStringLiteral("%1: %2 s to %3 s, tones %4")
+                                  .arg(whole.at(i))
+                                  .arg(place.start)
+                                  .arg(place.end)
+                                  .arg(place.runs);
+        QVERIFY2(qAbs(place.start - expectedStart) <= 0.25, qPrintable(where));
+        QVERIFY2(qAbs(place.end - (expectedStart + kSongSeconds)) <= 0.25, qPrintable(where));
+    }
+}
+
+void TestSplitLive::wishedSongIsRecordedAlone() {
+    SplitRecorder r;
+    WishWatcher watcher(&r.engine);
+    watcher.List().SetEntries({QStringLiteral("no such song"),
+                               QStringLiteral("(wished) song.")});
+    QStringList wished;
+    connect(&watcher, &WishWatcher::sig_recordWish, &r.engine, [&](const QString& entry) {
+        wished.append(entry);
+        r.engine.SetSingleSong(true);
+        r.engine.StartSplitRecording(r.folder.path(), REC_FORMAT_MP3);
+    });
+    QVERIFY(r.Play(icecast("/mp3")));
+    QVERIFY(changeTitle("/mp3", freshTitle("Before")));
+    QVERIFY(r.WaitForEvent(EVENT_META_CHANGED));
+    QVERIFY(wished.isEmpty());
+    const QString song = freshTitle("The (Wished) Song.");
+    QVERIFY(changeTitle("/mp3", song));
+    QVERIFY(QTest::qWaitFor([&] { return r.engine.IsRecording(); }, kWaitMs));
+    QCOMPARE(wished, QStringList{"(wished) song."});
+    QVERIFY(changeTitle("/mp3", freshTitle("After")));
+    QVERIFY(r.WaitForEvent(EVENT_RECORD_STOPPED));
+    QVERIFY(r.engine.IsPlaying());
+
+    const QStringList files = filesBelow(r.folder.path());
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(files.first().endsWith("/" + freshTitle("The (Wished) Song") + ".mp3"),
+             qPrintable(files.first()));
+    QCOMPARE(codecOf(r.folder.filePath(files.first())), QString("mp3"));
+}
+
+QTEST_GUILESS_MAIN(TestSplitLive)
+#include "tst_splitlive.moc"
