@@ -13,6 +13,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace BASS {
 
@@ -328,12 +329,27 @@ void CBass::OnTitleChanged(const Song& previous) {
         RegisterCut(CutDelayMs());
     // Splitting stops and starts encoders and files: that belongs on the engine's own thread,
     // not on the library's sync thread that runs this.
+    const quint64 titleByte = m_bytesDownloaded;
     QMetaObject::invokeMethod(
         this,
-        [this, previous, cut] {
-            if (cut)
+        [this, previous, cut, titleByte] {
+            if (cut) {
                 ++m_cutsExpected;
-            OnSplitFile(previous);
+                OnSplitFile(previous);
+                return;
+            }
+            // An encoder gets the samples as they are decoded, some way behind the download:
+            // the split waits until the decoder has read up to the title's byte.
+            const QWORD consumed = FilePosition(BASS_FILEPOS_CURRENT);
+            qint64 lagMs = 0;
+            {
+                QMutexLocker lock(&m_metaMutex);
+                const int bytesPerSecond = BytesPerSecond();
+                if (consumed != QWORD(-1) && consumed < titleByte && bytesPerSecond > 0)
+                    lagMs = qint64(titleByte - consumed) * 1000 / bytesPerSecond;
+            }
+            QTimer::singleShot(int(qMin<qint64>(lagMs, 60000)), this,
+                               [this, previous] { OnSplitFile(previous); });
         },
         Qt::QueuedConnection);
     m_record.ResetSongSeconds();

@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 
 AppStream::AppStream(QObject* parent)
@@ -31,7 +32,6 @@ void AppStream::Reset() {
     m_secondsSinceSplit = 0;
     m_timedSplitMinutes = 0;
     m_secondsRecorded = 0;
-    m_appSecondsPlaying = 0;
     m_recordingStarted = false;
 }
 
@@ -40,7 +40,6 @@ bool AppStream::StartRecordingInFolder(const QString& folder, int format) {
     QString recordingFolder = QDir::toNativeSeparators(folder);
     for (const QChar c : {QChar('@'), QChar('%'), QChar('>'), QChar('<')})
         recordingFolder.replace(c, QChar('_'));
-    m_recordingFolder = recordingFolder;
     SetRecordingFolder(recordingFolder);
 
     const BASS::Song song = SongForNextFile();
@@ -101,13 +100,23 @@ bool AppStream::event(QEvent* event) {
 
 void AppStream::OnStarted() {
     emit signal_Started(this);
-    QCoreApplication::processEvents();
 }
 
 void AppStream::OnAfterStop() {
     BASS::Stream::OnAfterStop();
-    Reset();
-    m_recordingLimit = 0;
+    // Not the engine's whole reset: the connect thread stops before it opens, and the station
+    // and its split delay, set for that open, must stay.
+    const auto clear = [this] {
+        m_secondsSinceSplit = 0;
+        m_timedSplitMinutes = 0;
+        m_secondsRecorded = 0;
+        m_recordingStarted = false;
+        m_recordingLimit = 0;
+    };
+    if (QThread::currentThread() == thread())
+        clear();
+    else
+        QMetaObject::invokeMethod(this, clear, Qt::QueuedConnection);
 }
 
 void AppStream::OnAfterStopRecording() {
@@ -154,7 +163,6 @@ void AppStream::Tick() {
     if (IsRecording())
         ++m_secondsRecorded;
     ++m_secondsSinceSplit;
-    ++m_appSecondsPlaying;
     if (m_timedSplitMinutes > 0 && m_secondsSinceSplit / 60 >= m_timedSplitMinutes &&
         IsRecording()) {
         m_secondsSinceSplit = 0;

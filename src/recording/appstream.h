@@ -41,13 +41,11 @@ public:
     QString FilePattern() const { return m_filePattern; }
 
     bool RecordingStarted() const { return m_recordingStarted; }
-    QString RecordingFolderUsed() const { return m_recordingFolder; }
     int StalledSeconds() const { return m_stalledSeconds; }
     int SecondsRecorded() const { return m_secondsRecorded; }
     int SecondsSinceSplit() const { return m_secondsSinceSplit; }
     // The window zeroes it at every new title, which restarts the timed-split period.
     void ResetSecondsSinceSplit() { m_secondsSinceSplit = 0; }
-    int SecondsPlaying() const { return m_appSecondsPlaying; }
 
     // Once a second while the engine has a stream: stall watch, counters, timed split.
     void Tick();
@@ -77,13 +75,11 @@ private:
     int m_recordingLimit = 0;    // seconds; 0 = none
     int m_secondsRecorded = 0;
     int m_secondsSinceSplit = 0;
-    int m_appSecondsPlaying = 0;
     BASS::Song m_pendingSong;
     // What the open file's tags will say: its song and the day it began.
     BASS::Song m_fileSong;
     QDate m_fileDate;
     bool m_recordingStarted = false;
-    QString m_recordingFolder;
     QString m_filePattern;
     std::atomic<int> m_splitDelayMs{0}; // read by the title handler's thread
 };

@@ -8,6 +8,7 @@
 #include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
 #include "support/fixture.h"
+#include "support/liveengine.h"
 #include "support/mediaprobe.h"
 
 #include <QDir>
@@ -29,7 +30,6 @@ using qwtest::probe;
 
 namespace {
 
-constexpr int kConnectWaitMs = 30000;
 constexpr int kMp3BytesPerSecond = 16000;
 
 QString icecast(const char* mount) {
@@ -89,27 +89,8 @@ int zombieChildren() {
 } // namespace
 
 // One engine with its connect thread, recording into its own folder.
-struct Recorder {
-    AppStream engine;
-    QtBassConnectThread thread{&engine};
-    QSignalSpy finished{&thread, &QtBassConnectThread::signal_Finished};
-    QSignalSpy events{&engine, &BassQt::sig_bassEvent};
+struct Recorder : qwtest::LiveEngine {
     QSignalSpy errors{&engine, &BassQt::sig_errorShown};
-    QTemporaryDir folder;
-
-    ~Recorder() {
-        thread.Abort();
-        thread.wait();
-        engine.Stop(0);
-    }
-
-    bool Play(const QString& url) {
-        engine.SetURLs({url});
-        thread.start(QThread::InheritPriority);
-        if (!finished.wait(kConnectWaitMs) && finished.isEmpty())
-            return false;
-        return engine.IsPlaying();
-    }
 
     bool Record(int format) {
         engine.ClearDirectFormats();
@@ -117,18 +98,7 @@ struct Recorder {
         return engine.StartRecordingInFolder(folder.path(), format);
     }
 
-    bool WaitFor(uint code) {
-        auto seen = [&] {
-            for (const QList<QVariant>& event : events) {
-                if (event.at(1).toUInt() == code)
-                    return true;
-            }
-            return false;
-        };
-        return seen() || QTest::qWaitFor([&] { return seen(); }, 30000);
-    }
-
-    bool WaitForError() { return !errors.isEmpty() || errors.wait(30000); }
+    bool WaitForError() { return !errors.isEmpty() || errors.wait(WaitMs); }
     QString Error() const { return errors.isEmpty() ? QString() : errors.last().at(1).toString(); }
 };
 

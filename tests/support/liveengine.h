@@ -1,0 +1,54 @@
+#pragma once
+
+// The application's engine playing a live stream, for the recording tests: its connect thread,
+// the events it raised and a folder of its own for the recordings. Header only, as the support
+// library itself stays free of Qt. The test's thread.
+
+#include "bass/bassevents.h"
+#include "bass/qtbassconnectthread.h"
+#include "recording/appstream.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace qwtest {
+
+struct LiveEngine {
+    // Upper bound of every wait for the servers, generous for a busy machine.
+    static constexpr int WaitMs = 60000;
+
+    AppStream engine;
+    BASS::QtBassConnectThread thread{&engine};
+    QSignalSpy finished{&thread, &BASS::QtBassConnectThread::signal_Finished};
+    QSignalSpy events{&engine, &BASS::BassQt::sig_bassEvent};
+    QTemporaryDir folder;
+
+    ~LiveEngine() {
+        thread.Abort();
+        thread.wait();
+        engine.Stop(0);
+    }
+
+    bool Play(const QString& url) {
+        engine.SetURLs({url});
+        thread.start(QThread::InheritPriority);
+        if (!finished.wait(WaitMs) && finished.isEmpty())
+            return false;
+        return engine.IsPlaying();
+    }
+
+    // Waits until the engine has raised the event code (at once if it has already).
+    bool WaitFor(uint code) {
+        auto seen = [&] {
+            for (const QList<QVariant>& event : events) {
+                if (event.at(1).toUInt() == code)
+                    return true;
+            }
+            return false;
+        };
+        return seen() || QTest::qWaitFor(seen, WaitMs);
+    }
+};
+
+} // namespace qwtest
