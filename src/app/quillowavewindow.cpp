@@ -19,7 +19,10 @@
 #include "app/recordingcontroller.h"
 #include "recording/appstream.h"
 #include "recording/csystemshutdown.h"
+#include "recording/playedtitles.h"
 #include "recording/sleeptimer.h"
+#include "recording/songlogger.h"
+#include "recording/wishwatcher.h"
 #include "stations/bramblerstations.h"
 #include "stations/countryflags.h"
 #include "stations/favorites.h"
@@ -28,6 +31,7 @@
 #include "ui/favoritesdlg.h"
 #include "ui/onlinesearchpage.h"
 #include "ui/optionsdialog.h"
+#include "ui/playedtitlesview.h"
 #include "ui/recoptions.h"
 #include "ui/schedulestationdlg.h"
 #include "ui/searchcontroller.h"
@@ -36,12 +40,14 @@
 #include "ui/stationpages.h"
 #include "ui/stationtreeview.h"
 #include "ui/themeicon.h"
+#include "ui/wishlistdlg.h"
 #include "ui/treestations.h"
 #include "ui/treestationsmenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -105,6 +111,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupStatusBar();
     setupRecording();
     m_web = new WindowWeb(this, m_settings);
+    setupSongs();
     setupMenus();
     setupOnlinePage();
     setupTray();
@@ -868,6 +875,33 @@ void QuillowaveWindow::slot_recordNoSplit() {
     m_recording->toggleNoSplit();
     m_menus->buildRecording();
     updateRecordControl();
+}
+
+void QuillowaveWindow::setupSongs() {
+    AppStream* engine = m_playback->engine();
+    m_wishes = new WishWatcher(engine, this);
+    m_wishes->List().Load(QDir(m_settings->dataFolder()).filePath(WishList::FileName()));
+    connect(m_wishes, &WishWatcher::sig_recordWish, this, &QuillowaveWindow::slot_recordSingleSong);
+    m_playedTitles = new PlayedTitles(this);
+    m_playedTitles->Load(QDir(m_settings->dataFolder()).filePath(PlayedTitles::FileName()));
+    new SongLogger(engine, m_playedTitles, this);
+    PlayedTitlesView* page = m_pages->setPlayedTitles(m_playedTitles);
+    const auto warn = [this](const QString& text) {
+        QMessageBox::warning(this, tr("Quillowave"), text);
+    };
+    connect(page, &PlayedTitlesView::sig_message, this, warn);
+    // Once: a log that cannot be written would say so at every song.
+    connect(m_playedTitles, &PlayedTitles::sig_saveFailed, this, warn, Qt::SingleShotConnection);
+}
+
+void QuillowaveWindow::slot_recWishList() {
+    const QString path = QDir(m_settings->dataFolder()).filePath(WishList::FileName());
+    m_wishes->List().Load(path);
+    WishListDlg dialog(&m_wishes->List(), path, this);
+    connect(&dialog, &WishListDlg::sig_message, &dialog, [&dialog](const QString& text) {
+        QMessageBox::warning(&dialog, dialog.windowTitle(), text);
+    });
+    dialog.exec();
 }
 
 void QuillowaveWindow::slot_openRecFolder() {

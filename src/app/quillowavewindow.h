@@ -49,7 +49,9 @@ class SearchController;
 class SearchLineEdit;
 class TreeStations;
 
+class PlayedTitles;
 class RecordingController;
+class WishWatcher;
 class QuillowaveWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -137,6 +139,8 @@ public slots:
     void slot_recordNoSplit();
     void slot_openRecFolder();
     void slot_recordOptions();
+    // The wish list's editor ("Recording list").
+    void slot_recWishList();
     void slot_openURL();
     void slot_connectStation();
     void slot_volumeChanged(int value);
@@ -202,6 +206,8 @@ private:
     void setupStatusBar();
     void setupMenus();
     void setupRecording();
+    // The wish list and the log of played titles, with its page beside the history.
+    void setupSongs();
     // The Record controls, the status bar's recording label and the tray as a recording
     // starts or ends.
     void showRecording(bool recording, const QString& fileName);
@@ -261,6 +267,8 @@ private:
     int m_buttonsStyle = -1;
     int m_recordingMode = -1;
     RecordingController* m_recording = nullptr;
+    WishWatcher* m_wishes = nullptr;
+    PlayedTitles* m_playedTitles = nullptr;
 
     NowPlayingPanel* m_panel = nullptr;
     MainButtonBar* m_buttonBar = nullptr;

@@ -145,6 +145,7 @@ QString RecordingController::noSplitActionText() const {
 
 void RecordingController::applySettings() {
     m_engine->SetMp3Bitrate(m_settings->LameBitrate());
+    m_engine->SetFilePattern(m_settings->FilePattern());
     const int buffer = m_settings->RecBuffer();
     m_engine->SetRecBufferCapacity(
         static_cast<quint32>(buffer > MaxRecBuffer || buffer < 0 ? 5120000 : buffer));

@@ -58,6 +58,7 @@ void WindowMenus::buildRecording() {
     m_menuRecording->addSeparator();
     m_menuRecording->addAction(tr("Record options..."), m_window,
                                &QuillowaveWindow::slot_recordOptions);
+    m_menuRecording->addAction(tr("Recording list"), m_window, &QuillowaveWindow::slot_recWishList);
 }
 
 void WindowMenus::setRecordActionText(const QString& text) {

@@ -3,6 +3,7 @@
 #include "settings/appsettings.h"
 #include "stations/history.h"
 #include "ui/onlinesearchpage.h"
+#include "ui/playedtitlesview.h"
 #include "ui/stationtreeview.h"
 #include "ui/treestations.h"
 
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -86,6 +88,20 @@ void StationPages::setOnlinePage(OnlineSearchPage* page) {
     m_btSearchOnline->setVisible(true);
     connect(page, &OnlineSearchPage::signal_itemActivated, this,
             &StationPages::signal_itemActivated);
+}
+
+PlayedTitlesView* StationPages::setPlayedTitles(PlayedTitles* log) {
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabsHistory"));
+    tabs->setDocumentMode(true);
+    const int current = currentIndex();
+    removeWidget(m_treeHistory);
+    tabs->addTab(m_treeHistory, tr("Stations"));
+    auto* view = new PlayedTitlesView(log, tabs);
+    tabs->addTab(view, tr("Songs"));
+    insertWidget(PageHistory, tabs);
+    setCurrentIndex(current);
+    return view;
 }
 
 void StationPages::showFavorites(RadioStations* favorites) {

@@ -11,6 +11,8 @@ class AppSettings;
 class History;
 class Preset;
 class OnlineSearchPage;
+class PlayedTitles;
+class PlayedTitlesView;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -42,6 +44,9 @@ public:
     OnlineSearchPage* onlinePage() const { return m_onlinePage; }
     // Adds the online directory's page; its stations are reported like every other.
     void setOnlinePage(OnlineSearchPage* page);
+
+    // The played songs beside the stations played: the history page becomes two tabs.
+    PlayedTitlesView* setPlayedTitles(PlayedTitles* log);
 
     void showFavorites(RadioStations* favorites);
     // Lists the history's entries again, most recent first.

@@ -239,8 +239,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
                                   kWaitMs);
         m_window->slot_Stop();
-        auto* page = qobject_cast<QTreeWidget*>(
-            m_window->stationStack()->widget(QuillowaveWindow::PageHistory));
+        // The stations played, beside the songs played on the same page.
+        auto* page = m_window->stationStack()
+                         ->widget(QuillowaveWindow::PageHistory)
+                         ->findChild<QTreeWidget*>(QStringLiteral("treeHistory"));
         QVERIFY(page);
         QVERIFY(page->topLevelItemCount() > 0);
         QCOMPARE(page->topLevelItem(0)->text(0), QStringLiteral("Loopback Radio"));
