@@ -1,73 +1,37 @@
 #!/usr/bin/env python3
-"""Cut errors of split recordings of a stream of tones.
+"""Cut errors of split recordings, from where each file's audio lies in the stream.
 
-The stream is a row of songs of SONG seconds, song i a tone of FREQS[i], and its title changes
-exactly at the first byte of each song (at k * SONG seconds of the 128 kbit/s stream). Every
-recorded file is decoded and read in 20 ms windows: the length of the tone it begins with tells
-where in the stream the file begins, because the place where that tone gives way to the next is
-known from the source itself. The cut error of a title change is the distance of the file
-boundary nearest to it from the title's byte (positive: later).
+The stream is SOURCE sent as it is (a 128 kbit/s MP3: 16 bytes a millisecond), with its title
+changing exactly at every SONG_BYTES-th byte. A direct copy's audio (the file without the ID3
+tags a recorder adds) is one piece of SOURCE, found by its first 4 KiB; so each file's first
+and last byte are known to the byte. The cut error of a title change is the distance from the
+title's byte to the nearest file start, and to the nearest file end (positive: later).
 
-usage: cuterror.py SOURCE SONG FREQ,FREQ,... NAME=FOLDER [NAME=FOLDER ...]
+usage: cuterror.py SOURCE SONG_BYTES NAME=FOLDER [NAME=FOLDER ...]
 """
-import array
 import os
-import subprocess
 import sys
 
-RATE = 44100
-WINDOW = 0.02
+BYTES_PER_MS = 16
 
 
-def tones(path, freqs):
-    """The tone of each window of the decoded file (0 where none is clear), and its seconds."""
-    pcm = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-ac", "1", "-ar", str(RATE),
-                          "-f", "s16le", "-"], capture_output=True, check=False).stdout
-    samples = array.array("h")
-    samples.frombytes(pcm[:len(pcm) // 2 * 2])
-    size = int(RATE * WINDOW)
-    out = []
-    for start in range(0, len(samples) - size + 1, size):
-        crossings = 0
-        positive = samples[start] > 0
-        for value in samples[start:start + size]:
-            if (positive and value < -1000) or (not positive and value > 1000):
-                positive = not positive
-                crossings += 1
-        freq = crossings / 2 / WINDOW
-        best = min(freqs, key=lambda f: abs(f - freq))
-        out.append(best if abs(best - freq) < 0.06 * best else 0)
-    # A window unlike both its neighbours is the noise of a cut frame, not a tone.
-    smooth = [t if (i > 0 and out[i - 1] == t) or (i + 1 < len(out) and out[i + 1] == t) else 0
-              for i, t in enumerate(out)]
-    return smooth, len(samples) / RATE
+def audio_of(path):
+    data = open(path, "rb").read()
+    if data.startswith(b"ID3") and len(data) > 10:
+        size = (data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 | (data[9] & 0x7F)
+        data = data[10 + size + (10 if data[5] & 0x10 else 0):]
+    if len(data) > 128 and data[-128:-125] == b"TAG":
+        data = data[:-128]
+    return data
 
 
-def source_changes(path, freqs):
-    """Seconds into the decoded source at which each song's tone begins."""
-    windows, _ = tones(path, freqs)
-    changes = {0: 0.0}
-    for i in range(1, len(windows)):
-        if windows[i] and windows[i] != windows[i - 1] and windows[i] in freqs:
-            index = freqs.index(windows[i])
-            changes.setdefault(index, i * WINDOW)
-    return changes
-
-
-def place(path, freqs, changes):
-    """(start, end) of a file in the stream, in seconds; None when its tones are unclear."""
-    windows, seconds = tones(path, freqs)
-    first = next((t for t in windows if t), 0)
-    if not first or seconds < 0.5:
+def place(source, audio):
+    """(first byte, byte after the last) of audio in source; None when it is not one piece."""
+    head = audio[:4096]
+    at = source.find(head)
+    if len(head) < 4096 or at < 0 or source.rfind(head) != at:
         return None
-    run = 0
-    while run < len(windows) and windows[run] in (first, 0):
-        run += 1
-    following = freqs.index(first) + 1
-    if following not in changes:
-        return None
-    start = changes[following] - run * WINDOW
-    return start, start + seconds
+    return at, at + len(audio)
 
 
 def files_below(folder):
@@ -78,39 +42,37 @@ def files_below(folder):
 
 
 def main():
-    source, song, freqs = sys.argv[1], float(sys.argv[2]), [int(f) for f in sys.argv[3].split(",")]
-    changes = source_changes(source, freqs)
-    boundaries = [k * song for k in range(1, len(freqs))]
+    source = open(sys.argv[1], "rb").read()
+    song = int(sys.argv[2])
+    boundaries = list(range(song, len(source) - song // 2, song))
     results = {}
-    for spec in sys.argv[4:]:
+    for spec in sys.argv[3:]:
         name, folder = spec.split("=", 1)
-        places = [p for p in (place(f, freqs, changes) for f in files_below(folder)) if p]
-        starts = [s for s, _ in places]
-        ends = [e for _, e in places]
-        errors = []
+        places = [p for p in (place(source, audio_of(f)) for f in files_below(folder)) if p]
+        rows = []
         for b in boundaries:
-            near = [s - b for s in starts if abs(s - b) < song / 2]
-            before = [e - b for e in ends if abs(e - b) < song / 2]
-            errors.append((min(near, key=abs) if near else None,
-                           min(before, key=abs) if before else None))
-        results[name] = (len(places), errors)
+            starts = [s - b for s, _ in places if abs(s - b) < song // 2]
+            ends = [e - b for _, e in places if abs(e - b) < song // 2]
+            rows.append((min(starts, key=abs) if starts else None,
+                         min(ends, key=abs) if ends else None))
+        results[name] = (len(places), rows)
 
     names = list(results)
-    print("%-10s" % "title at" + "".join("%22s" % ("%s start/end ms" % n) for n in names))
+    print("%-10s" % "title at" + "".join("%26s" % ("%s start/end ms" % n) for n in names))
     for i, b in enumerate(boundaries):
-        row = "%-10s" % ("%.0f s" % b)
+        line = "%-10s" % ("%.0f s" % (b / BYTES_PER_MS / 1000))
         for n in names:
             start, end = results[n][1][i]
-            fmt = lambda v: "missed" if v is None else "%+.0f" % (v * 1000)
-            row += "%22s" % ("%s / %s" % (fmt(start), fmt(end)))
-        print(row)
+            text = lambda v: "-" if v is None else "%+.0f" % (v / BYTES_PER_MS)
+            line += "%26s" % ("%s / %s" % (text(start), text(end)))
+        print(line)
     for n in names:
-        values = [abs(v) for pair in results[n][1] for v in pair if v is not None]
+        values = [abs(v) / BYTES_PER_MS for pair in results[n][1] for v in pair if v is not None]
         missed = sum(1 for pair in results[n][1] for v in pair if v is None)
         mean = sum(values) / len(values) if values else float("nan")
         worst = max(values) if values else float("nan")
-        print("%s: %d files, mean |error| %.0f ms, worst %.0f ms, %d boundaries missed"
-              % (n, results[n][0], mean * 1000, worst * 1000, missed))
+        print("%s: %d files placed, mean |cut error| %.0f ms, worst %.0f ms, %d cut sides without a file"
+              % (n, results[n][0], mean, worst, missed))
 
 
 if __name__ == "__main__":
