@@ -13,6 +13,16 @@
 #include <QThread>
 #include <QTimer>
 
+namespace {
+
+// The station's address, else the one the engine connected to.
+QString streamAddress(const AppStream& stream) {
+    const QString url = stream.GetStation().m_url;
+    return url.isEmpty() ? stream.ConnectedURL() : url;
+}
+
+} // namespace
+
 AppStream::AppStream(QObject* parent)
     : BASS::Stream(parent), m_filePattern(RecordingNames::DefaultPattern()) {
     // An MP3 stream asked for as MP3 is always copied as it comes.
@@ -47,7 +57,7 @@ bool AppStream::StartRecordingInFolder(const QString& folder, int format) {
     fields.station = RecordingNames::StationName(HeaderName(), GetStation().m_name);
     fields.artist = song.m_artist;
     fields.title = song.m_title;
-    fields.url = GetStation().m_url;
+    fields.url = streamAddress(*this);
     fields.time = QDateTime::currentDateTime();
     fields.split = SplitModeOf() == BASS::SPLIT_PER_SONG;
     QString path = RecordingNames::PatternPath(recordingFolder, m_filePattern, fields);
@@ -130,14 +140,13 @@ void AppStream::OnRecordingStarted() {
 }
 
 void AppStream::OnRecordingClosed(const QString& path) {
-    const BASS::Station station = GetStation();
     RecordingTagger::Tags tags;
     tags.artist = m_fileSong.m_artist;
     tags.title = m_fileSong.m_title;
     tags.station = StationName();
     tags.genre = Genre();
     tags.date = m_fileDate;
-    tags.url = station.m_url;
+    tags.url = streamAddress(*this);
     if (!RecordingTagger::Write(path, tags))
         qDebug() << "AppStream::OnRecordingClosed no tags written to" << path;
 }

@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTabWidget>
+#include <QTabBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -91,15 +91,28 @@ void StationPages::setOnlinePage(OnlineSearchPage* page) {
 }
 
 PlayedTitlesView* StationPages::setPlayedTitles(PlayedTitles* log) {
-    auto* tabs = new QTabWidget(this);
+    // A tab bar over two pages rather than a tab widget, which would take Ctrl+Tab for itself
+    // while the window walks its pages with it.
+    auto* page = new QWidget(this);
+    page->setObjectName(QStringLiteral("pageHistory"));
+    auto* tabs = new QTabBar(page);
     tabs->setObjectName(QStringLiteral("tabsHistory"));
     tabs->setDocumentMode(true);
+    tabs->addTab(tr("Stations"));
+    tabs->addTab(tr("Songs"));
+    auto* lists = new QStackedWidget(page);
     const int current = currentIndex();
     removeWidget(m_treeHistory);
-    tabs->addTab(m_treeHistory, tr("Stations"));
-    auto* view = new PlayedTitlesView(log, tabs);
-    tabs->addTab(view, tr("Songs"));
-    insertWidget(PageHistory, tabs);
+    lists->addWidget(m_treeHistory);
+    auto* view = new PlayedTitlesView(log, lists);
+    lists->addWidget(view);
+    connect(tabs, &QTabBar::currentChanged, lists, &QStackedWidget::setCurrentIndex);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tabs);
+    layout->addWidget(lists, 1);
+    insertWidget(PageHistory, page);
     setCurrentIndex(current);
     return view;
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 // The application's engine playing a live stream, for the recording tests: its connect thread,
-// the events it raised and a folder of its own for the recordings. Header only, as the support
+// the events it raised and a folder of its own for the recordings; and the audio of a file. Header only, as the support
 // library itself stays free of Qt. The test's thread.
 
 #include "bass/bassevents.h"
 #include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,5 +51,18 @@ struct LiveEngine {
         return seen() || QTest::qWaitFor(seen, WaitMs);
     }
 };
+
+// The audio of a recorded file: its bytes after the ID3v2 tag the recorder puts in front of
+// a closed file.
+inline QByteArray recordedAudio(const QString& path) {
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (bytes.size() < 10 || !bytes.startsWith("ID3"))
+        return bytes;
+    const qsizetype size = (qsizetype(bytes[6] & 0x7F) << 21) |
+                           (qsizetype(bytes[7] & 0x7F) << 14) | (qsizetype(bytes[8] & 0x7F) << 7) |
+                           qsizetype(bytes[9] & 0x7F);
+    return bytes.mid(10 + size + ((bytes[5] & 0x10) ? 10 : 0));
+}
 
 } // namespace qwtest

@@ -152,7 +152,7 @@ void TestRecordingLive::directCopyEqualsTheServersBytes() {
     curl.terminate();
     curl.waitForFinished(-1);
 
-    const QByteArray recorded = readAll(file);
+    const QByteArray recorded = qwtest::recordedAudio(file);
     QCOMPARE(static_cast<quint64>(recorded.size()), r.engine.BytesRecorded());
     QVERIFY(recorded.size() > 19 * kMp3BytesPerSecond);
     // The server's bytes with the metadata blocks cut out, as a listener without them gets.

@@ -67,17 +67,6 @@ QStringList filesBelow(const QString& folder) {
     return files;
 }
 
-// The audio of a recorded file: its bytes after the ID3v2 tag the recorder put in front.
-QByteArray audioOf(const QString& path) {
-    const QByteArray bytes = readAll(path);
-    if (bytes.size() < 10 || !bytes.startsWith("ID3"))
-        return bytes;
-    const qsizetype size = (qsizetype(bytes[6] & 0x7F) << 21) |
-                           (qsizetype(bytes[7] & 0x7F) << 14) | (qsizetype(bytes[8] & 0x7F) << 7) |
-                           qsizetype(bytes[9] & 0x7F);
-    return bytes.mid(10 + size + ((bytes[5] & 0x10) ? 10 : 0));
-}
-
 // Where a direct copy begins and ends in the stream, in seconds of the 128 kbit/s stream
 // (16000 bytes a second): its audio is one piece of the file the server sends. -1 when not.
 QPair<double, double> placeIn(const QByteArray& source, const QByteArray& audio) {
@@ -197,7 +186,7 @@ void TestSplitLive::mp3MountSplitsWithoutLosingABit() {
         ordered.append(station + "/" + song + ".mp3");
     for (const QString& name : ordered) {
         const QString path = r.folder.filePath(name);
-        const QByteArray bytes = audioOf(path);
+        const QByteArray bytes = qwtest::recordedAudio(path);
         QVERIFY2(bytes.size() > 4000, qPrintable(name));
         // Every file starts at a frame: a header, not the middle of one.
         QVERIFY2(quint8(bytes.at(0)) == 0xFF && (quint8(bytes.at(1)) & 0xE0) == 0xE0,
@@ -277,7 +266,7 @@ void TestSplitLive::cutsLieAtTheTitlesByte() {
     const QStringList whole = {"Tone B - Two", "Tone C - Three"};
     for (int i = 0; i < whole.size(); ++i) {
         const QString path = r.folder.filePath("Split Tones Test/" + whole.at(i) + ".mp3");
-        const auto [start, end] = placeIn(source, audioOf(path));
+        const auto [start, end] = placeIn(source, qwtest::recordedAudio(path));
         const double expectedStart = (i + 1) * kSongSeconds + delay;
         const QString where =
             QStringLiteral("%1: %2 s to %3 s").arg(whole.at(i)).arg(start).arg(end);
