@@ -60,7 +60,7 @@ void CliRecorder::StartRecording() {
         Fail();
         return;
     }
-    m_engine->SetSplitMode(SPLIT_NONE);
+    m_engine->SetSplitMode(m_options.split ? SPLIT_PER_SONG : SPLIT_NONE);
     // The format asked for is the format written: no stream kind is copied in place of it.
     m_engine->ClearDirectFormats();
     if (!m_engine->StartRecordingInFolder(m_options.folder, m_options.format)) {

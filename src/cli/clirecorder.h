@@ -19,6 +19,7 @@ public:
     struct Options {
         QString folder;
         int format = BASS::REC_FORMAT_SAME;
+        bool split = false; // a new file at every title change
     };
 
     CliRecorder(CliPlayer* player, const Options& options, QObject* parent = nullptr);

@@ -1,6 +1,6 @@
 // quillowave-cli: the engine without a window, for machines without a display, scripts and
 // benchmarks. "quillowave-cli play URL [--seconds N] [--device N] [--timeout N] [--verbose]";
-// "quillowave-cli record URL [--folder DIR] [--format same|mp3|ogg|flac|aac|wma] [--seconds N]"
+// "quillowave-cli record URL [--folder DIR] [--format same|mp3|ogg|flac|aac|wma] [--split] [--seconds N]"
 // plays and records with the same options; "quillowave-cli devices" lists the outputs.
 
 #include "bass/cbass.h"
@@ -93,7 +93,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("format"),
         QStringLiteral("record: same, mp3, ogg, flac, aac or wma (default same)"),
         QStringLiteral("FORMAT"), QStringLiteral("same"));
-    parser.addOptions({seconds, device, timeout, verbose, folder, format});
+    const QCommandLineOption split(QStringLiteral("split"),
+                                   QStringLiteral("record: a new file at every title change"));
+    parser.addOptions({seconds, device, timeout, verbose, folder, format, split});
     if (!parser.parse(app.arguments()))
         return usageError(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -148,7 +150,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<CliRecorder> recorder;
     if (record)
         recorder = std::make_unique<CliRecorder>(
-            &player, CliRecorder::Options{parser.value(folder), recordFormat});
+            &player, CliRecorder::Options{parser.value(folder), recordFormat, parser.isSet(split)});
     QTimer::singleShot(0, &player, &CliPlayer::Start);
     const int code = QCoreApplication::exec();
     BASS_Free();
