@@ -1,7 +1,7 @@
 #include "app/settingsapplier.h"
 
 #include "settings/appsettings.h"
-#include "bass/cbass.h"
+#include "bass/bassqt.h"
 
 #include <QNetworkProxy>
 
@@ -34,6 +34,8 @@ QString SettingsApplier::proxyText(const QString& host, const QString& port, con
 bool SettingsApplier::applyEngine(const AppSettings& settings, BASS::CBass* engine) {
     if (engine)
         engine->SetRetries(std::clamp(settings.Retries(), 0, MaxRetries));
+    if (auto* qtEngine = qobject_cast<BASS::BassQt*>(engine))
+        qtEngine->ConfigureCoverArt(settings);
     static const char agent[] = "Quillowave";
     BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, agent);
 

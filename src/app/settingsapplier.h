@@ -1,7 +1,7 @@
 #pragma once
 
-// The engine-side half of applying the options: retries, user agent and proxy, and whether a
-// changed option needs a restart because the window was built with the old value.
+// The engine-side half of applying the options: retries, user agent, proxy and cover art, and
+// whether a changed option needs a restart because the window was built with the old value.
 // GUI thread; owned by the main window (one per window, as the proxy text must outlive it).
 
 #include <QByteArray>
@@ -33,7 +33,8 @@ public:
     static QString proxyText(const QString& host, const QString& port, const QString& user,
                              const QString& password);
 
-    // Applies retries, agent and proxy to the engine and the application's network proxy.
+    // Applies retries, agent, proxy and the cover-art options to the engine and the application's
+    // network proxy.
     // Returns true when a restart is needed: the proxy was cleared after one was in use.
     bool applyEngine(const AppSettings& settings, BASS::CBass* engine);
     bool proxyInUse() const { return m_proxyInUse; }

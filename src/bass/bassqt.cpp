@@ -1,7 +1,10 @@
 #include "bass/bassqt.h"
 
+#include "bass/bassevents.h"
 #include "bass/metadataprocessor.h"
 #include "bass/playlistparser.h"
+#include "settings/appsettings.h"
+#include "settings/userfolders.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -20,9 +23,12 @@ bool canShowBoxes() {
 
 } // namespace
 
-BassQt::BassQt(QObject* parent) : CBass(parent), m_secondsTimer(new QTimer(this)) {
+BassQt::BassQt(QObject* parent)
+    : CBass(parent), m_secondsTimer(new QTimer(this)), m_coverArt(new CoverArt(this)) {
     connect(m_secondsTimer, &QTimer::timeout, this, &BassQt::slot_secondsTimerUpdate);
     m_secondsTimer->start(1000);
+    connect(m_coverArt, &CoverArt::sig_coverArtProcess, this, &BassQt::slot_coverArtProcess);
+    connect(m_coverArt, &CoverArt::sig_statusChanged, this, &BassQt::slot_coverArtStatusChanged);
 }
 
 BassQt::~BassQt() {
@@ -76,6 +82,46 @@ int BassQt::ShowConnectError(bool askToReport) {
 
 void BassQt::bassEvent(uint msg, uint param) {
     emit sig_bassEvent(this, msg, param);
+    // Raised on the library's threads; the lookup belongs to this object's thread.
+    if (msg == EVENT_META_CHANGED && m_lookUpCovers.load())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                const Song song = CurrentSong();
+                m_coverArt->RequestCoverArt(song.m_artist, song.m_title);
+            },
+            Qt::QueuedConnection);
+}
+
+void BassQt::ConfigureCoverArt(const AppSettings& settings) {
+    CoverArtRequest::Settings services;
+    services.hosts = CoverArtHosts::FromConfiguration(settings.CoverArtHosts());
+    services.customUrl = settings.CoverArtCustomURL();
+    services.musicDatabaseApiKey = settings.CoverArtApiKey();
+    m_coverArt->SetSettings(services);
+    const int source = settings.CoverArtSource();
+    m_coverArt->SetSource(source == 0 ? CoverArtRequest::DefaultSource : source);
+    m_coverArt->SetCacheFolder(CoverCache::FolderIn(
+        UserFolders(settings.programFolder(), settings.isPortable()).cache()));
+    m_coverArt->SetServiceUserAgent(
+        CoverArt::ServiceUserAgent(QCoreApplication::applicationVersion()));
+    SetCoverArtLookups(source >= 0);
+}
+
+void BassQt::OnAfterStop() {
+    CBass::OnAfterStop();
+    if (QThread::currentThread() == thread())
+        m_coverArt->Cancel();
+    else
+        QMetaObject::invokeMethod(m_coverArt, &CoverArt::Cancel, Qt::QueuedConnection);
+}
+
+void BassQt::slot_coverArtProcess(CoverArt::coverArtType type) {
+    emit sig_coverArtReady(this, type);
+}
+
+void BassQt::slot_coverArtStatusChanged(CoverArt::status value) {
+    emit sig_coverArtStatusChanged(this, value);
 }
 
 bool BassQt::ProcessMetaData(const RawTitle& raw) {

@@ -1,13 +1,18 @@
 #pragma once
 
 // The engine with its Qt face: the event signal, the one-second timer, the candidate stream
-// URLs filled by the playlist readers, title processing and the queued error box.
+// URLs filled by the playlist readers, title processing, the queued error box and the cover-art
+// lookup of each new song.
 // Created on the GUI thread (its timer runs there); owned like CBass.
 
 #include "bass/cbass.h"
+#include "coverart/coverart.h"
 
 #include <QStringList>
 
+#include <atomic>
+
+class AppSettings;
 class QTimer;
 
 namespace BASS {
@@ -39,24 +44,38 @@ public:
     void ParseMediaSrc(const QString& text) { ParseMediaSrc(text, m_urls); }
     static bool IsPlaylistURL(const QString& url);
 
+    CoverArt* GetCoverArt() const { return m_coverArt; }
+    // Takes the cover-art options; from then on every new song's cover is looked up (unless the
+    // source is switched off). Without this call the engine looks nothing up.
+    void ConfigureCoverArt(const AppSettings& settings);
+    // Whether each new song's cover is looked up.
+    void SetCoverArtLookups(bool on) { m_lookUpCovers = on; }
+
 signals:
     void sig_bassEvent(BASS::BassQt* stream, uint msg, uint param);
     // An error text the moment it is shown (the window shows a box, the command line prints).
     void sig_errorShown(BASS::BassQt* stream, const QString& text);
+    void sig_coverArtReady(BASS::BassQt* stream, CoverArt::coverArtType type);
+    void sig_coverArtStatusChanged(BASS::BassQt* stream, CoverArt::status value);
 
 public slots:
     void slot_secondsTimerUpdate();
     void slot_showError();
+    void slot_coverArtProcess(CoverArt::coverArtType type);
+    void slot_coverArtStatusChanged(CoverArt::status value);
 
 protected:
     // Per-second work of subclasses, run every second with the stream's state.
     virtual void OnSecondTick(DWORD state);
+    void OnAfterStop() override;
 
 private:
     // Written by the GUI thread before the connect thread starts; run() reads it there.
     QStringList m_urls;
     QTimer* m_secondsTimer = nullptr; // GUI thread only
     QStringList m_errorTexts; // GUI thread only
+    CoverArt* m_coverArt; // child; GUI thread only
+    std::atomic<bool> m_lookUpCovers{false}; // written by the GUI thread, read by the syncs
 };
 
 } // namespace BASS

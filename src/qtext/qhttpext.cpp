@@ -284,6 +284,7 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
         state.range = std::exchange(m_range, {});
         if (m_timeoutMs > 0)
             state.deadline.setRemainingTime(m_timeoutMs);
+        state.maxBytes = m_maxBytes;
     }
     const QUrl qurl = parseUrl(url);
     if (url.isEmpty() || !qurl.isValid()) {
@@ -396,8 +397,9 @@ void QHttpExt::slot_ReadyRead() {
     httpInfo* info = getInfo(reply);
     if (!info)
         return;
-    if (!info->file && m_maxBytes > 0 && reply->bytesAvailable() > m_maxBytes) {
-        endByLimit(info, reply, tr("The download is larger than %1 KB").arg(m_maxBytes / 1024));
+    const qint64 maxBytes = m_requestState.value(info).maxBytes;
+    if (!info->file && maxBytes > 0 && reply->bytesAvailable() > maxBytes) {
+        endByLimit(info, reply, tr("The download is larger than %1 KB").arg(maxBytes / 1024));
         return;
     }
     writeAvailable(info, reply);
@@ -444,6 +446,7 @@ void QHttpExt::slot_replyFinished(QNetworkReply* reply) {
         info->nextUrl = redirectTarget(reply);
         RequestState& state = m_requestState[info];
         state.redirects += 1;
+        info->redirects = state.redirects;
         // Only a 307 repeats the method; the others continue with a GET.
         if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 307)
             state.postBody.clear();

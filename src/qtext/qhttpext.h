@@ -51,6 +51,7 @@ public:
         QString errorString;
         QByteArray data;
         QString nextUrl;
+        int redirects = 0; // redirects followed so far
         QNetworkReply* reply = nullptr; // owned; released with deleteLater
     };
 
@@ -180,6 +181,7 @@ private:
         QString range;
         int redirects = 0;
         QDeadlineTimer deadline{QDeadlineTimer::Forever};
+        qint64 maxBytes = 0;
         QString limitError; // why a limit ended the request
     };
     void enforceLimits(httpInfo* info, QNetworkReply* reply, const RequestState& state);

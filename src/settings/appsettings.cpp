@@ -17,7 +17,8 @@ namespace {
 
 // The defaults of every option in the order the options are documented. MonoOutput is left out
 // on purpose: it defaults to false without a defaults entry; so is OnlineDirectoryHost, whose
-// empty default means "find the servers".
+// empty default means "find the servers", and so are the cover-art options, whose null values
+// mean the built-in choices.
 const std::array<std::pair<const char*, const char*>, 90> kDefaults = {{
     {"AlwaysOnTop", "false"},
     {"AutoPlayOnStart", "false"},
@@ -285,6 +286,10 @@ QString AppSettings::displayDate(const QDateTime& time) {
     }
 
 QW_STRING_OPTION(OnlineDirectoryHost)
+QW_INT_OPTION(CoverArtSource)
+QW_STRING_OPTION(CoverArtHosts)
+QW_STRING_OPTION(CoverArtCustomURL)
+QW_STRING_OPTION(CoverArtApiKey)
 QW_BOOL_OPTION(AlwaysOnTop)
 QW_BOOL_OPTION(AutoPlayOnStart)
 QW_BOOL_OPTION(BalloonTooltip)

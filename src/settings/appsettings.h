@@ -263,6 +263,17 @@ public:
     void setGeoAddressHost(const QString& value);
     QString GeoAddressKey() const;
     void setGeoAddressKey(const QString& value);
+    // Cover art of the song playing: the source (0, no value: the built-in choice; below 0: no
+    // lookups), the services' addresses ("service=address" entries or one address for all, empty:
+    // the built-in ones), the custom source's template and the music database's key.
+    int CoverArtSource() const;
+    void setCoverArtSource(int value);
+    QString CoverArtHosts() const;
+    void setCoverArtHosts(const QString& value);
+    QString CoverArtCustomURL() const;
+    void setCoverArtCustomURL(const QString& value);
+    QString CoverArtApiKey() const;
+    void setCoverArtApiKey(const QString& value);
 
     // The date options above read and write the text pattern "d-MM-yyyy hh:mm:ss"; an empty or
     // unparsable text reads as an invalid QDateTime. displayDate formats for the user.

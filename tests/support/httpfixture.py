@@ -15,6 +15,7 @@ import threading
 import time
 import urllib.parse
 
+import coverart
 import radiobrowser
 
 CONTENT_TYPES = {
@@ -144,6 +145,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "hang": self.hang, "icy": self.icy, "auth": self.auth, "echo": self.echo,
             "chunked": self.chunked, "site": self.site,
             "radiobrowser": lambda rest: radiobrowser.answer(self, rest),
+            "coverart": lambda rest: coverart.answer(self, rest),
         }.get(head)
         if route is None:
             self.send_body(404, b"not found\n")
