@@ -7,6 +7,8 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace {
 const QString Separator = QStringLiteral(" - ");
@@ -73,6 +75,10 @@ QVariantMap MprisService::metadata() const {
         map.insert(QStringLiteral("xesam:artist"), QStringList{artist});
     if (!title.isEmpty())
         map.insert(QStringLiteral("xesam:title"), title);
+    // Desktop widgets read the cover by its address; a file gone from the cache is no cover.
+    const QString cover = m_player->coverArtFile();
+    if (!cover.isEmpty() && QFileInfo::exists(cover))
+        map.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(cover).toString());
     return map;
 }
 

@@ -3,7 +3,7 @@
 // The desktop's media controls: the MPRIS 2 service org.mpris.MediaPlayer2.quillowave with the
 // object /org/mpris/MediaPlayer2, through which media keys and sound widgets reach the player.
 // Registered only while enabled (the ProcessMediaKeys option). GUI thread; owned by the main
-// window, which calls playerStateChanged() when playback, song or volume change.
+// window, which calls playerStateChanged() when playback, song, cover or volume change.
 
 #include <QObject>
 #include <QString>

@@ -53,6 +53,8 @@ public:
     virtual QString stationName() const = 0;
     virtual QString stationUrl() const = 0;
     virtual QString songTitle() const = 0;
+    // The file of the song's cover; empty while there is none.
+    virtual QString coverArtFile() const { return {}; }
 
     virtual void showStationPage(StationPage page) = 0;
     // Delivers a key press (press true) or release with that key code.

@@ -2,9 +2,11 @@
 
 #include "settings/appsettings.h"
 #include "app/commandline.h"
+#include "app/mprisservice.h"
 #include "app/soundcontroller.h"
 #include "app/windowaddressinput.h"
 #include "app/windowclipboard.h"
+#include "app/windowcoverart.h"
 #include "app/windowkeyactions.h"
 #include "app/windowlanguage.h"
 #include "app/windowmenus.h"
@@ -117,6 +119,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupTray();
     setupPlayback();
     setupRemote();
+    setupCoverArt();
     setupDirectoryPopup();
     setupKeys();
     m_addressInput = new WindowAddressInput(this);
@@ -416,6 +419,12 @@ void QuillowaveWindow::setupRemote() {
     });
     for (const QString& text : m_remote->registerRemote())
         sayMissing(text);
+}
+
+void QuillowaveWindow::setupCoverArt() {
+    m_coverArt = new WindowCoverArt(this, m_panel, m_playback->engine()->GetCoverArt());
+    connect(m_coverArt, &WindowCoverArt::sig_coverChanged, m_remote->mpris(),
+            &MprisService::playerStateChanged);
 }
 
 void QuillowaveWindow::applyMediaKeys() {

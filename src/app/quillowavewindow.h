@@ -43,6 +43,7 @@ class WindowKeyActions;
 class WindowLanguage;
 class WindowMenus;
 class WindowRemote;
+class WindowCoverArt;
 class WindowSound;
 class WindowWeb;
 class SearchController;
@@ -101,6 +102,8 @@ public:
     // The equaliser, effects, plug-in and output device wiring.
     WindowSound* sound() const { return m_sound; }
     WindowLanguage* language() const { return m_language; }
+    // The song's cover in the panel and the cover-art window.
+    WindowCoverArt* coverArt() const { return m_coverArt; }
     // Texts of things that do not work here (no tray, no sound device), each said once.
     QStringList missingParts() const { return m_missing; }
     // What the command line, the remote control and the media controls drive.
@@ -228,6 +231,7 @@ private:
     void setupPlaybackDisplay();
     void setupTimers();
     void setupRemote();
+    void setupCoverArt();
     void setupDirectoryPopup();
     // Registers the media controls while ProcessMediaKeys is on.
     void applyMediaKeys();
@@ -278,6 +282,7 @@ private:
 
     WindowMenus* m_menus = nullptr;
     WindowSound* m_sound = nullptr;
+    WindowCoverArt* m_coverArt = nullptr;
     WindowKeyActions* m_keyActions = nullptr;
     WindowAddressInput* m_addressInput = nullptr;
     QMenu* m_menuDirectoryContext = nullptr;

@@ -3,6 +3,7 @@
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "app/recordingcontroller.h"
+#include "recording/appstream.h"
 #include "stations/favorites.h"
 #include "ui/searchlineedit.h"
 #include "ui/treestations.h"
@@ -96,6 +97,10 @@ QString WindowPlayerControl::stationUrl() const {
 
 QString WindowPlayerControl::songTitle() const {
     return m_playback->songTitle();
+}
+
+QString WindowPlayerControl::coverArtFile() const {
+    return m_playback->engine()->GetCoverArt()->GetCoverArtFile();
 }
 
 void WindowPlayerControl::showStationPage(StationPage page) {

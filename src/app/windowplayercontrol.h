@@ -36,6 +36,7 @@ public:
     QString stationName() const override;
     QString stationUrl() const override;
     QString songTitle() const override;
+    QString coverArtFile() const override;
 
     void showStationPage(StationPage page) override;
     void sendKey(KeyTarget target, int key, bool press) override;

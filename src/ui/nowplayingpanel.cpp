@@ -4,6 +4,9 @@
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -12,6 +15,8 @@ namespace {
 
 // How far from the panel's left margin the meters stand while they are at the left edge.
 constexpr int kLeftEdgeSlack = 10;
+// Side of the cover beside the texts: as tall as the three lines of text.
+constexpr int kCoverSide = 64;
 
 } // namespace
 
@@ -19,7 +24,7 @@ NowPlayingPanel::NowPlayingPanel(QWidget* parent)
     : QFrame(parent), m_labelFlag(new QLabel(this)),
       m_labelStation(new QLabel(tr("No station playing"), this)), m_labelSong(makeSongLabel()),
       m_labelStreamInfo(new QLabel(this)), m_btReportBad(new QToolButton(this)),
-      m_meters(makeMeters()) {
+      m_btCover(new QToolButton(this)), m_meters(makeMeters()) {
     setObjectName(QStringLiteral("frameInfo"));
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
@@ -44,6 +49,13 @@ NowPlayingPanel::NowPlayingPanel(QWidget* parent)
     m_btReportBad->setToolTip(tr("Tell us that this station does not work"));
     m_btReportBad->hide();
 
+    m_btCover->setObjectName(QStringLiteral("btCover"));
+    m_btCover->setAutoRaise(true);
+    m_btCover->setIconSize(QSize(kCoverSide, kCoverSide));
+    m_btCover->setToolTip(tr("Cover art, lyrics and artist information"));
+    m_btCover->setAccessibleName(tr("Cover art"));
+    m_btCover->hide();
+
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addWidget(m_labelStation);
@@ -52,6 +64,7 @@ NowPlayingPanel::NowPlayingPanel(QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 8, 10, 8);
     row->addWidget(m_labelFlag);
+    row->addWidget(m_btCover, 0, Qt::AlignTop);
     row->addLayout(texts, 1);
     row->addWidget(m_btReportBad, 0, Qt::AlignTop);
     row->addWidget(m_meters);
@@ -98,6 +111,17 @@ void NowPlayingPanel::showSong(const QString& title) {
 
 void NowPlayingPanel::showStreamInfo(const QString& text) {
     m_labelStreamInfo->setText(text);
+}
+
+void NowPlayingPanel::showCover(const QImage& cover) {
+    if (cover.isNull()) {
+        m_btCover->setIcon(QIcon());
+        m_btCover->hide();
+        return;
+    }
+    m_btCover->setIcon(QPixmap::fromImage(
+        cover.scaled(kCoverSide, kCoverSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    m_btCover->show();
 }
 
 void NowPlayingPanel::setLevels(int left, int right) {

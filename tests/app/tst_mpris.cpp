@@ -3,6 +3,7 @@
 // ways, change notices, and PlayPause toggling a real engine playing the test stream server.
 
 #include "app/mprisservice.h"
+#include "bass/bassqt.h"
 #include "bass/cbass.h"
 #include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
@@ -14,8 +15,13 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QImage>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -38,6 +44,7 @@ public:
         engine.Stop(0);
     }
     bool isPlaying() const override { return engine.IsActive() || thread.isRunning(); }
+    QString coverArtFile() const override { return engine.GetCoverArt()->GetCoverArtFile(); }
     void togglePlay() override {
         if (isPlaying()) {
             thread.Abort();
@@ -241,6 +248,62 @@ private slots:
         QVERIFY(invoke(QStringLiteral("PlayPause")));
         QTRY_VERIFY(!player.engine.IsActive());
         QCOMPARE(value(Player, "PlaybackStatus").toString(), QStringLiteral("Stopped"));
+    }
+
+    // The song of the test stream gets its cover from the HTTP server's copy of the store search;
+    // the metadata then names a file that exists and shows that song, and a new song's cover
+    // replaces it.
+    void metadataCarriesTheCover() {
+        const QString url = QString::fromStdString(qwtest::icecastUrl("/mp3"));
+        const QString services = QString::fromStdString(qwtest::httpUrl("/coverart/ok"));
+        if (url.isEmpty() || services.isEmpty())
+            QSKIP("needs the icecast and httpserver fixtures");
+        // Other tests expect the mount's own title.
+        const auto restoreTitle =
+            qScopeGuard([] { qwtest::setMountTitle("/mp3", "Quillowave Test - Sine 440"); });
+        QVERIFY(qwtest::setMountTitle("/mp3", "The Testers - First Light"));
+        QString error;
+        // The library may run already, started by an earlier test of this program.
+        BASS::CBass::Init(0, &error, 0, true, 0, "Quillowave", nullptr);
+        QTemporaryDir cache;
+        EnginePlayer player;
+        player.url = url;
+        CoverArt* lookup = player.engine.GetCoverArt();
+        CoverArtRequest::Settings settings;
+        settings.hosts = CoverArtHosts::FromConfiguration(services);
+        lookup->SetSettings(settings);
+        lookup->SetCacheFolder(cache.filePath("covers"));
+        player.engine.SetCoverArtLookups(true);
+        MprisService service(&player);
+        QVERIFY(service.setEnabled(true));
+        QVERIFY(!metadata().contains("mpris:artUrl"));
+
+        QVERIFY(invoke(QStringLiteral("PlayPause")));
+        QCOMPARE(coverSongOf(service, player), QStringLiteral("The Testers - First Light"));
+        QVERIFY(qwtest::setMountTitle("/mp3", "Sine Singers - Second Wave"));
+        QCOMPARE(coverSongOf(service, player), QStringLiteral("Sine Singers - Second Wave"));
+        QVERIFY(invoke(QStringLiteral("PlayPause")));
+        QTRY_VERIFY(!player.engine.IsActive());
+        QTRY_VERIFY(player.coverArtFile().isEmpty());
+        service.playerStateChanged();
+        QVERIFY(!metadata().contains("mpris:artUrl"));
+    }
+
+private:
+    QVariantMap metadata() {
+        return qdbus_cast<QVariantMap>(value(Player, "Metadata").value<QDBusArgument>());
+    }
+
+    // Waits for the next cover the engine finds and reads it back through the bus.
+    QString coverSongOf(MprisService& service, EnginePlayer& player) {
+        QSignalSpy ready(&player.engine, &BASS::BassQt::sig_coverArtReady);
+        if (!ready.wait(60000))
+            return QStringLiteral("no cover came");
+        service.playerStateChanged();
+        const QUrl art(metadata().value("mpris:artUrl").toString());
+        if (!art.isLocalFile() || !QFileInfo::exists(art.toLocalFile()))
+            return QStringLiteral("no file: ") + art.toString();
+        return QImage(art.toLocalFile()).text(QStringLiteral("Song"));
     }
 };
 
