@@ -268,6 +268,8 @@ private slots:
         m_player->playStation(station(QStringLiteral("Sleepy"), {icecast("/mp3")}),
                               PlaybackController::Ask::Yes);
         QTRY_VERIFY_WITH_TIMEOUT(spyHas(status, QStringLiteral("Playing")), kWaitMs);
+        // Only seconds of sound count, and the first samples may still be on their way.
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->engine()->IsPlaying(), kWaitMs);
         m_player->setSleepTimer(2, 4);
         m_player->displayTick();
         QVERIFY(m_player->hasStream());
