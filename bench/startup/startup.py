@@ -5,7 +5,9 @@ top-level window mapped, and to its first paint after the map, watched from the 
 program under test needs no instrumentation. Each program is started RUNS times on its own
 scratch profile, the programs taking turns, and ended with SIGTERM; the medians are reported with
 the ratio to the peer. The CPU time to the first paint (all threads) is reported beside the wall
-times: on a shared machine it is the steadier figure.
+times: on a shared machine it is the steadier figure. For our program the time until it is ready
+(its directory shown, the audio library started) is reported too: it takes its remote-control
+name on the session bus only then, which dbus-monitor sees.
 
 Usage: startup.py --program PATH [--presets PATH] [--runs N] [--peer "CMD ..."]
                   [--compare OTHER_BUILD ...]
@@ -32,6 +34,8 @@ DAMAGE_REPORT_RAW_RECTANGLES = 0
 START_TIMEOUT_S = 30.0
 # A window that draws nothing this long after its map counts as painted at the map.
 PAINT_TIMEOUT_S = 5.0
+# The remote-control name our program takes once it is ready.
+READY_NAME = "org.hollowmere.Quillowave"
 
 
 class XWatcher:
@@ -96,13 +100,55 @@ class XWatcher:
             elif kind == self.damage_notify:
                 yield now, self.damage_notify, struct.unpack_from("L", raw, 32)[0]
 
-    def wait(self, timeout_s):
-        select.select([self.fd], [], [], max(0.0, timeout_s))
+    def wait(self, timeout_s, other_fds=()):
+        select.select([self.fd, *other_fds], [], [], max(0.0, timeout_s))
 
     def drain(self):
         self.x11.XSync(self.dpy, 0)
         for _ in self.events():
             pass
+
+
+class NameWatcher:
+    """Tells when a name is taken on the session bus, from dbus-monitor's NameOwnerChanged
+    signals."""
+
+    def __init__(self, name):
+        rule = ("type='signal',sender='org.freedesktop.DBus',member='NameOwnerChanged',"
+                f"arg0='{name}'")
+        self.process = subprocess.Popen(["dbus-monitor", "--session", rule],
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.fd = self.process.stdout.fileno()
+        self.pending = b""
+        self.strings = None
+        # Once a monitor, it is told that it lost its own name: from then on it sees the rule.
+        deadline = time.monotonic() + START_TIMEOUT_S
+        while b"member=NameLost" not in self.pending and time.monotonic() < deadline:
+            select.select([self.fd], [], [], 0.5)
+            self.pending += os.read(self.fd, 65536)
+        self.pending = b""
+        os.set_blocking(self.fd, False)
+
+    def taken(self):
+        """True when the name got an owner since the last call."""
+        try:
+            self.pending += os.read(self.fd, 65536) or b""
+        except BlockingIOError:
+            pass
+        *lines, self.pending = self.pending.split(b"\n")
+        got = False
+        for line in lines:
+            if b"member=NameOwnerChanged" in line:
+                self.strings = []
+            elif self.strings is not None and line.strip().startswith(b"string "):
+                self.strings.append(line.strip()[len(b"string "):].strip(b'"'))
+                if len(self.strings) == 3:
+                    got = got or self.strings[2] != b""
+                    self.strings = None
+        return got
+
+    def close(self):
+        stop(self.process)
 
 
 def start_xvfb():
@@ -145,10 +191,13 @@ def cpu_ms(pid):
     return total / 1e6
 
 
-def time_start(watcher, command, env, cwd):
-    """One start: (ms to map, ms to the first paint after the map, CPU ms to the first paint) or
-    None when nothing mapped."""
+def time_start(watcher, command, env, cwd, ready=None):
+    """One start: (ms to map, ms to the first paint after the map, CPU ms to the first paint, ms
+    until the ready watcher saw the name taken or None without one) or None when nothing
+    mapped."""
     watcher.drain()
+    if ready:
+        ready.taken()
     t0 = time.monotonic()
     process = subprocess.Popen(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -156,10 +205,15 @@ def time_start(watcher, command, env, cwd):
     t_map = None
     t_paint = None
     cpu_paint = 0.0
+    t_ready = None
     deadline = t0 + START_TIMEOUT_S
     try:
-        while t_paint is None and time.monotonic() < deadline:
-            watcher.wait(min(deadline - time.monotonic(), 0.1))
+        while (t_paint is None or (ready and t_ready is None)) and time.monotonic() < deadline:
+            watcher.wait(min(deadline - time.monotonic(), 0.1), [ready.fd] if ready else [])
+            if ready and t_ready is None and ready.taken():
+                t_ready = time.monotonic()
+            if t_paint is not None:
+                continue
             for now, kind, window in watcher.events():
                 if kind == MAP_NOTIFY and t_map is None:
                     mapped_window, t_map = window, now
@@ -167,6 +221,8 @@ def time_start(watcher, command, env, cwd):
                 elif kind == watcher.damage_notify and window == mapped_window:
                     t_paint = now
                     cpu_paint = cpu_ms(process.pid)
+                    # Readiness may come later than a paint would.
+                    deadline = t0 + START_TIMEOUT_S
                     break
             if process.poll() is not None and t_map is None:
                 break
@@ -176,7 +232,8 @@ def time_start(watcher, command, env, cwd):
         return None
     if t_paint is None:
         t_paint = t_map
-    return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint
+    ready_ms = None if t_ready is None else (t_ready - t0) * 1000.0
+    return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint, ready_ms
 
 
 def portable_copy(source, presets, program_dir):
@@ -209,20 +266,22 @@ def scratch_env(base, display):
 
 
 def measure(watcher, entries, runs):
-    """Starts every (label, command, env, cwd) entry RUNS times, taking turns so that a change in
-    the machine's load falls on all of them alike; prints and returns one row per entry."""
+    """Starts every (label, command, env, cwd, ready watcher) entry RUNS times, taking turns so
+    that a change in the machine's load falls on all of them alike; prints and returns one row
+    per entry."""
     # The first start on a fresh profile creates its files and warms the page cache: reported on
     # its own, not part of the median.
-    firsts = [time_start(watcher, command, env, cwd) for _, command, env, cwd in entries]
+    firsts = [time_start(watcher, command, env, cwd, ready)
+              for _, command, env, cwd, ready in entries]
     results = [[] for _ in entries]
     for _ in range(runs):
-        for index, (label, command, env, cwd) in enumerate(entries):
-            result = time_start(watcher, command, env, cwd)
+        for index, (label, command, env, cwd, ready) in enumerate(entries):
+            result = time_start(watcher, command, env, cwd, ready)
             if result is None:
                 raise RuntimeError(f"{label}: no window was mapped ({shlex.join(command)})")
             results[index].append(result)
     rows = []
-    for (label, _, _, _), first, got in zip(entries, firsts, results):
+    for (label, _, _, _, _), first, got in zip(entries, firsts, results):
         maps = [r[0] for r in got]
         row = {
             "label": label,
@@ -236,6 +295,12 @@ def measure(watcher, entries, runs):
               f"{row['cpu']:6.1f} ms; first start on a fresh profile mapped/painted "
               f"{first_text} ms",
               flush=True)
+        readies = [r[3] for r in got if r[3] is not None]
+        if readies:
+            ready = statistics.median(readies)
+            print(f"{'':<11} ready (directory shown, audio library started) {ready:6.1f} ms, "
+                  f"{ready - row['paint']:.1f} ms after painted ({len(readies)}/{len(got)} "
+                  f"starts)", flush=True)
         rows.append(row)
     return rows
 
@@ -256,6 +321,7 @@ def main():
 
     server, display = start_xvfb()
     work = tempfile.mkdtemp(prefix="qw-startup-")
+    ready = NameWatcher(READY_NAME)
     try:
         watcher = XWatcher(display)
         entries = []
@@ -264,10 +330,11 @@ def main():
             program = portable_copy(path, args.presets, program_dir)
             entries.append(("quillowave" if index == 0 else f"compare {index}",
                             [program] + args.arg,
-                            scratch_env(os.path.join(work, f"ours{index}"), display), program_dir))
+                            scratch_env(os.path.join(work, f"ours{index}"), display), program_dir,
+                            ready))
         peer_command = shlex.split(args.peer)
         entries.append((peer_command[0], peer_command,
-                        scratch_env(os.path.join(work, "peer"), display), work))
+                        scratch_env(os.path.join(work, "peer"), display), work, None))
         rows = measure(watcher, entries, args.runs)
         ours, peer = rows[0], rows[-1]
         for index, row in enumerate(rows[1:-1], 1):
@@ -277,6 +344,7 @@ def main():
               f"{ours['map'] / peer['map']:.2f}, "
               f"painted {ours['paint'] / peer['paint']:.2f}, CPU {ours['cpu'] / peer['cpu']:.2f}")
     finally:
+        ready.close()
         stop(server)
         shutil.rmtree(work, ignore_errors=True)
 

@@ -1,17 +1,16 @@
 // The program's entry point: the single-instance application object, the switches that act
 // before any window ("/uninstall", "/lang="), the hand-over of the command line to a running
-// instance, then the audio library and the main window, which keeps its own geometry.
+// instance, then the main window, which keeps its own geometry and starts the audio library once
+// it is on screen.
 
 #include "settings/appsettings.h"
 #include "app/commandline.h"
-#include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "app/windowlanguage.h"
 #include "audio/bass.h"
 #include "qtext/qtsingleapplication.h"
 
 #include <QIcon>
-#include <QMessageBox>
 
 namespace {
 
@@ -63,16 +62,7 @@ int main(int argc, char* argv[]) {
         return 0;
 
     chooseIconTheme();
-    QString error;
-    QString warning;
-    if (!PlaybackController::initEngine(settings, &error, &warning)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Quillowave"),
-                              QObject::tr("The audio library could not be started: %1").arg(error));
-        return 1;
-    }
-    if (!languageWarning.isEmpty())
-        warning = warning.isEmpty() ? languageWarning : languageWarning + QLatin1Char(' ') + warning;
-    const int code = runWindow(app, settings, warning);
+    const int code = runWindow(app, settings, languageWarning);
     BASS_Free();
     return code;
 }

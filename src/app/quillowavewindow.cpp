@@ -13,6 +13,7 @@
 #include "app/windowplayercontrol.h"
 #include "app/windowremote.h"
 #include "app/windowsound.h"
+#include "app/windowstartup.h"
 #include "app/windowtray.h"
 #include "app/windowweb.h"
 #include "bass/bassqt.h"
@@ -68,6 +69,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // Status-bar fields as bits of the StatusBarLabels option.
@@ -95,8 +98,9 @@ AppSettings* withCrashHandler(AppSettings* settings) {
 
 QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     : QMainWindow(parent), m_settings(withCrashHandler(settings)),
-      m_language(new WindowLanguage(settings, this)), m_playback(new PlaybackController(settings, this)), m_directory(new BramblerStations(this)),
-      m_favorites(new Favorites(this)), m_history(new History(this)),
+      m_language(new WindowLanguage(settings, this)),
+      m_playback(new PlaybackController(settings, this)), m_directory(new BramblerStations(this)),
+      m_startDirectory(m_directory), m_favorites(new Favorites(this)), m_history(new History(this)),
       m_builtWith(SettingsApplier::snapshot(*settings)) {
     setObjectName(QStringLiteral("QuillowaveWindow"));
     setWindowTitle(QStringLiteral("Quillowave"));
@@ -123,12 +127,33 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupDirectoryPopup();
     setupKeys();
     m_addressInput = new WindowAddressInput(this);
-    loadDirectory();
+    loadLists();
+    setupStartup();
     applySettings();
     setupTimers();
     restoreSavedGeometry();
     volumeSlider()->setValue(m_playback->volume());
-    QTimer::singleShot(kInitDelayMs, this, &QuillowaveWindow::slot_Init);
+    QTimer::singleShot(kInitDelayMs, this,
+                       [this] { m_startup->whenReady([this] { slot_Init(); }); });
+}
+
+void QuillowaveWindow::setupStartup() {
+    m_startup = new WindowStartup(this, m_settings, directoryFile());
+    connect(m_startup, &WindowStartup::sig_directoryRead, this,
+            &QuillowaveWindow::adoptDirectory);
+    connect(m_startup, &WindowStartup::sig_warning, this, [this](const QString& warning) {
+        const QString earlier = statusLabel()->text();
+        setStatusText(earlier.isEmpty() ? warning : earlier + QLatin1Char(' ') + warning);
+    });
+    connect(m_startup, &WindowStartup::sig_ready, this, [this] {
+        for (const QString& text : m_remote->registerRemote())
+            sayMissing(text);
+        applyMediaKeys();
+    });
+}
+
+bool QuillowaveWindow::isReady() const {
+    return m_startup->isReady();
 }
 
 void QuillowaveWindow::setupCentralLayout() {
@@ -417,8 +442,6 @@ void QuillowaveWindow::setupRemote() {
         if (m_remote->player()->timedRecordingSeconds() > 59)
             slot_Record();
     });
-    for (const QString& text : m_remote->registerRemote())
-        sayMissing(text);
 }
 
 void QuillowaveWindow::setupCoverArt() {
@@ -428,6 +451,9 @@ void QuillowaveWindow::setupCoverArt() {
 }
 
 void QuillowaveWindow::applyMediaKeys() {
+    // The desktop's controls find the player once it can play.
+    if (!m_startup->isReady())
+        return;
     const QString failure = m_remote->setMediaKeys(m_settings->ProcessMediaKeys());
     if (!failure.isEmpty())
         sayMissing(failure);
@@ -491,23 +517,31 @@ QMenu* QuillowaveWindow::historyMenu() const {
     return m_menus->historyMenu();
 }
 
-void QuillowaveWindow::loadDirectory() {
-    // The search results point into the directory.
-    m_pages->searchView()->clearStations();
-    QString file = m_settings->presetsFile();
-    if (QFile::exists(file)) {
-        m_directory->load(file);
-    } else {
-        const QString bundled = m_settings->programFilePath(m_settings->PresetsFileUncompressed());
-        if (QFile::exists(bundled))
-            m_directory->load(bundled);
-        else
-            sayMissing(tr("The station directory %1 was not found.").arg(file));
-        file = bundled;
-    }
-    m_pages->directoryView()->setStations(m_directory);
-    m_web->start(file);
+QString QuillowaveWindow::directoryFile() {
+    const QString file = m_settings->presetsFile();
+    if (QFile::exists(file))
+        return file;
+    const QString bundled = m_settings->programFilePath(m_settings->PresetsFileUncompressed());
+    if (QFile::exists(bundled))
+        return bundled;
+    sayMissing(tr("The station directory %1 was not found.").arg(file));
+    m_web->start(bundled);
+    return QString();
+}
 
+void QuillowaveWindow::adoptDirectory(RadioStations* list, const QString& fileName) {
+    // A list dropped on the window while the directory was read stays in use.
+    if (m_directory != m_startDirectory) {
+        delete list;
+        return;
+    }
+    list->setParent(this);
+    switchDirectory(list);
+    delete std::exchange(m_startDirectory, nullptr);
+    m_web->start(fileName);
+}
+
+void QuillowaveWindow::loadLists() {
     m_favorites->load(m_favorites->fileName());
     m_pages->showFavorites(m_favorites);
     m_history->load(m_history->fileName());
@@ -515,15 +549,19 @@ void QuillowaveWindow::loadDirectory() {
 }
 
 void QuillowaveWindow::setDirectory(RadioStations* list, const QString& fileName) {
+    switchDirectory(list);
+    // A list other than the own directory is named where the user sees what plays.
+    if (fileName != m_settings->presetsFile())
+        setStatusText(QFileInfo(fileName).fileName());
+}
+
+void QuillowaveWindow::switchDirectory(RadioStations* list) {
     if (m_search->list() == m_directory)
         m_search->setList(list);
     m_directory = list;
     m_search->setFallbackList(list);
     m_stationsPopup->setList(list);
     refreshDirectory();
-    // A list other than the own directory is named where the user sees what plays.
-    if (fileName != m_settings->presetsFile())
-        setStatusText(QFileInfo(fileName).fileName());
 }
 
 void QuillowaveWindow::refreshDirectory() {
@@ -808,7 +846,8 @@ void QuillowaveWindow::slot_Init() {
 }
 
 void QuillowaveWindow::slot_oneInstance(const QString& message) {
-    processCommandLine(CommandLine::handOverArguments(message));
+    const QStringList arguments = CommandLine::handOverArguments(message);
+    m_startup->whenReady([this, arguments] { processCommandLine(arguments); });
 }
 
 void QuillowaveWindow::processCommandLine(const QStringList& arguments) {

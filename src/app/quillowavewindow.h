@@ -45,6 +45,7 @@ class WindowMenus;
 class WindowRemote;
 class WindowCoverArt;
 class WindowSound;
+class WindowStartup;
 class WindowWeb;
 class SearchController;
 class SearchLineEdit;
@@ -125,6 +126,10 @@ public:
     // False when the user would rather not leave now (a recording runs and they said No).
     bool confirmExit();
     RecordingController* recording() const { return m_recording; }
+    // The audio library, the directory and the remote control are there (they come after the
+    // first paint); the command line and hand-overs wait for this.
+    bool isReady() const;
+    WindowStartup* startup() const { return m_startup; }
 
 public slots:
     // Start-up and remote control.
@@ -238,7 +243,14 @@ private:
     // Gives up what a new instance needs (the single-instance socket, the bus names), starts the
     // program detached with the arguments and ends the event loop with exit code 0.
     void leaveFor(const QStringList& arguments);
-    void loadDirectory();
+    // What starts after the first paint, and what the window does as each part arrives.
+    void setupStartup();
+    // The directory file to read at start; empty (and said) when there is none.
+    QString directoryFile();
+    // The directory read at start takes the place of the empty one the window was built with.
+    void adoptDirectory(RadioStations* list, const QString& fileName);
+    void loadLists();
+    void switchDirectory(RadioStations* list);
     void fillHistory();
     void addToHistory(const Preset& station);
 
@@ -258,6 +270,8 @@ private:
     WindowLanguage* m_language;
     PlaybackController* m_playback;
     RadioStations* m_directory;
+    // The empty directory until the one read at start takes its place.
+    RadioStations* m_startDirectory;
     Favorites* m_favorites;
     History* m_history;
     SettingsApplier m_applier;
@@ -289,6 +303,7 @@ private:
     TreeStationsMenu* m_stationsPopup = nullptr;
     WindowRemote* m_remote = nullptr;
     WindowWeb* m_web = nullptr;
+    WindowStartup* m_startup = nullptr;
 
     WindowTray* m_tray = nullptr;
     QTimer* m_displayTimer = nullptr;

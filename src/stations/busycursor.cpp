@@ -2,9 +2,11 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QThread>
 
 BusyCursor::BusyCursor() {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (qobject_cast<const QGuiApplication*>(app) && QThread::currentThread() == app->thread()) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         m_active = true;
     }

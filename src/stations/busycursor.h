@@ -1,7 +1,8 @@
 #pragma once
 
 // Shows the wait cursor for the lifetime of the guard; restore() ends it early, before a message
-// box. GUI thread; lives on the stack of a long list operation. Does nothing without a GUI.
+// box. Lives on the stack of a long list operation; does nothing without a GUI or off the GUI
+// thread (a list read in the background keeps the window's cursor as it is).
 class BusyCursor {
 public:
     BusyCursor();

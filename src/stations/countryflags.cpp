@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QMutex>
 #include <memory>
 
 static void initStationResources() {
@@ -47,8 +48,11 @@ QString CountryFlags::resourceName(const QString& name) {
 
 const QIcon* CountryFlags::flagIcon(const QString& name) {
     // Misses are not cached: they are cheap to repeat and a later resource may supply them.
+    // The directory is read on a worker thread while the window may look up flags too.
+    static QMutex mutex;
     static QHash<QString, std::shared_ptr<QIcon>> cache;
     initResources();
+    const QMutexLocker lock(&mutex);
 
     const QString shortName = resourceName(name);
     const auto hit = cache.constFind(shortName);

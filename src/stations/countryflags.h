@@ -4,8 +4,9 @@
 #include <QString>
 
 // The flag lookup: country name to flag icon from ":/QuillowaveWindow/Resources/Flags/". Its
-// answer decides which directory groups are countries. Process-wide cache, GUI thread; the icons
-// live until the process ends.
+// answer decides which directory groups are countries. Process-wide cache under its own lock (the
+// directory is read on a worker thread); the icons are drawn on the GUI thread only and live
+// until the process ends.
 class CountryFlags {
 public:
     // The flag of a country, or null when there is no flag resource for it.

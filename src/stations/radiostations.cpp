@@ -634,7 +634,12 @@ void RadioStations::exportGroups(QTextStream& stream, const GroupList& groups) {
 void RadioStations::report(MessageKind kind, const QString& text) {
     m_messages << text;
     emit signal_Message(kind, text);
-    if (!m_interactive || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (m_interactive)
+        showMessageBox(kind, text);
+}
+
+void RadioStations::showMessageBox(MessageKind kind, const QString& text) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
     const QString caption = QCoreApplication::applicationName();
     if (kind == MessageKind::Critical)

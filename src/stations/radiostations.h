@@ -72,6 +72,8 @@ public:
     // Messages for the user go to message boxes while interactive (the default with a widget
     // application); every message is also kept in messages() and emitted.
     void setInteractive(bool on) { m_interactive = on; }
+    // The message box of an interactive list, for a message kept while it was not.
+    static void showMessageBox(MessageKind kind, const QString& text);
     const QStringList& messages() const { return m_messages; }
 
     int version = 0;

@@ -10,11 +10,14 @@
 #include "app/remotecontrol.h"
 #include "app/remotedbusservice.h"
 #include "app/windowplayercontrol.h"
+#include "app/windowstartup.h"
+#include "audio/bass.h"
 #include "qtext/qtsingleapplication.h"
 #include "stations/bramblerstations.h"
 #include "stations/favorites.h"
 #include "support/fixture.h"
 #include "ui/searchlineedit.h"
+#include "ui/stationtreeview.h"
 #include "ui/windowprofile.h"
 
 #include <QDBusConnection>
@@ -200,6 +203,41 @@ private slots:
                                   kWaitMs);
         QCOMPARE(m_window->playerControl()->stationUrl(), ogg);
         m_window->slot_Stop();
+    }
+
+    // A window starts its audio library and reads its directory after its first paint (at once
+    // when it starts in the tray); hand-overs that arrive before wait and then run in order.
+    void handOversBeforeTheStartWaitInOrder_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("shown") << true;
+        QTest::newRow("in the tray") << false;
+    }
+    void handOversBeforeTheStartWaitInOrder() {
+        QFETCH(bool, shown);
+        // One window at a time holds the bus names; this one starts the library itself.
+        cleanup();
+        BASS_Free();
+        QuillowaveWindow window(m_settings);
+        QVERIFY(!window.isReady());
+        const QString ogg = QString::fromStdString(qwtest::icecastUrl("/ogg"));
+        window.slot_oneInstance(QStringLiteral("/usr/bin/quillowave\n/url=") + ogg);
+        window.slot_oneInstance(
+            QStringLiteral("/usr/bin/quillowave\n/url=%1\n/name=Loopback").arg(mp3Url()));
+        QVERIFY(window.playback()->currentStation().title.isEmpty());
+        QVERIFY(window.directory()->allPresets.isEmpty());
+        QSignalSpy ready(window.startup(), &WindowStartup::sig_ready);
+        if (shown)
+            window.show();
+        QVERIFY(ready.wait(kWaitMs));
+        QVERIFY(BASS_GetDevice() != DWORD(-1));
+        QVERIFY(!window.directory()->allPresets.isEmpty());
+        QVERIFY(window.directoryView()->topLevelItemCount() > 0);
+        // The later of the two addresses is the one that plays.
+        QCOMPARE(window.playback()->currentStation().title, QStringLiteral("Loopback"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        QCOMPARE(window.playerControl()->stationUrl(), mp3Url());
+        window.slot_Stop();
     }
 
     void sleepTimerFromTheCommandLine_data() {
@@ -441,6 +479,8 @@ int runWithoutBus(int argc, char** argv) {
     if (!settings)
         return 5;
     QuillowaveWindow window(settings);
+    if (!waitUntilReady(window))
+        return 6;
     std::fputs(qPrintable(window.missingParts().join(u'\n') + u'\n'), stdout);
     return 0;
 }

@@ -34,9 +34,17 @@ inline AppSettings* prepareWindowProfile(const QTemporaryDir& dir, QString& erro
     return PlaybackController::initEngine(settings, &error, &warning) ? settings : nullptr;
 }
 
-// A window on the prepared profile, shown and exposed; nullptr when the platform never exposed it.
+// Until the window has read its directory and taken its names on the bus after its first paint.
+inline bool waitUntilReady(const QuillowaveWindow& window) {
+    return QTest::qWaitFor([&window] { return window.isReady(); }, 20000);
+}
+
+// A window on the prepared profile, shown, exposed and ready; nullptr when the platform never
+// exposed it or it never became ready.
 inline std::unique_ptr<QuillowaveWindow> openExposedWindow(AppSettings* settings) {
     auto window = std::make_unique<QuillowaveWindow>(settings);
     window->show();
-    return QTest::qWaitForWindowExposed(window.get()) ? std::move(window) : nullptr;
+    if (!QTest::qWaitForWindowExposed(window.get()) || !waitUntilReady(*window))
+        return nullptr;
+    return window;
 }
