@@ -34,6 +34,8 @@ DAMAGE_REPORT_RAW_RECTANGLES = 0
 START_TIMEOUT_S = 30.0
 # A window that draws nothing this long after its map counts as painted at the map.
 PAINT_TIMEOUT_S = 5.0
+# The audio library the window program loads once its window is shown, beside the program.
+AUDIO_MODULE = "libquillowave-audio.so"
 # The remote-control name our program takes once it is ready.
 READY_NAME = "org.hollowmere.Quillowave"
 
@@ -237,12 +239,15 @@ def time_start(watcher, command, env, cwd, ready=None):
 
 
 def portable_copy(source, presets, program_dir):
-    """A copy of the program in a folder of its own, with the bundled directory beside it: run
-    from there it is portable and keeps its settings and lists beside itself, so each copy
-    starts on an empty profile. Returns the copy's path."""
+    """A copy of the program in a folder of its own, with its audio module and the bundled
+    directory beside it: run from there it is portable and keeps its settings and lists beside
+    itself, so each copy starts on an empty profile. Returns the copy's path."""
     os.makedirs(program_dir)
     program = os.path.join(program_dir, os.path.basename(source))
     shutil.copy2(source, program)
+    module = os.path.join(os.path.dirname(source), AUDIO_MODULE)
+    if os.path.exists(module):
+        shutil.copy2(module, program_dir)
     if presets:
         shutil.copy2(presets, program_dir)
     return program

@@ -7,7 +7,10 @@
 #include "app/commandline.h"
 #include "app/quillowavewindow.h"
 #include "app/windowlanguage.h"
+#include "app/windowstartup.h"
 #include "audio/bass.h"
+#include "audiomodule/audiomodule.h"
+#include "bass/cbass.h"
 #include "qtext/qtsingleapplication.h"
 
 #include <QIcon>
@@ -22,6 +25,20 @@ void chooseIconTheme() {
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Tango"));
     QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+}
+
+// The audio library's module lies beside the program in the build tree and in a portable copy,
+// and in lib/quillowave beside the bin folder of an installed one.
+void findAudioModule() {
+    const QString folder = QCoreApplication::applicationDirPath();
+    AudioModule::setFolders({folder.toStdString(),
+                             (folder + QStringLiteral("/../lib/quillowave")).toStdString()});
+    WindowStartup::setLibraryLoader([](QString* error) {
+        std::string reason;
+        const bool loaded = AudioModule::load(&reason);
+        *error = QString::fromStdString(reason);
+        return loaded;
+    });
 }
 
 // Runs the main window until the event loop ends; returns the loop's exit code.
@@ -62,7 +79,9 @@ int main(int argc, char* argv[]) {
         return 0;
 
     chooseIconTheme();
+    findAudioModule();
     const int code = runWindow(app, settings, languageWarning);
-    BASS_Free();
+    if (BASS::CBass::WasStarted())
+        BASS_Free();
     return code;
 }

@@ -21,6 +21,10 @@ QString withEllipsis(const QString& text) {
     return text + QStringLiteral("...");
 }
 
+DWORD streamVolume(int volume) {
+    return DWORD(volume * 100);
+}
+
 } // namespace
 
 PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
@@ -44,7 +48,7 @@ PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
     connect(m_worker, &QtBassConnectThread::signal_Finished, this,
             &PlaybackController::slot_bassConnectFinished);
     m_volume = std::clamp(settings->Volume(), 0, 100);
-    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, DWORD(m_volume * 100));
+    applyVolume();
 }
 
 PlaybackController::~PlaybackController() {
@@ -60,6 +64,8 @@ PlaybackController::~PlaybackController() {
 bool PlaybackController::initEngine(AppSettings* settings, QString* error, QString* warning) {
     const uint netTimeout = CBass::NetTimeoutSecondsForSetting(settings->TimeoutValue());
     const uint bufferMs = uint(qMax(0, settings->BufferSize()));
+    // The volume holds before the first stream starts.
+    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, streamVolume(std::clamp(settings->Volume(), 0, 100)));
     if (CBass::Init(settings->PlayOnDevices(), error, netTimeout, true, bufferMs, "Quillowave",
                     nullptr))
         return true;
@@ -291,7 +297,8 @@ void PlaybackController::slot_streamStarted() {
 }
 
 void PlaybackController::applyVolume() {
-    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, DWORD(m_volume * 100));
+    if (CBass::WasStarted())
+        BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, streamVolume(m_volume));
     if (hasStream() && m_muted != m_engine->IsMuted())
         m_engine->SetMute(m_muted, 0);
 }

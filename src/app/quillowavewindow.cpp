@@ -141,6 +141,8 @@ void QuillowaveWindow::setupStartup() {
     m_startup = new WindowStartup(this, m_settings, directoryFile());
     connect(m_startup, &WindowStartup::sig_directoryRead, this,
             &QuillowaveWindow::adoptDirectory);
+    connect(m_startup, &WindowStartup::sig_engineStarted, this,
+            [this] { m_applier.applyEngine(*m_settings, m_playback->engine()); });
     connect(m_startup, &WindowStartup::sig_warning, this, [this](const QString& warning) {
         const QString earlier = statusLabel()->text();
         setStatusText(earlier.isEmpty() ? warning : earlier + QLatin1Char(' ') + warning);

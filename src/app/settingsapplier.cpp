@@ -37,7 +37,10 @@ bool SettingsApplier::applyEngine(const AppSettings& settings, BASS::CBass* engi
     if (auto* qtEngine = qobject_cast<BASS::BassQt*>(engine))
         qtEngine->ConfigureCoverArt(settings);
     static const char agent[] = "Quillowave";
-    BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, agent);
+    // The window applies the settings again once the library runs.
+    const bool libraryRuns = BASS::CBass::WasStarted();
+    if (libraryRuns)
+        BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, agent);
 
     const QString host = settings.Proxy();
     if (host.isEmpty())
@@ -50,7 +53,8 @@ bool SettingsApplier::applyEngine(const AppSettings& settings, BASS::CBass* engi
     const QByteArray bytes = text.toUtf8().left(ProxyBufferBytes - 1);
     m_proxyBuffer.fill('\0');
     std::memcpy(m_proxyBuffer.data(), bytes.constData(), size_t(bytes.size()));
-    BASS_SetConfigPtr(BASS_CONFIG_NET_PROXY, m_proxyBuffer.constData());
+    if (libraryRuns)
+        BASS_SetConfigPtr(BASS_CONFIG_NET_PROXY, m_proxyBuffer.constData());
     m_proxyInUse = true;
     return false;
 }

@@ -16,6 +16,11 @@ namespace {
 // A window that is shown but never painted (mapped on another desktop, say) starts anyway.
 constexpr int kUnpaintedStartMs = 1000;
 
+std::function<bool(QString*)>& libraryLoader() {
+    static std::function<bool(QString*)> loader;
+    return loader;
+}
+
 } // namespace
 
 WindowStartup::WindowStartup(QWidget* window, AppSettings* settings, const QString& directoryFile)
@@ -27,6 +32,10 @@ WindowStartup::WindowStartup(QWidget* window, AppSettings* settings, const QStri
             begin();
     });
     QTimer::singleShot(kUnpaintedStartMs, this, &WindowStartup::begin);
+}
+
+void WindowStartup::setLibraryLoader(std::function<bool(QString* error)> loader) {
+    libraryLoader() = std::move(loader);
 }
 
 WindowStartup::~WindowStartup() {
@@ -66,18 +75,20 @@ void WindowStartup::begin() {
 }
 
 bool WindowStartup::startEngine() {
-    // Whoever made the window may have started the library already (the tests do).
-    if (BASS_GetDevice() != DWORD(-1))
-        return true;
     QString error;
     QString warning;
-    if (!PlaybackController::initEngine(m_settings, &error, &warning)) {
+    const bool loaded = !libraryLoader() || libraryLoader()(&error);
+    // Whoever made the window may have started the library already (the tests do).
+    const bool started = loaded && (BASS_GetDevice() != DWORD(-1) ||
+                                    PlaybackController::initEngine(m_settings, &error, &warning));
+    if (!started) {
         m_engineFailed = true;
         QMessageBox::critical(m_window, QStringLiteral("Quillowave"),
                               tr("The audio library could not be started: %1").arg(error));
         QCoreApplication::exit(1);
         return false;
     }
+    emit sig_engineStarted();
     if (!warning.isEmpty())
         emit sig_warning(warning);
     return true;

@@ -26,6 +26,10 @@ public:
     // Waits for the directory's reader: it cannot be interrupted halfway.
     ~WindowStartup() override;
 
+    // What makes the audio library callable where it is a module of its own (the window
+    // program); without one its functions are linked in.
+    static void setLibraryLoader(std::function<bool(QString* error)> loader);
+
     bool isReady() const { return m_ready; }
     // Runs the request now when everything is there, else once it is, after the earlier ones.
     void whenReady(std::function<void()> request);
@@ -33,6 +37,8 @@ public:
 signals:
     // The directory as read from the file; the receiver takes ownership.
     void sig_directoryRead(RadioStations* list, const QString& fileName);
+    // The audio library runs (it may have been started before the window).
+    void sig_engineStarted();
     // The audio library runs on "No sound" only, for the reason given.
     void sig_warning(const QString& text);
     // Everything is there; the waiting requests run right after this signal.

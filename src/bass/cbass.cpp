@@ -18,6 +18,9 @@ namespace {
 
 constexpr QWORD kNoPosition = static_cast<QWORD>(-1);
 
+// Written by Init on the thread that starts the library, before any other engine call.
+bool s_started = false;
+
 } // namespace
 
 CBass::CBass(QObject* parent) : QObject(parent) {
@@ -58,6 +61,7 @@ bool CBass::Init(int device, QString* errorText, uint netTimeoutSeconds, bool pr
                  uint netBufferMs, const char* userAgent, const char* proxy) {
     BASS_SetConfig(BASS_CONFIG_FLOATDSP, 1);
     const bool ok = BASS_Init(device, 44100, 0, nullptr, nullptr);
+    s_started = s_started || ok;
     if (!ok && errorText)
         *errorText = ErrorText(BASS_ErrorGetCode());
     BASS_PluginLoad("basswma.dll", 0);
@@ -75,6 +79,10 @@ bool CBass::Init(int device, QString* errorText, uint netTimeoutSeconds, bool pr
     BASS_SetConfig(BASS_CONFIG_WMA_PREBUF, 1);
     BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, processPlaylists ? 2 : 0);
     return ok;
+}
+
+bool CBass::WasStarted() {
+    return s_started;
 }
 
 uint CBass::NetTimeoutSecondsForSetting(int timeoutSeconds) {

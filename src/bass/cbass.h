@@ -58,6 +58,10 @@ public:
     // Library start-up, once per process before any engine plays.
     static bool Init(int device, QString* errorText, uint netTimeoutSeconds, bool processPlaylists,
                      uint netBufferMs, const char* userAgent, const char* proxy);
+    // True once Init has succeeded in this process; the library's settings outlive a later
+    // restart on another device. Until then the window program sends the library nothing, as it
+    // loads the library only once its window is on screen.
+    static bool WasStarted();
     // The network time-out handed to Init for the user's time-out setting (seconds): half of it
     // above 20 s, else 0 (the library's default); out-of-range settings count as 0.
     static uint NetTimeoutSecondsForSetting(int timeoutSeconds);

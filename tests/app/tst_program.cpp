@@ -12,6 +12,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -129,6 +130,10 @@ private slots:
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         m_program = scratch(QStringLiteral("program/quillowave"));
         QVERIFY(QFile::copy(QStringLiteral(QW_PROGRAM), m_program));
+        // The audio library the program loads once its window is shown lies beside it.
+        const QString module = QStringLiteral("libquillowave-audio.so");
+        QVERIFY(QFile::copy(QFileInfo(QStringLiteral(QW_PROGRAM)).dir().filePath(module),
+                            scratch(QStringLiteral("program/") + module)));
         QVERIFY(QFile::copy(QStringLiteral(QW_BUNDLED_PRESETS),
                             scratch(QStringLiteral("program/presets.xml.gz"))));
         // Stands in for the crash dialog: notes each start and its command line.
