@@ -195,8 +195,8 @@ def cpu_ms(pid):
 
 def time_start(watcher, command, env, cwd, ready=None):
     """One start: (ms to map, ms to the first paint after the map, CPU ms to the first paint, ms
-    until the ready watcher saw the name taken or None without one) or None when nothing
-    mapped."""
+    until the ready watcher saw the name taken and CPU ms until then, both None without one) or
+    None when nothing mapped."""
     watcher.drain()
     if ready:
         ready.taken()
@@ -208,12 +208,14 @@ def time_start(watcher, command, env, cwd, ready=None):
     t_paint = None
     cpu_paint = 0.0
     t_ready = None
+    cpu_ready = None
     deadline = t0 + START_TIMEOUT_S
     try:
         while (t_paint is None or (ready and t_ready is None)) and time.monotonic() < deadline:
             watcher.wait(min(deadline - time.monotonic(), 0.1), [ready.fd] if ready else [])
             if ready and t_ready is None and ready.taken():
                 t_ready = time.monotonic()
+                cpu_ready = cpu_ms(process.pid)
             if t_paint is not None:
                 continue
             for now, kind, window in watcher.events():
@@ -235,7 +237,7 @@ def time_start(watcher, command, env, cwd, ready=None):
     if t_paint is None:
         t_paint = t_map
     ready_ms = None if t_ready is None else (t_ready - t0) * 1000.0
-    return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint, ready_ms
+    return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint, ready_ms, cpu_ready
 
 
 def portable_copy(source, presets, program_dir):
@@ -300,12 +302,13 @@ def measure(watcher, entries, runs):
               f"{row['cpu']:6.1f} ms; first start on a fresh profile mapped/painted "
               f"{first_text} ms",
               flush=True)
-        readies = [r[3] for r in got if r[3] is not None]
+        readies = [r for r in got if r[3] is not None]
         if readies:
-            ready = statistics.median(readies)
+            ready = statistics.median(r[3] for r in readies)
+            cpu = statistics.median(r[4] for r in readies)
             print(f"{'':<11} ready (directory shown, audio library started) {ready:6.1f} ms, "
-                  f"{ready - row['paint']:.1f} ms after painted ({len(readies)}/{len(got)} "
-                  f"starts)", flush=True)
+                  f"{ready - row['paint']:.1f} ms after painted, CPU to ready {cpu:.1f} ms "
+                  f"({len(readies)}/{len(got)} starts)", flush=True)
         rows.append(row)
     return rows
 
