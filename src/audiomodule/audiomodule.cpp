@@ -15,12 +15,12 @@ constexpr const char* kNames[] = {QW_BASS_FUNCTIONS};
 #undef QW_BASS_FUNCTION
 constexpr size_t kCount = std::size(kNames);
 
-// Written once under the call_once of load(); read by the forwarders after it.
+// Written under the mutex by load(); the forwarders read the functions once loaded is set.
 struct Module {
-    std::once_flag once;
+    std::mutex mutex;
     std::atomic<bool> tried{false};
+    std::atomic<bool> loaded{false};
     std::vector<std::string> folders;
-    std::string error;
     std::array<void*, kCount> functions{};
 };
 
@@ -43,6 +43,7 @@ std::string open(Module& m) {
             m.functions[i] = dlsym(handle, kNames[i]);
             if (!m.functions[i]) {
                 m.functions.fill(nullptr);
+                dlclose(handle);
                 return path + ": " + kNames[i] + " is missing";
             }
         }
@@ -59,23 +60,28 @@ const char* AudioModule::fileName() {
 }
 
 void AudioModule::setFolders(std::vector<std::string> folders) {
-    module().folders = std::move(folders);
+    Module& m = module();
+    const std::lock_guard lock(m.mutex);
+    m.folders = std::move(folders);
 }
 
 bool AudioModule::load(std::string* error) {
     Module& m = module();
-    std::call_once(m.once, [&m] {
-        m.error = open(m);
+    const std::lock_guard lock(m.mutex);
+    std::string reason;
+    if (!m.loaded) {
+        reason = open(m);
+        m.loaded = reason.empty();
         m.tried = true;
-    });
+    }
     if (error)
-        *error = m.error;
-    return m.error.empty();
+        *error = reason;
+    return m.loaded;
 }
 
 void* AudioModule::function(int index) {
     Module& m = module();
     if (!m.tried)
         load();
-    return m.functions[size_t(index)];
+    return m.loaded ? m.functions[size_t(index)] : nullptr;
 }

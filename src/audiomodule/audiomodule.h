@@ -15,8 +15,9 @@ public:
     static const char* fileName();
     // The folders to look in, in order; set before the first call of a library function.
     static void setFolders(std::vector<std::string> folders);
-    // Loads the module from the first folder that has it, once; false with the reason when it
-    // cannot be loaded (then every library function returns its neutral value).
+    // Loads the module from the first folder that has it; false with the reason when it cannot
+    // be loaded (every library function then returns its neutral value, and a later call tries
+    // again). Once loaded it stays.
     static bool load(std::string* error = nullptr);
     // The module's function at index (in the order of bassfunctions.h), loading the module
     // first when a library function is called before load(); null without the module.
