@@ -10,10 +10,12 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
-// A window that is shown but never painted (mapped on another desktop, say) starts anyway.
+// A window that is shown but not on screen by then (mapped on another desktop, say) starts
+// anyway; one that is on screen is about to be painted.
 constexpr int kUnpaintedStartMs = 1000;
 
 std::function<bool(QString*)>& libraryLoader() {
@@ -31,7 +33,11 @@ WindowStartup::WindowStartup(QWidget* window, AppSettings* settings, const QStri
         if (!m_window->isVisible() || m_window->isMinimized())
             begin();
     });
-    QTimer::singleShot(kUnpaintedStartMs, this, &WindowStartup::begin);
+    QTimer::singleShot(kUnpaintedStartMs, this, [this] {
+        const QWindow* native = m_window->windowHandle();
+        if (!native || !native->isExposed())
+            begin();
+    });
 }
 
 void WindowStartup::setLibraryLoader(std::function<bool(QString* error)> loader) {
