@@ -321,6 +321,12 @@ protected:
     QString EncoderProgramPath(const QString& program) const;
     bool RequireEncoder(const QString& program);
     bool StartExternal(int format, const QString& program, const QString& path, QString params);
+    // The rate and channels the encoders are fed, CD format while the stream has not said.
+    struct EncoderInput {
+        DWORD rate;
+        DWORD channels;
+    };
+    EncoderInput EncoderInputFormat() const;
     int ConstantWmaRate(DWORD rate, DWORD channels, int streamKbps, int bitrate,
                         int defaultRate) const;
     // Stops the recording on the engine's own thread: a library thread must not stop the

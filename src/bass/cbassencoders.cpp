@@ -204,13 +204,16 @@ bool CBass::RequireEncoder(const QString& program) {
     return false;
 }
 
+CBass::EncoderInput CBass::EncoderInputFormat() const {
+    const BASS_CHANNELINFO info = ChannelInfo();
+    return {info.freq == 0 ? 44100 : info.freq, info.chans == 0 ? 2 : info.chans};
+}
+
 bool CBass::StartMp3(const QString& path, const QString& params) {
     const QString program = EncoderProgramPath(EncoderProgram(REC_FORMAT_MP3));
     if (!RequireEncoder(program))
         return false;
-    const BASS_CHANNELINFO info = ChannelInfo();
-    const DWORD rate = info.freq == 0 ? 44100 : info.freq;
-    const DWORD channels = info.chans == 0 ? 2 : info.chans;
+    const auto [rate, channels] = EncoderInputFormat();
     return StartExternal(REC_FORMAT_MP3, program, path,
                          Mp3Parameters(m_mp3Bitrate, rate, channels, params));
 }
@@ -219,19 +222,17 @@ bool CBass::StartOgg(const QString& path, const QString& params) {
     const QString program = EncoderProgramPath(EncoderProgram(REC_FORMAT_OGG));
     if (!RequireEncoder(program))
         return false;
-    const BASS_CHANNELINFO info = ChannelInfo();
+    const auto [rate, channels] = EncoderInputFormat();
     return StartExternal(REC_FORMAT_OGG, program, path,
-                         OggParameters(GetStation().m_bitrate, info.freq, info.chans, params));
+                         OggParameters(GetStation().m_bitrate, rate, channels, params));
 }
 
 bool CBass::StartFlac(const QString& path, const QString& params) {
     const QString program = EncoderProgramPath(EncoderProgram(REC_FORMAT_FLAC));
     if (!RequireEncoder(program))
         return false;
-    const BASS_CHANNELINFO info = ChannelInfo();
-    const DWORD rate = info.freq == 0 ? 44100 : info.freq;
-    return StartExternal(REC_FORMAT_FLAC, program, path,
-                         FlacParameters(rate, info.chans, params));
+    const auto [rate, channels] = EncoderInputFormat();
+    return StartExternal(REC_FORMAT_FLAC, program, path, FlacParameters(rate, channels, params));
 }
 
 bool CBass::StartAac(const QString& path, const QString& params) {
@@ -240,9 +241,7 @@ bool CBass::StartAac(const QString& path, const QString& params) {
         program = EncoderProgramPath(ffmpegProgram());
     if (!RequireEncoder(program))
         return false;
-    const BASS_CHANNELINFO info = ChannelInfo();
-    const DWORD rate = info.freq == 0 ? 44100 : info.freq;
-    const DWORD channels = info.chans == 0 ? 2 : info.chans;
+    const auto [rate, channels] = EncoderInputFormat();
     return StartExternal(REC_FORMAT_FAAC, program, path,
                          AacParameters(program, rate, channels, params));
 }
@@ -275,9 +274,7 @@ bool CBass::StartWma(const QString& path) {
     CEncoderParams& params = m_record.EncoderParams();
     params.Clear();
     int defaultRate = kDefaultWmaRate;
-    const BASS_CHANNELINFO info = ChannelInfo();
-    const DWORD rate = info.freq == 0 ? 44100 : info.freq;
-    const DWORD channels = info.chans == 0 ? 2 : info.chans;
+    const auto [rate, channels] = EncoderInputFormat();
     const int streamKbps = GetStation().m_bitrate;
 
     if (params.m_mode == 0) {
