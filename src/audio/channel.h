@@ -166,14 +166,14 @@ private:
     // Ogg streams over the network: comment headers of new chain links (network thread).
     std::unique_ptr<OggCommentScanner> m_oggScanner;
     std::unique_ptr<Decoder> m_decoder;
-    bool m_direct = false;
+    bool m_direct = false; // FFmpeg reads the address itself (no network source)
     std::thread m_netThread;
     std::thread m_decodeThread;
     std::atomic<bool> m_abort{false};
     std::mutex m_wakeMutex; // wakes the decoder thread's waits on abort
     std::condition_variable m_wake;
 
-    // Download callback (network thread, after start()).
+    // Download callback: set while opening, then called on the network thread.
     DOWNLOADPROC* m_downloadProc = nullptr;
     void* m_downloadUser = nullptr;
     // Until start(), data and the end of the download wait here; the first callback after
@@ -188,7 +188,7 @@ private:
     std::atomic<int> m_rate{0};
     std::atomic<int> m_channels{0};
     std::atomic<uint32_t> m_channelType{0};
-    int m_originalBits = 0;
+    int m_originalBits = 0; // set by start() before the decoder thread, then read-only
 
     // Samples for the mixer (stereo at the output rate) or, for decoding channels, for
     // BASS_ChannelGetData (the channel's own format). Decoder thread writes, mixer reads.
@@ -221,8 +221,8 @@ private:
     mutable std::mutex m_listMutex;
     std::vector<Sync> m_syncs; // guarded by m_listMutex
     std::vector<Dsp> m_dsps;   // guarded by m_listMutex
-    EffectChain m_effects;
-    EncoderFeed m_encoders;
+    EffectChain m_effects;     // any thread: guards its list itself
+    EncoderFeed m_encoders;    // any thread: guards its list itself
 
     // Held while a user callback runs; shutdown() takes it to wait for a running one.
     std::recursive_mutex m_callbackMutex;

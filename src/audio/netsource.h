@@ -67,9 +67,9 @@ private:
     bool headersComplete() const;
     void keepLastHeaders();
 
-    Options m_options;
-    NetSourceListener* m_listener;
-    void* m_multi = nullptr; // CURLM*, network thread only after construction
+    const Options m_options;             // set at construction, then read-only
+    NetSourceListener* const m_listener; // set at construction; called on the network thread
+    void* m_multi = nullptr;             // CURLM*, network thread only after construction
     std::atomic<bool> m_aborted{false};
     std::atomic<int64_t> m_lastDataMs{0};
 

@@ -61,10 +61,10 @@ std::string Output::driverName() {
 }
 
 int Output::open(int device, int rate) {
+    std::lock_guard lock(m_deviceMutex);
     m_rate = rate > 0 ? rate : 44100;
     m_deviceIndex = device;
     m_clockBuffer.assign(size_t(kMaxBlockFrames) * kChannels, 0.0f);
-    std::lock_guard lock(m_deviceMutex);
     m_sdlName.clear();
     if (device != 0) {
         if (!startSdlAudio())

@@ -71,23 +71,26 @@ private:
     int startDeviceLocked();
     void stopDeviceLocked();
 
+    // Filled and emptied by any thread, read by the mixer without a lock.
     std::array<std::atomic<Channel*>, kMaxChannels> m_slots{};
-    std::atomic<uint64_t> m_mixSeq{0}; // odd while a mix runs
+    std::atomic<uint64_t> m_mixSeq{0}; // mixer writes: odd while a mix runs
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_running{false};
-    std::atomic<float> m_cpuPercent{0};
+    std::atomic<float> m_cpuPercent{0}; // mixer writes
+    std::mutex m_deviceMutex;
+    // Written by open() under m_deviceMutex before the device or the clock starts, then
+    // read-only until close(): the mixer and the channels read them without a lock.
     int m_deviceIndex = -1;
     int m_rate = 44100;
-    std::mutex m_deviceMutex;
-    std::string m_sdlName;           // guarded by m_deviceMutex: empty for SDL's default
-    uint32_t m_sdlDevice = 0;        // guarded by m_deviceMutex
-    bool m_sdlStarted = false;       // guarded by m_deviceMutex
-    std::thread m_clock;             // guarded by m_deviceMutex
+    std::string m_sdlName;     // guarded by m_deviceMutex: empty for SDL's default
+    uint32_t m_sdlDevice = 0;  // guarded by m_deviceMutex
+    bool m_sdlStarted = false; // guarded by m_deviceMutex
+    std::thread m_clock;       // guarded by m_deviceMutex
     std::chrono::steady_clock::time_point m_lastUsed; // guarded by m_deviceMutex
     std::mutex m_clockMutex; // pairs with m_clockWake, which ends the clock's sleep
     std::condition_variable m_clockWake;
     std::atomic<bool> m_clockStop{false};
-    std::vector<float> m_clockBuffer; // clock thread only
+    std::vector<float> m_clockBuffer; // clock thread only; sized by open() before it starts
 };
 
 } // namespace qwaudio
