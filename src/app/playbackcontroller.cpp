@@ -222,7 +222,7 @@ void PlaybackController::startWorker(const QString& url) {
     m_engine->SetURLs({url});
     m_watchdog->start(qMax(1, m_settings->TimeoutValue()) * 2000);
     ++m_connectsRunning;
-    m_worker->start(QThread::InheritPriority);
+    m_worker->StartConnect();
     emit sig_busyChanged(true);
 }
 

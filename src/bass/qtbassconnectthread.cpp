@@ -29,10 +29,17 @@ void QtBassConnectThread::slot_Finished() {
     emit signal_Finished(m_stream);
 }
 
+void QtBassConnectThread::StartConnect() {
+    if (isRunning())
+        return;
+    m_aborted = false;
+    if (m_stream)
+        m_stream->ClearAbort();
+    start(QThread::InheritPriority);
+}
+
 void QtBassConnectThread::run() {
     BASS_REQUIRE_TEXT(m_stream, "stream", );
-    m_aborted = false;
-    m_stream->ClearAbort();
     const QStringList urls = m_stream->URLs();
     if (!urls.isEmpty())
         m_stream->OpenURLs(urls, m_reverse);

@@ -18,6 +18,9 @@ public:
     explicit QtBassConnectThread(BassQt* stream, QObject* parent = nullptr);
     ~QtBassConnectThread() override;
 
+    // Starts the connect procedure. The abort flags are cleared here, on the starting thread,
+    // not in run(): an Abort right after the start must not be undone when the thread begins.
+    void StartConnect();
     // Only while running: the open stops after the attempt in progress.
     void Abort();
     void SetReverse(bool reverse) { m_reverse = reverse; }

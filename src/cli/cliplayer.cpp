@@ -72,7 +72,7 @@ void CliPlayer::Connect(const QStringList& urls) {
     m_engine->SetURLs(urls);
     if (m_options.watchdogSeconds > 0)
         QTimer::singleShot(m_options.watchdogSeconds * 2000, this, &CliPlayer::slot_watchdog);
-    m_thread->start(QThread::InheritPriority);
+    m_thread->StartConnect();
 }
 
 void CliPlayer::slot_StreamReady(Stream*, int, const QString& text) {

@@ -78,7 +78,7 @@ struct Player {
 
     bool Open(const QStringList& urls) {
         engine.SetURLs(urls);
-        thread.start(QThread::InheritPriority);
+        thread.StartConnect();
         return finished.wait(kConnectWaitMs) || finished.count() > 0;
     }
 };
@@ -237,7 +237,7 @@ void TestEngine::abortEndsHangingConnect() {
     BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 120000);
     Player player;
     player.engine.SetURLs({url, icecast("/mp3")});
-    player.thread.start();
+    player.thread.StartConnect();
     QTRY_VERIFY(player.log.count(EVENT_CONNECTING) >= 1);
     QElapsedTimer clock;
     clock.start();
