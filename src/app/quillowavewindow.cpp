@@ -323,6 +323,8 @@ void QuillowaveWindow::setupTray() {
 
 void QuillowaveWindow::setupPlayback() {
     PlaybackController* p = m_playback;
+    // The controller, created before the web helper, is also destroyed before it.
+    p->engine()->SetUserPrompt(m_web->prompt());
     connect(p, &PlaybackController::sig_status, this,
             [this](const QString& text) { setStatusText(text); });
     connect(p, &PlaybackController::sig_error, this, &QuillowaveWindow::showError);

@@ -28,6 +28,8 @@ public:
     PresetsUpdate* presetsUpdate() const { return m_presets; }
     VersionCheck* versionCheck() const { return m_version; }
     WebForms* forms() const { return m_forms; }
+    // The window's boxes for whoever has a question or a message for the user.
+    QT_EXT::UserPrompt* prompt() const { return m_prompt.get(); }
 
     // The directory loaded from fileName is the one in use; the automatic version check runs
     // when the option is on.

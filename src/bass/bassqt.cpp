@@ -3,25 +3,16 @@
 #include "bass/bassevents.h"
 #include "bass/metadataprocessor.h"
 #include "bass/playlistparser.h"
+#include "qtext/userprompt.h"
 #include "settings/appsettings.h"
 #include "settings/userfolders.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDebug>
-#include <QMessageBox>
 #include <QThread>
 #include <QTimer>
 
 namespace BASS {
-
-namespace {
-
-// Message boxes need a widget application; the command-line player has none and logs instead.
-bool canShowBoxes() {
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-} // namespace
 
 BassQt::BassQt(QObject* parent)
     : CBass(parent), m_secondsTimer(new QTimer(this)), m_coverArt(new CoverArt(this)) {
@@ -63,21 +54,23 @@ void BassQt::slot_showError() {
     const QString text = m_errorTexts.join(u'\n');
     m_errorTexts.clear();
     emit sig_errorShown(this, text);
-    if (canShowBoxes())
-        QMessageBox::warning(nullptr, tr("Error"), text);
+    if (m_prompt)
+        m_prompt->error(tr("Error"), text);
     else
         qWarning().noquote() << text;
 }
 
 int BassQt::ShowConnectError(bool askToReport) {
     const QString text = ConnectErrorText(askToReport);
-    if (!canShowBoxes()) {
+    if (!m_prompt) {
         qWarning().noquote() << text;
-        return QMessageBox::No;
+        return 0;
     }
-    if (!askToReport)
-        return QMessageBox::warning(nullptr, tr("Error"), text);
-    return QMessageBox::question(nullptr, tr("Error"), text, QMessageBox::Yes | QMessageBox::No);
+    if (!askToReport) {
+        m_prompt->error(tr("Error"), text);
+        return 0;
+    }
+    return m_prompt->question(tr("Error"), text) == QT_EXT::UserPrompt::Answer::Yes ? 1 : 0;
 }
 
 void BassQt::bassEvent(uint msg, uint param) {

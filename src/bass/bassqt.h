@@ -1,7 +1,7 @@
 #pragma once
 
 // The engine with its Qt face: the event signal, the one-second timer, the candidate stream
-// URLs filled by the playlist readers, title processing, the queued error box and the cover-art
+// URLs filled by the playlist readers, title processing, the queued error message and the cover-art
 // lookup of each new song.
 // Created on the GUI thread (its timer runs there); owned like CBass.
 
@@ -15,6 +15,10 @@
 class AppSettings;
 class QTimer;
 
+namespace QT_EXT {
+class UserPrompt;
+}
+
 namespace BASS {
 
 class BassQt : public CBass {
@@ -25,7 +29,11 @@ public:
 
     void Reset() override;
     bool ShowError(const QString& text, bool show) override;
+    // 1 when the user wants the failed station reported, else 0.
     int ShowConnectError(bool askToReport) override;
+    // Who shows the engine's errors and asks its questions (the engine shows no widget); without
+    // one they go to the log and every question is answered no.
+    void SetUserPrompt(QT_EXT::UserPrompt* prompt) { m_prompt = prompt; }
     void bassEvent(uint msg, uint param) override;
     bool ProcessMetaData(const RawTitle& raw) override;
 
@@ -72,6 +80,7 @@ protected:
 private:
     // Written by the GUI thread before the connect thread starts; run() reads it there.
     QStringList m_urls;
+    QT_EXT::UserPrompt* m_prompt = nullptr; // GUI thread only
     QTimer* m_secondsTimer = nullptr; // GUI thread only
     QStringList m_errorTexts; // GUI thread only
     CoverArt* m_coverArt; // child; GUI thread only

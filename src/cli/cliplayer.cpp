@@ -14,6 +14,7 @@ using namespace BASS;
 CliPlayer::CliPlayer(const Options& options, QObject* parent)
     : QObject(parent), m_options(options), m_engine(new AppStream(this)),
       m_thread(new QtBassConnectThread(m_engine, this)), m_out(stdout) {
+    m_engine->SetUserPrompt(this);
     connect(m_engine, &BassQt::sig_bassEvent, this, &CliPlayer::slot_bassEvent);
     connect(m_engine, &Stream::sig_StreamReady, this, &CliPlayer::slot_StreamReady);
     connect(m_engine, &Stream::sig_StreamError, this, &CliPlayer::slot_StreamError);
@@ -28,6 +29,27 @@ CliPlayer::~CliPlayer() {
         m_thread->wait();
     }
     m_engine->Stop(0);
+}
+
+CliPlayer::Answer CliPlayer::question(const QString& title, const QString& text) {
+    error(title, text);
+    return Answer::No;
+}
+
+void CliPlayer::information(const QString& title, const QString& text) {
+    error(title, text);
+}
+
+void CliPlayer::error(const QString& title, const QString& text) {
+    Print(title + QStringLiteral(": ") + text);
+}
+
+bool CliPlayer::controlHeld() const {
+    return false;
+}
+
+void CliPlayer::openUrl(const QUrl& url) {
+    Print(url.toString());
 }
 
 QString CliPlayer::EventName(uint msg) {

@@ -4,6 +4,7 @@
 // playlist, runs the connect thread, and prints one line per engine event and each new song.
 // GUI (main) thread of quillowave-cli; owned by main().
 
+#include "qtext/userprompt.h"
 #include "recording/appstream.h"
 
 #include <QElapsedTimer>
@@ -14,7 +15,7 @@ namespace BASS {
 class QtBassConnectThread;
 }
 
-class CliPlayer : public QObject {
+class CliPlayer : public QObject, private QT_EXT::UserPrompt {
     Q_OBJECT
 public:
     enum ExitCode {
@@ -60,6 +61,13 @@ private:
     // The reason of a failed connect, with the server's status line when it sent one.
     QString ConnectError() const;
     void Finish(int code);
+    // Nobody is there to answer: messages are printed, questions printed and answered no,
+    // addresses printed instead of opened.
+    Answer question(const QString& title, const QString& text) override;
+    void information(const QString& title, const QString& text) override;
+    void error(const QString& title, const QString& text) override;
+    bool controlHeld() const override;
+    void openUrl(const QUrl& url) override;
 
     Options m_options;
     AppStream* m_engine;
