@@ -1,10 +1,14 @@
 #include "app/commandline.h"
 
-#include "settings/appsettings.h"
 #include "app/playercontrol.h"
 #include "app/uninstaller.h"
+#include "settings/appsettings.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 const QString UninstallSwitch = QStringLiteral("/uninstall");
@@ -14,7 +18,91 @@ const QString MinimizedSwitch = QStringLiteral("/show=minimized");
 QString valueOf(const QString& arg) {
     return arg.mid(arg.indexOf(u'=') + 1);
 }
+
+// Every switch the program knows, as it is matched (case-sensitive prefixes); the early ones are
+// matched lower-cased, as they are read.
+const QStringList KnownSwitches = {
+    QStringLiteral("/url="),      QStringLiteral("/name="),     QStringLiteral("/show=minimized"),
+    QStringLiteral("/action="),   QStringLiteral("/duration="), QStringLiteral("/end_action="),
+    QStringLiteral("/startlast"), QStringLiteral("/lang="),     QStringLiteral("/uninstall")};
+
+bool isKnownSwitch(const QString& arg) {
+    const QString lower = arg.toLower();
+    return std::any_of(KnownSwitches.begin(), KnownSwitches.end(), [&](const QString& known) {
+        const bool early = known == LanguageSwitch || known == UninstallSwitch;
+        return (early ? lower : arg).startsWith(known);
+    });
+}
+
+// A local file given by path, as the address the player opens it with.
+QString fileAddress(const QString& arg) {
+    const QFileInfo info(arg);
+    if (arg.isEmpty() || !info.isFile())
+        return {};
+    return QUrl::fromLocalFile(info.absoluteFilePath()).toString();
+}
 } // namespace
+
+CommandLine::Argument CommandLine::classify(const QString& arg) {
+    if (arg.isEmpty())
+        return Argument::Empty;
+    if (isKnownSwitch(arg))
+        return Argument::Switch;
+    if (arg.contains(QStringLiteral("://")))
+        return Argument::Address;
+    if (!fileAddress(arg).isEmpty())
+        return Argument::File;
+    // A slash later in the text makes it a path; a lone leading slash or dash a switch.
+    if (arg.startsWith(u'-') || (arg.startsWith(u'/') && arg.indexOf(u'/', 1) < 0))
+        return Argument::UnknownSwitch;
+    return Argument::MissingFile;
+}
+
+QStringList CommandLine::withFileAddresses(const QStringList& args) {
+    QStringList resolved = args;
+    for (qsizetype i = 1; i < resolved.size(); ++i) {
+        if (classify(resolved.at(i)) == Argument::File)
+            resolved[i] = fileAddress(resolved.at(i));
+    }
+    return resolved;
+}
+
+CommandLine::Information CommandLine::informationSwitch(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h")
+            return Information::Help;
+        if (arg == "--version")
+            return Information::Version;
+    }
+    return Information::None;
+}
+
+QString CommandLine::helpText() {
+    return tr("Usage: quillowave [address or playlist file ...] [switches]\n"
+              "\n"
+              "Plays internet radio stations and records them.\n"
+              "\n"
+              "  address, file        play a stream address or a playlist file (PLS, M3U, ASX)\n"
+              "  /url=ADDRESS         play this address\n"
+              "  /name=NAME           the name shown for the address of /url=\n"
+              "  /startlast           play the last station if nothing plays\n"
+              "  /action=Record       record what /url= plays, for /duration= seconds\n"
+              "  /duration=SECONDS    length of a timed recording or of the sleep timer\n"
+              "  /end_action=N        start the sleep timer (0 nothing, 1 quit, 2, 3, 4 the "
+              "system actions)\n"
+              "  /show=minimized      start with the window minimised\n"
+              "  /lang=LANGUAGE       first switch only: use this language file\n"
+              "  /uninstall           first switch only: remove the settings and data\n"
+              "  --help               show this text\n"
+              "  --version            show the version\n"
+              "\n"
+              "A running Quillowave takes over the command line of a later start.\n");
+}
+
+QString CommandLine::versionText() {
+    return QStringLiteral("Quillowave %1\n").arg(QLatin1String(VersionText));
+}
 
 CommandLine::EarlySwitch CommandLine::earlySwitch(const QStringList& args) {
     if (args.size() < 2)
@@ -90,9 +178,30 @@ int CommandLine::mapEndAction(int value) {
     }
 }
 
+void CommandLine::readPlainArgument(const QString& arg, Parsed& parsed) {
+    switch (classify(arg)) {
+    case Argument::Address:
+        parsed.addresses << arg;
+        break;
+    case Argument::File:
+        parsed.addresses << fileAddress(arg);
+        break;
+    case Argument::UnknownSwitch:
+        parsed.unknown << arg;
+        break;
+    case Argument::MissingFile:
+        parsed.missingFiles << arg;
+        break;
+    case Argument::Empty:
+    case Argument::Switch:
+        break;
+    }
+}
+
 CommandLine::Parsed CommandLine::parse(const QStringList& args) {
     Parsed parsed;
-    for (const QString& arg : args) {
+    // The program's own path (index 0) is no address to play.
+    for (const QString& arg : args.mid(1)) {
         if (arg.startsWith(QStringLiteral("/url="))) {
             parsed.url = valueOf(arg);
         } else if (arg.startsWith(QStringLiteral("/name="))) {
@@ -110,17 +219,31 @@ CommandLine::Parsed CommandLine::parse(const QStringList& args) {
                 parsed.sleepTimers.append({endAction, parsed.duration});
         } else if (arg.startsWith(QStringLiteral("/startlast"))) {
             parsed.startLast = true;
+        } else {
+            readPlainArgument(arg, parsed);
         }
     }
     return parsed;
 }
 
-void CommandLine::process(const QStringList& args, PlayerControl* player) {
+QString CommandLine::problems(const Parsed& parsed) {
+    QStringList lines;
+    if (!parsed.unknown.isEmpty())
+        lines << tr("Unknown switch: %1").arg(parsed.unknown.join(QStringLiteral(" ")));
+    if (!parsed.missingFiles.isEmpty())
+        lines << tr("File not found: %1").arg(parsed.missingFiles.join(QStringLiteral(" ")));
+    return lines.join(u'\n');
+}
+
+CommandLine::Parsed CommandLine::process(const QStringList& args, PlayerControl* player) {
     if (args.size() < 2) {
         player->restoreWindow();
-        return;
+        return {};
     }
-    const Parsed parsed = parse(args);
+    Parsed parsed = parse(args);
+    // A plain address or playlist file plays as /url= does; /url= wins when both are given.
+    if (parsed.url.isEmpty() && !parsed.addresses.isEmpty())
+        parsed.url = parsed.addresses.first();
     for (const auto& [endAction, lengthSeconds] : parsed.sleepTimers)
         player->startSleepTimer(endAction, lengthSeconds);
     if (parsed.startLast && !player->isPlaying())
@@ -136,4 +259,5 @@ void CommandLine::process(const QStringList& args, PlayerControl* player) {
         player->restoreWindow();
     else
         player->minimizeWindow();
+    return parsed;
 }

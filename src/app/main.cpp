@@ -1,7 +1,7 @@
-// The program's entry point: the single-instance application object, the switches that act
-// before any window ("/uninstall", "/lang="), the hand-over of the command line to a running
-// instance, then the main window, which keeps its own geometry and starts the audio library once
-// it is on screen.
+// The program's entry point: --help and --version, the single-instance application object, the
+// switches that act before any window ("/uninstall", "/lang="), the hand-over of the command line
+// to a running instance, then the main window, which keeps its own geometry and starts the audio
+// library once it is on screen.
 
 #include "settings/appsettings.h"
 #include "app/commandline.h"
@@ -14,6 +14,8 @@
 #include "qtext/qtsingleapplication.h"
 
 #include <QIcon>
+
+#include <cstdio>
 
 namespace {
 
@@ -54,14 +56,35 @@ int runWindow(QT_EXT::QtSingleApplication& app, AppSettings* settings, const QSt
     return QApplication::exec();
 }
 
+// --help and --version are answered before anything else, so that they work without a display
+// and never reach a running instance.
+bool answeredOnTerminal(int argc, char* argv[]) {
+    switch (CommandLine::informationSwitch(argc, argv)) {
+    case CommandLine::Information::Help:
+        std::fputs(qPrintable(CommandLine::helpText()), stdout);
+        return true;
+    case CommandLine::Information::Version:
+        std::fputs(qPrintable(CommandLine::versionText()), stdout);
+        return true;
+    case CommandLine::Information::None:
+        break;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (answeredOnTerminal(argc, argv))
+        return 0;
     // The sound library would otherwise catch SIGTERM and SIGINT for an event loop we do not
     // run, and the program could not be ended by the session or the shell.
     qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
     QT_EXT::QtSingleApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    const QStringList arguments = CommandLine::withFileAddresses(QCoreApplication::arguments());
+    const QString problems = CommandLine::problems(CommandLine::parse(arguments));
+    if (!problems.isEmpty())
+        std::fprintf(stderr, "quillowave: %s\n", qPrintable(problems));
     AppSettings* settings = AppSettings::instance();
     QString languageWarning;
     switch (CommandLine::earlySwitch(arguments)) {

@@ -9,9 +9,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+
+#include <vector>
 
 using Early = CommandLine::EarlySwitch;
 Q_DECLARE_METATYPE(CommandLine::EarlySwitch)
+Q_DECLARE_METATYPE(CommandLine::Argument)
 
 class TestCommandLine : public QObject {
     Q_OBJECT
@@ -63,6 +67,77 @@ private slots:
         QVERIFY(!CommandLine::applyLanguageSwitch({"prog", "/url=x"}, &settings));
         QVERIFY(CommandLine::applyLanguageSwitch({"prog", "/lang=Portuguese_BR"}, &settings));
         QCOMPARE(settings.LanguageFile(), QStringLiteral("portuguese (brazilian).lng"));
+    }
+
+    // Plain arguments as the desktop hands them over; "list.pls" exists in the working folder.
+    void classify_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<CommandLine::Argument>("kind");
+        using A = CommandLine::Argument;
+        QTest::newRow("empty") << "" << A::Empty;
+        QTest::newRow("switch") << "/url=http://x/" << A::Switch;
+        QTest::newRow("switch with a tail") << "/startlastnow" << A::Switch;
+        QTest::newRow("early switch in capitals") << "/LANG=german" << A::Switch;
+        QTest::newRow("address") << "http://radio.example/live" << A::Address;
+        QTest::newRow("other scheme") << "mms://radio.example/live" << A::Address;
+        QTest::newRow("existing file") << "list.pls" << A::File;
+        QTest::newRow("unknown slash switch") << "/autoplay" << A::UnknownSwitch;
+        QTest::newRow("switch in capitals is unknown") << "/URL=http://x/" << A::Address;
+        QTest::newRow("unknown long option") << "--fullscreen" << A::UnknownSwitch;
+        QTest::newRow("unknown short option") << "-x" << A::UnknownSwitch;
+        QTest::newRow("missing absolute file") << "/nowhere/list.m3u" << A::MissingFile;
+        QTest::newRow("missing relative file") << "gone.asx" << A::MissingFile;
+    }
+    void classify() {
+        QFETCH(QString, argument);
+        QFETCH(CommandLine::Argument, kind);
+        QTemporaryDir folder;
+        QFile list(folder.filePath(QStringLiteral("list.pls")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        const CommandLine::Argument found = CommandLine::classify(argument);
+        QDir::setCurrent(previous);
+        QCOMPARE(found, kind);
+    }
+
+    void filesBecomeAddressesBeforeTheHandOver() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("my list.m3u"));
+        QFile list(path);
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        const QStringList args{"prog", path, "http://a/", "/startlast", "missing.pls"};
+        const QStringList resolved = CommandLine::withFileAddresses(args);
+        QCOMPARE(resolved, (QStringList{"prog", QUrl::fromLocalFile(path).toString(), "http://a/",
+                                        "/startlast", "missing.pls"}));
+        const CommandLine::Parsed parsed = CommandLine::parse(resolved);
+        QCOMPARE(parsed.addresses, resolved.mid(1, 2));
+        QCOMPARE(parsed.missingFiles, QStringList{"missing.pls"});
+    }
+
+    void problemsNameWhatWasNotUnderstood() {
+        const auto parsed = CommandLine::parse(
+            {"/usr/bin/quillowave", "/autoplay", "--loud", "/gone/list.pls", "/url=http://a/"});
+        QCOMPARE(parsed.unknown, (QStringList{"/autoplay", "--loud"}));
+        QCOMPARE(
+            CommandLine::problems(parsed),
+            QStringLiteral("Unknown switch: /autoplay --loud\nFile not found: /gone/list.pls"));
+        QVERIFY(CommandLine::problems(CommandLine::parse({"prog", "/url=x"})).isEmpty());
+    }
+
+    void informationSwitches() {
+        using I = CommandLine::Information;
+        const auto of = [](std::vector<const char*> args) {
+            return CommandLine::informationSwitch(int(args.size()),
+                                                  const_cast<char**>(args.data()));
+        };
+        QCOMPARE(of({"quillowave"}), I::None);
+        QCOMPARE(of({"quillowave", "--help"}), I::Help);
+        QCOMPARE(of({"quillowave", "http://a/", "-h"}), I::Help);
+        QCOMPARE(of({"quillowave", "--version"}), I::Version);
+        QCOMPARE(of({"quillowave", "/version"}), I::None);
+        QVERIFY(CommandLine::helpText().contains(QStringLiteral("/startlast")));
+        QVERIFY(CommandLine::versionText().startsWith(QStringLiteral("Quillowave 1.40.1")));
     }
 
     void handOver_data() {
@@ -184,6 +259,17 @@ private slots:
                                     << QStringList{"playLastStation", "restoreWindow"};
         QTest::newRow("start last while playing")
             << QStringList{"/startlast"} << true << QStringList{"restoreWindow"};
+        QTest::newRow("plain address plays")
+            << QStringList{"http://radio.example/live"} << false
+            << QStringList{"playUrl http://radio.example/live ", "restoreWindow"};
+        QTest::newRow("first plain address plays")
+            << QStringList{"http://a/", "http://b/"} << false
+            << QStringList{"playUrl http://a/ ", "restoreWindow"};
+        QTest::newRow("url switch wins over a plain address")
+            << QStringList{"http://a/", "/url=http://b/"} << false
+            << QStringList{"playUrl http://b/ ", "restoreWindow"};
+        QTest::newRow("unknown switch plays nothing")
+            << QStringList{"/autoplay"} << false << QStringList{"restoreWindow"};
     }
     void process() {
         QFETCH(QStringList, args);

@@ -99,6 +99,13 @@ private:
         const QDBusReply<uint> reply = QDBusConnection::sessionBus().call(call);
         return reply.isValid() ? reply.value() : 99u;
     }
+    static void command(uint code) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            RemoteService, QStringLiteral("/Remote"),
+            QStringLiteral("org.hollowmere.Quillowave.Remote"), QStringLiteral("Command"));
+        call << code << 0 << QString();
+        QDBusConnection::sessionBus().call(call);
+    }
     static QVariant mprisProperty(const QString& name) {
         QDBusMessage call = QDBusMessage::createMethodCall(
             MprisService, QStringLiteral("/org/mpris/MediaPlayer2"),
@@ -172,6 +179,31 @@ private slots:
         QCOMPARE(remote({"GetStatus", "1"}).out, QStringLiteral("1"));
     }
 
+    // As a file manager or browser starts it: the address alone, without a switch.
+    void plainAddressPlaysLikeTheUrlSwitch() {
+        command(4u); // Stop
+        QTRY_COMPARE_WITH_TIMEOUT(status(1), 0u, kWaitMs);
+        const Run second = run(m_program, {mp3Url()}, environment());
+        QCOMPARE(second.exitCode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(status(1), 1u, kWaitMs);
+    }
+
+    // Answered on the terminal: no display is needed and nothing reaches the running player.
+    void helpAndVersionNeedNoWindow() {
+        QProcessEnvironment env = environment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        const Run help = run(m_program, {QStringLiteral("--help"), mp3Url()}, env);
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith(QStringLiteral("Usage: quillowave")));
+        QVERIFY(help.out.contains(QStringLiteral("/startlast")));
+        const Run version = run(m_program, {QStringLiteral("--version")}, env);
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QStringLiteral("Quillowave 1.40.1"));
+        QCOMPARE(m_first.state(), QProcess::Running);
+    }
+
     // The language switch is stored before the hand-over, so it holds from the next start on. No
     // Portuguese file ships, so the program stays in English and stores that choice.
     void laterStartStoresItsLanguage() {
@@ -235,6 +267,8 @@ private slots:
         const QByteArray text = log.readAll();
         QVERIFY2(text.startsWith("quillowave (1.40.1   ) caused "), text.left(120).constData());
         QVERIFY(text.endsWith("\r\n===== [end of ERRORLOG.TXT] =====\r\n"));
+        QVERIFY(text.contains("\r\nSignal sent by process " +
+                              QByteArray::number(QCoreApplication::applicationPid()) + ".\r\n"));
         QFile starts(scratch(QStringLiteral("starts.txt")));
         QTRY_VERIFY_WITH_TIMEOUT(starts.exists(), kWaitMs);
         QVERIFY(starts.open(QIODevice::ReadOnly));
