@@ -4,6 +4,7 @@
 #include "bass/dspplugin.h"
 #include "recording/csystemshutdown.h"
 #include "settings/appsettings.h"
+#include "ui/playerstatusbar.h"
 #include "ui/sounddevicesmodel.h"
 
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListView>
@@ -175,6 +177,40 @@ void OptionsDialog::addFolder(QFormLayout* page, const QString& key, const QStri
     m_fields.push_back({key, edit, [edit, set] { set(edit->text().trimmed()); }});
 }
 
+void OptionsDialog::addStatusFields(QFormLayout* page) {
+    const QList<QPair<QString, int>> fields{
+        {tr("Recording"), PlayerStatusBar::FieldRecording},
+        {tr("Stream information"), PlayerStatusBar::FieldStreamInfo},
+        {tr("Time for the station"), PlayerStatusBar::FieldStationTime},
+        {tr("Time for the song"), PlayerStatusBar::FieldSongTime},
+        {tr("Data for the station"), PlayerStatusBar::FieldStationData},
+        {tr("Total data"), PlayerStatusBar::FieldTotalData}};
+    auto* group = new QWidget;
+    group->setObjectName(QStringLiteral("StatusBarLabels"));
+    auto* layout = new QGridLayout(group);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const int shown = PlayerStatusBar::fieldsShown(m_settings->StatusBarLabels());
+    QList<QPair<QCheckBox*, int>> boxes;
+    for (const auto& [text, bit] : fields) {
+        auto* box = new QCheckBox(text, group);
+        box->setObjectName(QStringLiteral("StatusBarLabels%1").arg(bit));
+        box->setChecked(shown & bit);
+        layout->addWidget(box, int(boxes.size()) / 2, int(boxes.size()) % 2);
+        boxes.append({box, bit});
+    }
+    page->addRow(tr("Status-bar fields"), group);
+    m_fields.push_back({QStringLiteral("StatusBarLabels"), group, [s = m_settings, boxes] {
+                            int bits = 0;
+                            for (const auto& [box, bit] : boxes)
+                                bits |= box->isChecked() ? bit : 0;
+                            // The default set is stored as the default, so it follows changes
+                            // of the default; no field at all is not a choice the option has.
+                            if (bits == PlayerStatusBar::fieldsShown(0))
+                                bits = 0;
+                            s->setStatusBarLabels(bits);
+                        }});
+}
+
 // The setters are bound through small lambdas so each row names its option once.
 #define QW_SET(name) [s = m_settings](auto v) { s->set##name(v); }
 
@@ -235,8 +271,7 @@ void OptionsDialog::buildAppearance() {
     addChoice(p, "ButtonsStyle", tr("Buttons"), s->ButtonsStyle(),
               {{tr("Icons only"), 0}, {tr("Text only"), 1}, {tr("Icons and text"), 2}},
               QW_SET(ButtonsStyle));
-    addInt(p, "StatusBarLabels", tr("Status-bar fields (bit set, 0: default)"),
-           s->StatusBarLabels(), 0, 63, QString(), QW_SET(StatusBarLabels));
+    addStatusFields(p);
     addBool(p, "UseInfoStyleSheet", tr("Colour the now-playing panel"), s->UseInfoStyleSheet(),
             QW_SET(UseInfoStyleSheet));
     addColor(p, "InfoBackColor", tr("Panel background"), s->InfoBackColor(), QW_SET(InfoBackColor));
@@ -271,7 +306,13 @@ void OptionsDialog::buildAppearance() {
         }
     });
     p->addRow(tr("Font"), font);
-    m_fields.push_back({QStringLiteral("AppFont"), font, [s, chosen] { s->setAppFont(*chosen); }});
+    // Stored only when the user picked one: until then the desktop's font is followed.
+    auto picked = std::make_shared<bool>(false);
+    connect(font, &QPushButton::clicked, this, [picked] { *picked = true; });
+    m_fields.push_back({QStringLiteral("AppFont"), font, [s, chosen, picked] {
+                            if (*picked)
+                                s->setAppFont(*chosen);
+                        }});
 }
 
 void OptionsDialog::buildLists() {
@@ -378,8 +419,14 @@ void OptionsDialog::buildRecording() {
               QW_SET(RecordingMode));
     addBool(p, "RecordNoSplit", tr("Do not split into songs"), s->RecordNoSplit(),
             QW_SET(RecordNoSplit));
-    addInt(p, "RecBuffer", tr("Recording buffer"), s->RecBuffer(), 0, 51200000, tr(" bytes"),
-           QW_SET(RecBuffer));
+    // Kept in bytes, shown in KB: nobody counts a buffer byte by byte. An untouched value keeps
+    // its bytes.
+    const int bufferKb = s->RecBuffer() / 1024;
+    addInt(p, "RecBuffer", tr("Recording buffer"), bufferKb, 0, 50000, tr(" KB"),
+           [s, bufferKb](int kb) {
+               if (kb != bufferKb)
+                   s->setRecBuffer(kb * 1024);
+           });
     addInt(p, "LameBitrate", tr("Encoder bit rate"), s->LameBitrate(), 32, 320, tr(" kbps"),
            QW_SET(LameBitrate));
     addBool(p, "RawRecordingMP3", tr("Save MP3 streams as they arrive"), s->RawRecordingMP3(),

@@ -47,6 +47,8 @@ private:
                   std::function<void(const QString&)> set);
     void addFolder(QFormLayout* page, const QString& key, const QString& label,
                    const QString& value, std::function<void(const QString&)> set);
+    // The status-bar fields as check boxes, stored as the option's bit set.
+    void addStatusFields(QFormLayout* page);
 
     // The output devices as a checkable list, and the DSP plug-ins of the plug-in folder.
     void addDevices(QFormLayout* page);

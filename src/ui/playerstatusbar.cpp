@@ -15,12 +15,16 @@ QLabel* namedLabel(const QString& name, QWidget* parent) {
 
 PlayerStatusBar::PlayerStatusBar(QWidget* parent)
     : QStatusBar(parent), m_labelStatus(namedLabel(QStringLiteral("labelStatus"), this)),
+      m_labelWarning(namedLabel(QStringLiteral("labelWarning"), this)),
       m_labelRecording(namedLabel(QStringLiteral("labelRecording"), this)),
       m_labelRecordCounters(namedLabel(QStringLiteral("labelRecordCounters"), this)),
       m_labelStatusInfo(namedLabel(QStringLiteral("labelStatusInfo"), this)),
       m_labelSleep(nullptr) {
     m_labelStatus->setMinimumWidth(160);
     addWidget(m_labelStatus, 1);
+    m_labelWarning->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_labelWarning->hide();
+    addPermanentWidget(m_labelWarning);
     addPermanentWidget(m_labelRecording);
     addPermanentWidget(m_labelRecordCounters);
     addPermanentWidget(m_labelStatusInfo);
@@ -36,6 +40,28 @@ PlayerStatusBar::PlayerStatusBar(QWidget* parent)
     addPermanentWidget(m_labelSleep);
     m_labelSleep->hide();
     resetCounters();
+}
+
+int PlayerStatusBar::fieldsShown(int option) {
+    return option != 0 ? option
+                       : FieldRecording | FieldStationTime | FieldSongTime | FieldStationData |
+                             FieldTotalData;
+}
+
+void PlayerStatusBar::showFields(int option) {
+    const int fields = fieldsShown(option);
+    m_labelRecording->setVisible(fields & FieldRecording);
+    m_labelStatusInfo->setVisible(fields & FieldStreamInfo);
+    m_counters[StationTime]->setVisible(fields & FieldStationTime);
+    m_counters[SongTime]->setVisible(fields & FieldSongTime);
+    m_counters[StationData]->setVisible(fields & FieldStationData);
+    m_counters[TotalData]->setVisible(fields & FieldTotalData);
+}
+
+void PlayerStatusBar::setWarning(const QString& text) {
+    m_labelWarning->setText(text);
+    m_labelWarning->setToolTip(text);
+    m_labelWarning->setVisible(!text.isEmpty());
 }
 
 void PlayerStatusBar::setStatusText(const QString& text) {
