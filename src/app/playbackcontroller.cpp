@@ -1,15 +1,17 @@
 #include "app/playbackcontroller.h"
 
-#include "settings/appsettings.h"
+#include "app/reconnector.h"
 #include "bass/bassevents.h"
 #include "bass/playlistparser.h"
 #include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
 #include "recording/sleeptimer.h"
+#include "settings/appsettings.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -30,7 +32,13 @@ DWORD streamVolume(int volume) {
 PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_engine(new AppStream(this)),
       m_worker(new QtBassConnectThread(m_engine, this)), m_watchdog(new QTimer(this)),
-      m_sleep(new SleepTimer(this)) {
+      m_reconnect(new Reconnector(this)), m_sleep(new SleepTimer(this)) {
+    connect(m_reconnect, &Reconnector::signal_waiting, this, [this](int seconds, int attempt) {
+        emit sig_status(
+            tr("Off the air: reconnecting in %1 s (attempt %2)").arg(seconds).arg(attempt));
+    });
+    connect(m_reconnect, &Reconnector::signal_attempt, this,
+            &PlaybackController::slot_reconnectAttempt);
     m_engine->SetDataFolder(settings->dataFolder());
     m_sleep->setEndAction(settings->ShutdownComputerAction());
     connect(m_sleep, &SleepTimer::sig_changed, this,
@@ -173,6 +181,8 @@ QStringList PlaybackController::playlistEntries(const QString& text, bool* repla
 }
 
 void PlaybackController::playStation(const Preset& station, Ask ask) {
+    if (ask == Ask::Yes)
+        m_reconnect->cancel();
     QString url = currentUrl(station);
     if (url.isEmpty()) {
         emit sig_noSources();
@@ -257,7 +267,8 @@ void PlaybackController::slot_bassConnectFinished(BassQt*) {
     m_watchdog->stop();
     if (m_worker->WasAborted() || hasStream())
         return;
-    showError(m_engine->LastErrorText(), false);
+    // While reconnecting, a failed attempt is reported in the status bar only.
+    showError(m_engine->LastErrorText(), m_reconnect->isActive());
     const int code = m_engine->LastErrorCode();
     const bool reportable = std::find(std::begin(ReportableErrors), std::end(ReportableErrors),
                                       code) != std::end(ReportableErrors);
@@ -270,7 +281,34 @@ void PlaybackController::slot_bassConnectFinished(BassQt*) {
         playStation(m_current, Ask::No);
         return;
     }
+    if (m_reconnect->isActive()) {
+        stopPlayback(Ask::No);
+        reconnectLater();
+        return;
+    }
     stopPlayback(Ask::Yes);
+}
+
+void PlaybackController::setLastStation(const Preset& station) {
+    if (currentUrl(m_current).isEmpty())
+        m_current = station;
+}
+
+bool PlaybackController::mayReconnect() const {
+    // A file ends for good; only a station on the network can come back.
+    const QString url = currentUrl(m_current);
+    return !m_current.stoppedByUser && url.contains(QLatin1String("://")) &&
+           !QUrl(url).isLocalFile();
+}
+
+void PlaybackController::reconnectLater() {
+    if (!m_reconnect->scheduleNext())
+        showError(tr("The station could not be reached again."), false);
+}
+
+void PlaybackController::slot_reconnectAttempt() {
+    m_current.stoppedByUser = false;
+    playStation(m_current, Ask::No);
 }
 
 bool PlaybackController::recentPresetCheck() const {
@@ -281,6 +319,12 @@ bool PlaybackController::recentPresetCheck() const {
 void PlaybackController::slot_Timeout() {
     if (!m_worker->isRunning() || hasStream())
         return;
+    if (m_reconnect->isActive()) {
+        stopPlayback(Ask::No);
+        showError(tr("Connection timed out"), true);
+        reconnectLater();
+        return;
+    }
     stopPlayback(Ask::Yes);
     showError(tr("Connection timed out"), false);
 }
@@ -308,6 +352,8 @@ bool PlaybackController::stopPlayback(Ask ask) {
     if (userStop && m_engine->IsRecording() && m_question &&
         !m_question(tr("You are currently recording. Do you really want to stop playing?")))
         return false;
+    if (userStop)
+        m_reconnect->cancel();
     m_watchdog->stop();
     if (m_worker->isRunning()) {
         emit sig_status(tr("Stopping"));
@@ -337,6 +383,8 @@ void PlaybackController::afterStop(bool userStop) {
         m_current.stoppedByUser = true;
     resetStatusBar();
     emit sig_busyChanged(hasStream() || isConnecting());
+    if (!hasStream() && !isConnecting())
+        emit sig_stopped();
 }
 
 void PlaybackController::resetStatusBar() {
@@ -408,7 +456,12 @@ void PlaybackController::onStreamEnded() {
         playStation(m_current, Ask::No);
         return;
     }
+    const bool reconnect = mayReconnect();
     stopPlayback(Ask::No);
+    if (reconnect) {
+        showError(tr("The station went off the air."), true);
+        reconnectLater();
+    }
 }
 
 void PlaybackController::onStreamPlaying() {
@@ -422,6 +475,7 @@ void PlaybackController::onStreamPlaying() {
     if (m_current.website.isEmpty())
         m_current.website = tags.m_url;
     m_current.stoppedByUser = false;
+    m_reconnect->cancel();
     emit sig_stationShown(m_current);
     emit sig_stationPlaying(m_current);
     m_lastBitrate = m_engine->Bitrate();

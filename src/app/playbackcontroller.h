@@ -16,6 +16,7 @@
 class AppSettings;
 class AppStream;
 class SleepTimer;
+class Reconnector;
 class QTimer;
 
 namespace BASS {
@@ -91,6 +92,11 @@ public:
     int sleepRemaining() const;
 
     void setLastErrorText(const QString& text) { m_lastErrorText = text; }
+    // The station Play plays when none has been played in this run (the front of the history at
+    // start); ignored once one has.
+    void setLastStation(const Preset& station);
+    // Keeps time while a station that went off the air is tried again.
+    Reconnector* reconnector() const { return m_reconnect; }
 
 public slots:
     void playStation(const Preset& station, PlaybackController::Ask ask);
@@ -132,6 +138,8 @@ signals:
     void sig_sleepExpired(int action);
     void sig_hourlyCheck();
     void sig_waitCursor(bool on);
+    // Nothing plays or connects any more.
+    void sig_stopped();
 
 private slots:
     void slot_bassEvent(BASS::BassQt* stream, uint msg, uint param);
@@ -141,6 +149,7 @@ private slots:
     void slot_Timeout();
     void slot_StreamTimeout();
     void slot_streamStarted();
+    void slot_reconnectAttempt();
 
 private:
     void startWorker(const QString& url);
@@ -151,11 +160,16 @@ private:
     void onStreamEnded();
     void applyVolume();
     bool recentPresetCheck() const;
+    // After the station went off the air or an attempt to reach it again failed: waits for the
+    // next attempt, or says that the station is gone when none is left.
+    void reconnectLater();
+    bool mayReconnect() const;
 
     AppSettings* m_settings;
     AppStream* m_engine;
     BASS::QtBassConnectThread* m_worker;
     QTimer* m_watchdog;
+    Reconnector* m_reconnect;
     // Connections started whose end has not been handled yet (main thread only).
     int m_connectsRunning = 0;
     Preset m_current;

@@ -1,6 +1,5 @@
 #include "app/quillowavewindow.h"
 
-#include "settings/appsettings.h"
 #include "app/commandline.h"
 #include "app/mprisservice.h"
 #include "app/soundcontroller.h"
@@ -10,12 +9,14 @@
 #include "app/windowkeyactions.h"
 #include "app/windowlanguage.h"
 #include "app/windowmenus.h"
+#include "app/windowminimode.h"
 #include "app/windowplayercontrol.h"
 #include "app/windowremote.h"
 #include "app/windowsound.h"
 #include "app/windowstartup.h"
 #include "app/windowtray.h"
 #include "app/windowweb.h"
+#include "audio/bass.h"
 #include "bass/bassqt.h"
 #include "qtext/exceptionhandler.h"
 #include "qtext/qtsingleapplication.h"
@@ -26,6 +27,8 @@
 #include "recording/sleeptimer.h"
 #include "recording/songlogger.h"
 #include "recording/wishwatcher.h"
+#include "settings/appsettings.h"
+#include "settings/userfolders.h"
 #include "stations/bramblerstations.h"
 #include "stations/countryflags.h"
 #include "stations/favorites.h"
@@ -67,24 +70,39 @@
 #include <QTimer>
 #include <QUrl>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <utility>
 
 namespace {
 
-// Status-bar fields as bits of the StatusBarLabels option.
-enum StatusField {
-    FieldRecording = 1,
-    FieldStreamInfo = 2,
-    FieldStationTime = 4,
-    FieldSongTime = 8,
-    FieldStationData = 16,
-    FieldTotalData = 32
-};
-
 constexpr int kInitDelayMs = 500;
 constexpr int kHideDelayMs = 100;
+
+// The last station stays named; the song gives way to a greyed "Stopped".
+void showStopped(NowPlayingPanel& panel) {
+    panel.showSong(QuillowaveWindow::tr("Stopped"));
+    panel.songLabel()->setEnabled(false);
+    panel.showStreamInfo(QString());
+    panel.setLevels(0, 0);
+}
+
+// The station selected on the page shown, if any.
+const Preset* selectedStation(const StationPages& pages, const History& history) {
+    switch (pages.currentIndex()) {
+    case StationPages::PageFavorites:
+        return pages.favoritesView()->currentPreset();
+    case StationPages::PageHistory: {
+        const QTreeWidget* view = pages.historyView();
+        return history.recent().value(view->indexOfTopLevelItem(view->currentItem()));
+    }
+    case StationPages::PageSearch:
+        return pages.searchView()->currentPreset();
+    default:
+        return pages.directoryView()->currentPreset();
+    }
+}
 
 // The crash handler goes in before the window does any other work, so that a fault anywhere in
 // building it is reported too.
@@ -106,8 +124,9 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setWindowTitle(QStringLiteral("Quillowave"));
     setAcceptDrops(true);
     CountryFlags::initResources();
-    setWindowIcon(ThemeIcon::get(QStringLiteral("multimedia-player"),
-                                 ThemeIcon::resource(QStringLiteral("QuillowaveWindow.ico")),
+    // The icon installed into the hicolor theme, as menus and docks show it.
+    setWindowIcon(ThemeIcon::get(QStringLiteral("quillowave"),
+                                 ThemeIcon::resource(QStringLiteral("quillowave.svg")),
                                  ThemeIcon::resource(QStringLiteral("Station.ico"))));
     setupInfoPanel();
     setupButtons();
@@ -127,6 +146,7 @@ QuillowaveWindow::QuillowaveWindow(AppSettings* settings, QWidget* parent)
     setupDirectoryPopup();
     setupKeys();
     m_addressInput = new WindowAddressInput(this);
+    new WindowMiniMode(this, m_menus->trayMenus());
     loadLists();
     setupStartup();
     applySettings();
@@ -282,6 +302,13 @@ void QuillowaveWindow::setupStatusBar() {
     setStatusBar(m_statusBar);
     connect(m_statusBar->statusLabel(), &QLabel::linkActivated, this,
             &QuillowaveWindow::slot_statusLabelChanged);
+    // Playing in silence must not look like playing: the warning stays while it holds.
+    if (BASS_GetDevice() == 0) {
+        m_statusBar->setWarning(tr("No sound"));
+        m_statusBar->warningLabel()->setToolTip(
+            tr("No sound device is in use: stations play in silence. Choose an output device "
+               "in Options, Playback, and start Quillowave again."));
+    }
 }
 
 void QuillowaveWindow::setupMenus() {
@@ -340,6 +367,11 @@ void QuillowaveWindow::setupPlayback() {
             QMessageBox::information(this, tr("Quillowave"), tr("No Sources"));
     });
     connect(p, &PlaybackController::sig_stationShown, this, &QuillowaveWindow::showStation);
+    connect(p, &PlaybackController::sig_stopped, this, [this] {
+        showStopped(*m_panel);
+        setWindowTitle(QStringLiteral("Quillowave"));
+        m_tray->setToolTip(windowTitle());
+    });
     connect(p, &PlaybackController::sig_stationPlaying, this, &QuillowaveWindow::addToHistory);
     connect(p, &PlaybackController::sig_songChanged, this, &QuillowaveWindow::showSong);
     connect(p, &PlaybackController::sig_busyChanged, this, &QuillowaveWindow::updatePlayButton);
@@ -525,7 +557,9 @@ QString QuillowaveWindow::directoryFile() {
     const QString file = m_settings->presetsFile();
     if (QFile::exists(file))
         return file;
-    const QString bundled = m_settings->programFilePath(m_settings->PresetsFileUncompressed());
+    const QString bundled =
+        UserFolders(m_settings->programFolder(), m_settings->isPortable()).bundled() +
+        m_settings->PresetsFileUncompressed();
     if (QFile::exists(bundled))
         return bundled;
     sayMissing(tr("The station directory %1 was not found.").arg(file));
@@ -550,6 +584,12 @@ void QuillowaveWindow::loadLists() {
     m_pages->showFavorites(m_favorites);
     m_history->load(m_history->fileName());
     fillHistory();
+    // After a restart Play, F2, /startlast and playing at start all mean the last station.
+    if (const Preset* last = m_history->recent().value(0)) {
+        m_playback->setLastStation(*last);
+        showStation(m_playback->currentStation());
+        showStopped(*m_panel);
+    }
 }
 
 void QuillowaveWindow::setDirectory(RadioStations* list, const QString& fileName) {
@@ -643,6 +683,8 @@ void QuillowaveWindow::slot_editFavorites() {
     FavoritesDlg dialog(m_favorites, this);
     connect(&dialog, &FavoritesDlg::signal_Schedule, this,
             &QuillowaveWindow::slot_scheduleStation);
+    if (m_pages->currentIndex() == PageFavorites)
+        dialog.selectFavorite(m_pages->favoritesView()->currentPreset());
     connect(&dialog, &FavoritesDlg::signal_itemActivated, this,
             [this](Preset* preset) { playStation(*preset, true); });
     connect(&dialog, &FavoritesDlg::signal_FavoritesChanged, this,
@@ -681,6 +723,7 @@ void QuillowaveWindow::showStation(const Preset& station) {
                          tip.join(QStringLiteral(" · ")),
                          flag && m_settings->ShowInfoIcon() ? flag->pixmap(16, 11) : QPixmap());
     // A title read before playback started has already been shown; keep it.
+    m_panel->songLabel()->setEnabled(true);
     if (m_playback->songTitle().isEmpty())
         m_panel->showSong(QString());
     if (!m_playback->hasStream())
@@ -689,9 +732,9 @@ void QuillowaveWindow::showStation(const Preset& station) {
 }
 
 void QuillowaveWindow::showSong(const QString& title) {
+    m_panel->songLabel()->setEnabled(true);
     m_panel->showSong(title);
-    if (trayIcon())
-        notify(m_playback->stationName(), title.isEmpty() ? m_playback->stationName() : title);
+    notify(m_playback->stationName(), title.isEmpty() ? m_playback->stationName() : title);
     updateTitles();
 }
 
@@ -746,7 +789,10 @@ void QuillowaveWindow::applySettings() {
     if (restart)
         restartApplication(true);
     m_buttonBar->record()->setAccessibleName(tr("Record the station"));
-    QApplication::setFont(s->AppFont());
+    // Without a font of the user's choice the desktop's font stays in charge.
+    if (s->AppFont() != QFont())
+        QApplication::setFont(s->AppFont());
+    m_statusBar->showFields(s->StatusBarLabels());
     m_panel->setStyleSheet(s->UseInfoStyleSheet() ? s->infoStyleSheet() : QString());
     placePeakMeters();
 }
@@ -855,7 +901,10 @@ void QuillowaveWindow::slot_oneInstance(const QString& message) {
 }
 
 void QuillowaveWindow::processCommandLine(const QStringList& arguments) {
-    CommandLine::process(arguments, m_remote->player());
+    const QString problems =
+        CommandLine::problems(CommandLine::process(arguments, m_remote->player()));
+    if (!problems.isEmpty())
+        setStatusText(problems);
 }
 
 void QuillowaveWindow::playAddress(const QString& url, const QString& name, bool ask) {
@@ -875,11 +924,15 @@ void QuillowaveWindow::playStation(const Preset& station, bool ask) {
 
 void QuillowaveWindow::slot_Play() {
     const Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
-    if (modifiers.testFlag(Qt::ShiftModifier) || modifiers.testFlag(Qt::AltModifier)) {
-        if (Preset* preset = m_pages->directoryView()->currentPreset()) {
-            playStation(*preset, true);
-            return;
-        }
+    // Alt plays the directory's selection, Shift the selection of the page shown.
+    const Preset* chosen = nullptr;
+    if (modifiers.testFlag(Qt::AltModifier))
+        chosen = m_pages->directoryView()->currentPreset();
+    else if (modifiers.testFlag(Qt::ShiftModifier))
+        chosen = selectedStation(*m_pages, *m_history);
+    if (chosen) {
+        playStation(*chosen, true);
+        return;
     }
     m_playback->playOrStop();
 }
@@ -1036,8 +1089,9 @@ void QuillowaveWindow::slot_toggleCollapse() {
     centralWidget()->layout()->activate();
     layout()->activate();
     if (!restored) {
+        // Mini mode is as small as its parts allow.
         if (m_miniMode)
-            resize(qMax(minimumSizeHint().width(), 520), minimumSizeHint().height());
+            resize(minimumSizeHint());
         else
             resize(760, 560);
     }

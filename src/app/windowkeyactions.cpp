@@ -1,14 +1,17 @@
 #include "app/windowkeyactions.h"
 
-#include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "app/soundcontroller.h"
 #include "app/windowsound.h"
+#include "settings/appsettings.h"
 #include "stations/favorites.h"
+#include "ui/favoritesdlg.h"
 #include "ui/mainbuttonbar.h"
 #include "ui/nowplayingpanel.h"
 #include "ui/searchlineedit.h"
+#include "ui/stationpages.h"
+#include "ui/stationtreeview.h"
 #include "ui/texttospeech.h"
 
 #include <QStackedWidget>
@@ -74,7 +77,18 @@ void WindowKeyActions::addWindowActions() {
 void WindowKeyActions::addButtonActions() {
     QuillowaveWindow* w = m_window;
     MainButtonBar* bar = m_parts.buttons;
-    m_handlers[Action::EditFavorite] = [bar](const auto&) { bar->favorites()->click(); };
+    m_handlers[Action::EditFavorite] = [w](const auto&) {
+        // The editor opens on the favourite selected on the favourites page and edits it at
+        // once; with none selected it opens on the list.
+        const auto* pages = qobject_cast<const StationPages*>(w->stationStack());
+        if (pages && pages->currentIndex() == StationPages::PageFavorites &&
+            pages->favoritesView()->currentPreset())
+            QTimer::singleShot(0, w, [w] {
+                if (auto* editor = w->findChild<FavoritesDlg*>())
+                    editor->slot_Edit();
+            });
+        w->slot_editFavorites();
+    };
     m_handlers[Action::OpenStationBrowser] = [bar](const auto&) { bar->browser()->click(); };
     m_handlers[Action::FocusSearch] = [bar](const auto&) { bar->searchEdit()->setFocus(); };
     m_handlers[Action::ClickFocusedButton] = [bar](const auto&) {

@@ -19,6 +19,16 @@
 #include <QMessageBox>
 #include <QToolButton>
 
+namespace {
+
+// A menu text with the function key the window's key handler answers, shown as menus show keys
+// (the text after the tab); the key itself stays with the handler, which works in mini mode too.
+QString withKey(const QString& text, const char* key) {
+    return text + u'\t' + QLatin1String(key);
+}
+
+} // namespace
+
 WindowMenus::WindowMenus(QuillowaveWindow* window, AppSettings* settings,
                          QToolButton* showFavorites)
     : QObject(window), m_window(window), m_settings(settings), m_btFavs(showFavorites),
@@ -75,7 +85,7 @@ void WindowMenus::buildFile(QMenuBar* bar) {
     QMenu* file = bar->addMenu(tr("&File"));
     file->addAction(tr("&Open URL..."), QKeySequence(Qt::CTRL | Qt::Key_L), w,
                     &QuillowaveWindow::slot_openURL);
-    file->addAction(tr("Play"), w, &QuillowaveWindow::slot_Play);
+    file->addAction(withKey(tr("Play"), "F2"), w, &QuillowaveWindow::slot_Play);
     file->addAction(tr("Stop"), w, &QuillowaveWindow::slot_Stop);
     file->addSeparator();
     file->addAction(tr("Previous source"), w, &QuillowaveWindow::slot_Back);
@@ -95,10 +105,10 @@ void WindowMenus::buildSettings(QMenuBar* bar) {
         m_menuSettings->addAction(tr("Always on top"), w, &QuillowaveWindow::slot_alwaysOnTop);
     m_actAlwaysOnTop->setCheckable(true);
     m_actAlwaysOnTop->setChecked(m_settings->AlwaysOnTop());
-    m_actMiniMode =
-        m_menuSettings->addAction(tr("Mini mode"), w, &QuillowaveWindow::slot_toggleCollapse);
+    m_actMiniMode = m_menuSettings->addAction(withKey(tr("Mini mode"), "F12"), w,
+                                              &QuillowaveWindow::slot_toggleCollapse);
     m_actMiniMode->setCheckable(true);
-    m_menuSettings->addAction(tr("Mute"), w, &QuillowaveWindow::slot_volumeMute);
+    m_menuSettings->addAction(withKey(tr("Mute"), "F7"), w, &QuillowaveWindow::slot_volumeMute);
     m_menuSettings->addSeparator();
     m_menuSettings->addAction(tr("Sleep timer"), w, &QuillowaveWindow::slot_sleepTimer);
     m_menuSettings->addMenu(new SleepMenu(w->playback()->sleepTimer(), m_menuSettings));
@@ -115,9 +125,9 @@ void WindowMenus::buildFavorites(QMenuBar* bar) {
     connect(m_menuFavorites, &QMenu::aboutToShow, this, [this, stations, favorites] {
         stations->buildGroupMenu(m_menuFavorites, favorites->topGroups);
         m_menuFavorites->addSeparator();
-        m_menuFavorites->addAction(tr("Add to favorites"), m_window,
+        m_menuFavorites->addAction(withKey(tr("Add to favorites"), "F5"), m_window,
                                    &QuillowaveWindow::addToFavorites);
-        m_menuFavorites->addAction(tr("Edit favorites..."), m_window,
+        m_menuFavorites->addAction(withKey(tr("Edit favorites..."), "Ctrl+F5"), m_window,
                                    &QuillowaveWindow::slot_editFavorites);
         m_menuFavorites->addAction(tr("Show favorites"), m_btFavs, &QToolButton::click);
     });
@@ -171,7 +181,8 @@ void WindowMenus::buildPresets(QMenuBar* bar) {
 
 void WindowMenus::buildHelp(QMenuBar* bar) {
     QMenu* help = bar->addMenu(tr("&Help"));
-    help->addAction(tr("Keyboard shortcuts"), m_window, &QuillowaveWindow::slot_showShortcuts);
+    help->addAction(withKey(tr("Keyboard shortcuts"), "F1"), m_window,
+                    &QuillowaveWindow::slot_showShortcuts);
     m_window->web()->addHelpEntries(help);
     help->addAction(tr("About Quillowave"), m_window, [this] {
         QMessageBox::about(m_window, tr("About Quillowave"),

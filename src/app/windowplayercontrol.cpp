@@ -60,7 +60,8 @@ void WindowPlayerControl::playLastStation() {
 }
 
 void WindowPlayerControl::playUrl(const QString& url, const QString& name) {
-    m_window->playAddress(url, name, false);
+    // Played as a station the user picked, which also tells a remote client it is connecting.
+    m_window->playAddress(url, name, true);
 }
 
 bool WindowPlayerControl::playFavorite(int index) {

@@ -38,7 +38,15 @@ FavoriteDlg::FavoriteDlg(const Preset& preset, const QStringList& groupNames, QW
     // The help page lives on the program's web site, whose host the main window knows.
     auto* help = new QLabel(
         QStringLiteral("<a href=\"help\">%1</a>").arg(tr("Need help finding a stream URL?")));
-    connect(help, &QLabel::linkActivated, this, &FavoriteDlg::signal_HelpRequested);
+    connect(help, &QLabel::linkActivated, this, [this] {
+        QMessageBox::information(
+            this, tr("Finding a stream URL"),
+            tr("Open the station's web site and look for its \"Listen\" or \"Listen live\" link. "
+               "Copy the address of that link (right-click it, then \"Copy link\") and paste it "
+               "here. Addresses ending in .pls, .m3u or .asx are playlists and work as they are; "
+               "so do addresses with a port number such as :8000/stream."));
+        emit signal_HelpRequested();
+    });
 
     auto* form = new QFormLayout;
     form->addRow(tr("Name"), m_name);
@@ -111,6 +119,7 @@ Preset* FavoriteDlg::addToFavorites(Favorites& favorites, const Preset& station,
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return nullptr;
     FavoriteDlg dlg(station, favorites.groupNames(), parent);
+    dlg.setWindowTitle(tr("Add to favorites"));
     if (dlg.exec() != QDialog::Accepted)
         return nullptr;
     Preset* added = favorites.add(dlg.preset());

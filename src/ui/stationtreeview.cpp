@@ -36,8 +36,16 @@ void StationTreeView::setStations(RadioStations* stations) {
     if (!stations)
         return;
     QList<QTreeWidgetItem*> items;
-    for (const auto& group : std::as_const(stations->topGroups))
+    for (const auto& group : std::as_const(stations->topGroups)) {
+        // The favourites' root group is a holder, not a group of the user's: its stations stand
+        // at the top level and it is not shown itself.
+        if (group->kind == Group::KindRoot) {
+            for (Preset* preset : std::as_const(group->stations))
+                items << makeStationItem(preset);
+            continue;
+        }
         items << makeGroupItem(group.data());
+    }
     addTopLevelItems(items);
 }
 

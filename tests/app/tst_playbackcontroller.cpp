@@ -3,6 +3,7 @@
 
 #include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
+#include "app/reconnector.h"
 #include "recording/appstream.h"
 #include "support/fixture.h"
 
@@ -10,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -141,6 +143,47 @@ private slots:
         const quint64 total = m_player->counters().totalBytes();
         m_player->displayTick();
         QCOMPARE(m_player->counters().totalBytes(), total);
+    }
+
+    // A station whose stream ends goes off the air: the user is told, and it is tried again
+    // after a pause until it plays; the user's Stop ends the attempts.
+    void stationOffTheAirIsReconnected() {
+        QSignalSpy status(m_player.get(), &PlaybackController::sig_status);
+        QSignalSpy errors(m_player.get(), &PlaybackController::sig_error);
+        QSignalSpy stopped(m_player.get(), &PlaybackController::sig_stopped);
+        m_player->playStation(station(QStringLiteral("Short lived"), {http("/icy?seconds=2")}),
+                              PlaybackController::Ask::Yes);
+        QTRY_VERIFY_WITH_TIMEOUT(spyHas(status, QStringLiteral("Playing")), kWaitMs);
+        const QString waiting = QStringLiteral("Off the air: reconnecting in 5 s (attempt 1)");
+        QTRY_VERIFY_WITH_TIMEOUT(spyHas(status, waiting), kWaitMs);
+        QVERIFY(spyHas(errors, QStringLiteral("The station went off the air.")));
+        QVERIFY(!stopped.isEmpty());
+        QVERIFY(!m_player->hasStream());
+        status.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(spyHas(status, QStringLiteral("Playing")), kWaitMs);
+        m_player->stopPlayback(PlaybackController::Ask::Yes);
+        QVERIFY(!m_player->reconnector()->isActive());
+    }
+
+    // What a file manager hands over: a playlist file on disk, as a file:// address.
+    void playlistFileOnDiskPlays() {
+        QFile file(m_dir.filePath(QStringLiteral("my list.pls")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[playlist]\nNumberOfEntries=1\nFile1=" + icecast("/mp3").toUtf8() + "\n");
+        file.close();
+        QSignalSpy status(m_player.get(), &PlaybackController::sig_status);
+        m_player->playStation(
+            station(QString(), {QUrl::fromLocalFile(file.fileName()).toString()}),
+            PlaybackController::Ask::Yes);
+        QTRY_VERIFY_WITH_TIMEOUT(spyHas(status, QStringLiteral("Playing")), kWaitMs);
+        QCOMPARE(PlaybackController::currentUrl(m_player->currentStation()), icecast("/mp3"));
+    }
+
+    void lastStationIsSetOnlyWhileNoneWasPlayed() {
+        m_player->setLastStation(station(QStringLiteral("From the history"), {icecast("/mp3")}));
+        QCOMPARE(m_player->currentStation().title, QStringLiteral("From the history"));
+        m_player->setLastStation(station(QStringLiteral("Later"), {icecast("/ogg")}));
+        QCOMPARE(m_player->currentStation().title, QStringLiteral("From the history"));
     }
 
     void deadFirstSourceFailsOver() {

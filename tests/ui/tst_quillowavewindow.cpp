@@ -16,16 +16,20 @@
 #include "ui/stationtreeview.h"
 #include "ui/windowprofile.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QNetworkProxy>
 #include <QPointer>
+#include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,14 +172,17 @@ private slots:
         QCOMPARE(m_window->history()->recent().first()->title, QStringLiteral("Loopback Radio"));
         const qsizetype favorites = m_window->favorites()->favorites().size();
         QString prefilled;
+        QString title;
         answerModals({[&](QWidget* modal) {
             if (auto* editor = qobject_cast<FavoriteDlg*>(modal)) {
                 prefilled = editor->nameEdit()->text();
+                title = editor->windowTitle();
                 editor->accept();
             }
         }});
         press(tree, Qt::Key_F5);
         QCOMPARE(prefilled, QStringLiteral("Loopback Radio"));
+        QCOMPARE(title, QStringLiteral("Add to favorites"));
         QCOMPARE(m_window->favorites()->favorites().size(), favorites + 1);
         QString question;
         answerModals({[&](QWidget* modal) {
@@ -206,7 +213,32 @@ private slots:
         QCOMPARE(play->text(), QStringLiteral("&Play"));
         QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Stopped"),
                                   kWaitMs);
+        // Stopped shows as stopped: the station stays, the song and the title do not.
+        QVERIFY(m_window->stationLabel()->text().contains(QLatin1String("Loopback Radio")));
+        QCOMPARE(m_window->songLabel()->text(), QStringLiteral("Stopped"));
+        QVERIFY(!m_window->songLabel()->isEnabled());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillowave"));
         tree->setStations(m_window->directory());
+    }
+
+    // After a restart the last station is the front of the history, ready for Play and F2.
+    void lastStationComesFromTheHistoryAtStart() {
+        Preset last;
+        last.title = QStringLiteral("Last Night's Radio");
+        last.addSource(icecast("/ogg"));
+        m_window->history()->add(last);
+        QVERIFY(m_window->history()->save());
+        m_window.reset();
+        m_window = openExposedWindow(m_settings);
+        QVERIFY(m_window);
+        QCOMPARE(m_window->playback()->currentStation().title, last.title);
+        QVERIFY(m_window->stationLabel()->text().contains(last.title));
+        QCOMPARE(m_window->songLabel()->text(), QStringLiteral("Stopped"));
+        press(m_window->directoryView(), Qt::Key_F2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        QVERIFY(m_window->songLabel()->isEnabled());
+        m_window->slot_Stop();
     }
 
     void deadStationShowsItsErrorInRed() {
@@ -298,6 +330,40 @@ private slots:
         dialog.save();
         for (auto it = before.constBegin(); it != before.constEnd(); ++it)
             QCOMPARE(m_settings->defaults().value(it.key()), it.value());
+    }
+
+    // Options speak the user's units: fields as check boxes, the buffer in KB; and an untouched
+    // font is not stored, so the desktop's font keeps being followed.
+    void optionsShowFieldsAndSizesNotRawNumbers() {
+        auto* streamInfo = m_window->findChild<QLabel*>(QStringLiteral("labelStatusInfo"));
+        auto* songTime = m_window->findChild<QLabel*>(QStringLiteral("labelSongTime"));
+        QVERIFY(!streamInfo->isVisibleTo(m_window.get()));
+        QVERIFY(songTime->isVisibleTo(m_window.get()));
+        {
+            OptionsDialog dialog(m_settings, m_window.get());
+            auto* info = dialog.findChild<QCheckBox*>(QStringLiteral("StatusBarLabels2"));
+            auto* song = dialog.findChild<QCheckBox*>(QStringLiteral("StatusBarLabels8"));
+            QVERIFY(info && song);
+            QVERIFY(!info->isChecked());
+            info->setChecked(true);
+            song->setChecked(false);
+            auto* buffer = qobject_cast<QSpinBox*>(dialog.editor(QStringLiteral("RecBuffer")));
+            QCOMPARE(buffer->value(), 5000);
+            QCOMPARE(buffer->suffix(), QStringLiteral(" KB"));
+            buffer->setValue(100);
+            dialog.save();
+        }
+        QCOMPARE(m_settings->StatusBarLabels(), 1 | 2 | 4 | 16 | 32);
+        QCOMPARE(m_settings->RecBuffer(), 100 * 1024);
+        QVERIFY(!QSettings(m_settings->settingsFile(), QSettings::IniFormat)
+                     .contains(QStringLiteral("AppFont")));
+        m_window->applySettings();
+        QVERIFY(streamInfo->isVisibleTo(m_window.get()));
+        QVERIFY(!songTime->isVisibleTo(m_window.get()));
+        m_settings->setStatusBarLabels(0);
+        m_settings->setRecBuffer(5120000);
+        m_window->applySettings();
+        QVERIFY(songTime->isVisibleTo(m_window.get()));
     }
 
     void meterColoursFollowTheSettings() {
@@ -436,10 +502,18 @@ private slots:
         QVERIFY(m_window->isMiniMode());
         QVERIFY(!stack->isVisible());
         QVERIFY(m_settings->MiniMode());
-        m_window->slot_toggleCollapse();
+        // Compact, with its way back in a context menu and on a double-click.
+        QVERIFY(m_window->width() < 520);
+        auto* menu = m_window->findChild<QMenu*>(QStringLiteral("menuMiniMode"));
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Normal mode\tF12"));
+        QTest::mouseDClick(m_window->songLabel(), Qt::LeftButton);
         QVERIFY(!m_window->isMiniMode());
         QVERIFY(stack->isVisible());
         QVERIFY(!m_settings->MiniMode());
+        // Outside mini mode a double-click is the widget's own.
+        QTest::mouseDClick(m_window->songLabel(), Qt::LeftButton);
+        QVERIFY(!m_window->isMiniMode());
     }
 
     // The last two: once the window has asked the event loop to end, no modal loop blocks any
