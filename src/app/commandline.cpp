@@ -48,13 +48,15 @@ CommandLine::Argument CommandLine::classify(const QString& arg) {
         return Argument::Empty;
     if (isKnownSwitch(arg))
         return Argument::Switch;
-    if (arg.contains(QStringLiteral("://")))
-        return Argument::Address;
     if (!fileAddress(arg).isEmpty())
         return Argument::File;
-    // A slash later in the text makes it a path; a lone leading slash or dash a switch.
-    if (arg.startsWith(u'-') || (arg.startsWith(u'/') && arg.indexOf(u'/', 1) < 0))
+    // A dash, or a slash with no other before any "=", starts a switch ("/URL=http://x" too);
+    // a slash later in the name makes it a path.
+    if (arg.startsWith(u'-') ||
+        (arg.startsWith(u'/') && arg.section(u'=', 0, 0).indexOf(u'/', 1) < 0))
         return Argument::UnknownSwitch;
+    if (arg.contains(QStringLiteral("://")))
+        return Argument::Address;
     return Argument::MissingFile;
 }
 

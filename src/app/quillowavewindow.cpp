@@ -722,8 +722,8 @@ void QuillowaveWindow::showStation(const Preset& station) {
     m_panel->showStation(PlaybackController::stationLabel(station, m_settings->UseInfoStyleSheet()),
                          tip.join(QStringLiteral(" · ")),
                          flag && m_settings->ShowInfoIcon() ? flag->pixmap(16, 11) : QPixmap());
-    // A title read before playback started has already been shown; keep it.
     m_panel->songLabel()->setEnabled(true);
+    // A title read before playback started has already been shown; keep it.
     if (m_playback->songTitle().isEmpty())
         m_panel->showSong(QString());
     if (!m_playback->hasStream())
@@ -1085,7 +1085,9 @@ void QuillowaveWindow::slot_toggleCollapse() {
     menuBar()->setVisible(!m_miniMode);
     const bool restored = m_miniMode ? m_settings->restoreWindowGeometryMini(this)
                                      : m_settings->restoreWindowGeometry(this);
-    // The hints must come from the layout without the hidden parts.
+    // The hints must come from the layout without the hidden parts: the button bar's own
+    // layout reports its smaller size through a posted request, taken here at once.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     centralWidget()->layout()->activate();
     layout()->activate();
     if (!restored) {

@@ -82,7 +82,7 @@ private slots:
         QTest::newRow("other scheme") << "mms://radio.example/live" << A::Address;
         QTest::newRow("existing file") << "list.pls" << A::File;
         QTest::newRow("unknown slash switch") << "/autoplay" << A::UnknownSwitch;
-        QTest::newRow("switch in capitals is unknown") << "/URL=http://x/" << A::Address;
+        QTest::newRow("switch in capitals is unknown") << "/URL=http://x/" << A::UnknownSwitch;
         QTest::newRow("unknown long option") << "--fullscreen" << A::UnknownSwitch;
         QTest::newRow("unknown short option") << "-x" << A::UnknownSwitch;
         QTest::newRow("missing absolute file") << "/nowhere/list.m3u" << A::MissingFile;

@@ -179,15 +179,6 @@ private slots:
         QCOMPARE(remote({"GetStatus", "1"}).out, QStringLiteral("1"));
     }
 
-    // As a file manager or browser starts it: the address alone, without a switch.
-    void plainAddressPlaysLikeTheUrlSwitch() {
-        command(4u); // Stop
-        QTRY_COMPARE_WITH_TIMEOUT(status(1), 0u, kWaitMs);
-        const Run second = run(m_program, {mp3Url()}, environment());
-        QCOMPARE(second.exitCode, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(status(1), 1u, kWaitMs);
-    }
-
     // Answered on the terminal: no display is needed and nothing reaches the running player.
     void helpAndVersionNeedNoWindow() {
         QProcessEnvironment env = environment();
@@ -257,6 +248,15 @@ private slots:
         QCOMPARE(playerctl({"stop"}).exitCode, 0);
         QTRY_COMPARE_WITH_TIMEOUT(status(1), 0u, kWaitMs);
         QCOMPARE(playerctl({"status"}).out, QStringLiteral("Stopped"));
+    }
+
+    // As a file manager or browser starts it: the address alone, without a switch.
+    void plainAddressPlaysLikeTheUrlSwitch() {
+        command(4u); // Stop
+        QTRY_COMPARE_WITH_TIMEOUT(status(1), 0u, kWaitMs);
+        const Run second = run(m_program, {mp3Url()}, environment());
+        QCOMPARE(second.exitCode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(status(1), 1u, kWaitMs);
     }
 
     void fatalSignalWritesTheLogAndStartsTheReportOnce() {
