@@ -43,6 +43,9 @@ Retranslator::Retranslator(CLangManager::Table previousSources)
 QString Retranslator::again(const QString& shown) const {
     if (shown.isEmpty())
         return shown;
+    // A menu item names its key after a tab; only the text before it is a program text.
+    if (const qsizetype tab = shown.indexOf(u'\t'); tab > 0)
+        return again(shown.left(tab)) + shown.mid(tab);
     return CLangManager::instance()->translated(m_previousSources.value(shown, shown));
 }
 

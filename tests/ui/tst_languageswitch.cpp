@@ -27,6 +27,7 @@ bool writeFile(const QString& path, const QByteArray& contents) {
 
 const QByteArray German = "&File|&Datei\n"
                           "&Play|&Wiedergabe\n"
+                          "Play|Abspielen\n"
                           "Play the last station|Zuletzt gehörten Sender spielen\n"
                           "Type to search|Suchbegriff eingeben\n"
                           "Station|Sender\n"
@@ -55,6 +56,17 @@ private:
 
     QString fileMenuTitle() const {
         return m_window->menuBar()->actions().constFirst()->text();
+    }
+
+    // The File menu's Play item, which names its key.
+    QString playMenuItem() const {
+        const QList<QAction*> items =
+            m_window->menuBar()->actions().constFirst()->menu()->actions();
+        for (QAction* action : items) {
+            if (action->text().endsWith(QStringLiteral("\tF2")))
+                return action->text();
+        }
+        return {};
     }
 
     QToolButton* playButton() const { return m_window->findChild<QToolButton*>("btPlay"); }
@@ -98,6 +110,7 @@ private slots:
         m_window->songLabel()->setText("Stop");
         QCOMPARE(fileMenuTitle(), QString("&File"));
         QCOMPARE(playButton()->text(), QString("&Play"));
+        QCOMPARE(playMenuItem(), QString("Play\tF2"));
         QCOMPARE(tabs->tabText(0), QString("General"));
 
         QSignalSpy changed(m_window.get(), &QuillowaveWindow::signal_langChanged);
@@ -108,6 +121,7 @@ private slots:
         QCOMPARE(m_settings->LanguageFile(), QString("German.lng"));
         QCOMPARE(fileMenuTitle(), QString("&Datei"));
         QCOMPARE(playButton()->text(), QString("&Wiedergabe"));
+        QCOMPARE(playMenuItem(), QString("Abspielen\tF2"));
         QCOMPARE(playButton()->toolTip(), QString("Zuletzt gehörten Sender spielen"));
         QCOMPARE(m_window->searchEdit()->placeholderText(), QString("Suchbegriff eingeben"));
         QCOMPARE(m_window->directoryView()->headerItem()->text(0), QString("Sender"));
@@ -128,6 +142,7 @@ private slots:
         QCOMPARE(m_window->directoryView()->headerItem()->text(0), QString("Станция"));
         // Texts the new language lacks fall back to English, not to the previous language.
         QCOMPARE(playButton()->toolTip(), QString("Play the last station"));
+        QCOMPARE(playMenuItem(), QString("Play\tF2"));
         QCOMPARE(m_window->searchEdit()->placeholderText(), QString("Type to search"));
 
         QAction* english = languageAction("English");
