@@ -168,6 +168,7 @@ void QuillowaveWindow::setupStartup() {
         setStatusText(earlier.isEmpty() ? warning : earlier + QLatin1Char(' ') + warning);
     });
     connect(m_startup, &WindowStartup::sig_ready, this, [this] {
+        showSoundWarning();
         for (const QString& text : m_remote->registerRemote())
             sayMissing(text);
         applyMediaKeys();
@@ -302,13 +303,16 @@ void QuillowaveWindow::setupStatusBar() {
     setStatusBar(m_statusBar);
     connect(m_statusBar->statusLabel(), &QLabel::linkActivated, this,
             &QuillowaveWindow::slot_statusLabelChanged);
+}
+
+void QuillowaveWindow::showSoundWarning() {
     // Playing in silence must not look like playing: the warning stays while it holds.
-    if (BASS_GetDevice() == 0) {
-        m_statusBar->setWarning(tr("No sound"));
-        m_statusBar->warningLabel()->setToolTip(
-            tr("No sound device is in use: stations play in silence. Choose an output device "
-               "in Options, Playback, and start Quillowave again."));
-    }
+    if (BASS_GetDevice() != 0)
+        return;
+    m_statusBar->setWarning(tr("No sound"));
+    m_statusBar->warningLabel()->setToolTip(
+        tr("No sound device is in use: stations play in silence. Choose an output device "
+           "in Options, Playback, and start Quillowave again."));
 }
 
 void QuillowaveWindow::setupMenus() {

@@ -212,6 +212,8 @@ private:
     void setupButtons();
     void setupStationPages();
     void setupStatusBar();
+    // Once the audio library runs: a lasting warning when it plays on "No sound" only.
+    void showSoundWarning();
     void setupMenus();
     void setupRecording();
     // The wish list and the log of played titles, with its page beside the history.
