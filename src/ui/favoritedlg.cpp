@@ -35,9 +35,10 @@ FavoriteDlg::FavoriteDlg(const Preset& preset, const QStringList& groupNames, QW
     m_splitDelay->setSuffix(QStringLiteral(" s"));
     m_splitDelay->setValue(splitDelaySeconds(preset.splitDelay));
 
-    // The help page lives on the program's web site, whose host the main window knows.
+    // The help is written here, so that it works without the network.
     auto* help = new QLabel(
         QStringLiteral("<a href=\"help\">%1</a>").arg(tr("Need help finding a stream URL?")));
+    help->setObjectName(QStringLiteral("StreamUrlHelp"));
     connect(help, &QLabel::linkActivated, this, [this] {
         QMessageBox::information(
             this, tr("Finding a stream URL"),
@@ -45,7 +46,6 @@ FavoriteDlg::FavoriteDlg(const Preset& preset, const QStringList& groupNames, QW
                "Copy the address of that link (right-click it, then \"Copy link\") and paste it "
                "here. Addresses ending in .pls, .m3u or .asx are playlists and work as they are; "
                "so do addresses with a port number such as :8000/stream."));
-        emit signal_HelpRequested();
     });
 
     auto* form = new QFormLayout;

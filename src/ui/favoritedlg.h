@@ -43,8 +43,6 @@ public slots:
 signals:
     // The text that says why the dialog could not be accepted.
     void signal_Invalid(const QString& text);
-    // The link "Need help finding a stream URL?" was clicked.
-    void signal_HelpRequested();
 
 private:
     Preset m_preset;

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -250,6 +251,23 @@ private slots:
         QCOMPARE(invalid.isEmpty(), accepted);
         if (accepted)
             QCOMPARE(dlg.preset().sources.size(), 2);
+    }
+
+    // The link explains where a station's stream address is found, without the network.
+    void streamUrlHelpExplains() {
+        FavoriteDlg dlg(Preset(), {});
+        auto* link = dlg.findChild<QLabel*>(QStringLiteral("StreamUrlHelp"));
+        QVERIFY(link);
+        QString title;
+        QString text;
+        onModal([&](QDialog* d) {
+            title = d->windowTitle();
+            text = qobject_cast<QMessageBox*>(d)->text();
+            d->accept();
+        });
+        emit link->linkActivated(QStringLiteral("help"));
+        QCOMPARE(title, QStringLiteral("Finding a stream URL"));
+        QVERIFY(text.contains(QStringLiteral(".pls")));
     }
 };
 

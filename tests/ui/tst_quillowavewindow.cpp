@@ -13,6 +13,7 @@
 #include "ui/peakmeter.h"
 #include "ui/popupinfo.h"
 #include "ui/questionanswerer.h"
+#include "ui/stationpages.h"
 #include "ui/stationtreeview.h"
 #include "ui/windowprofile.h"
 
@@ -238,6 +239,46 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
                                   kWaitMs);
         QVERIFY(m_window->songLabel()->isEnabled());
+        m_window->slot_Stop();
+    }
+
+    // The favourites page shows the user's stations, not the holder group they live in; with
+    // one selected there, Ctrl+F5 edits it and Shift+Play plays it.
+    void favoritesPageActsOnItsSelection() {
+        Preset loose;
+        loose.title = QStringLiteral("Morning Radio");
+        loose.addSource(icecast("/mp3"));
+        m_window->favorites()->add(loose);
+        auto* pages = qobject_cast<StationPages*>(m_window->stationStack());
+        pages->showFavorites(m_window->favorites());
+        pages->setCurrentIndex(StationPages::PageFavorites);
+        StationTreeView* view = pages->favoritesView();
+        QTreeWidgetItem* station = nullptr;
+        for (int i = 0; i < view->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = view->topLevelItem(i);
+            QVERIFY2(!item->text(0).startsWith(QLatin1String("Root")), qPrintable(item->text(0)));
+            if (item->text(0) == loose.title)
+                station = item;
+        }
+        QVERIFY(station);
+        view->setCurrentItem(station);
+
+        QString edited;
+        const auto editOnly = [&edited](QWidget* modal) {
+            if (auto* editor = qobject_cast<FavoriteDlg*>(modal)) {
+                edited = editor->nameEdit()->text();
+                editor->reject();
+            }
+        };
+        answerModals({editOnly, editOnly});
+        press(view, Qt::Key_F5, Qt::ControlModifier);
+        QCOMPARE(edited, loose.title);
+
+        auto* play = m_window->findChild<QToolButton*>(QStringLiteral("btPlay"));
+        QTest::mouseClick(play, Qt::LeftButton, Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        QCOMPARE(m_window->playback()->currentStation().title, loose.title);
         m_window->slot_Stop();
     }
 
