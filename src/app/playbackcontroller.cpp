@@ -622,5 +622,15 @@ void PlaybackController::displayTick() {
         const int action = m_sleep->endAction();
         stopPlayback(Ask::No);
         emit sig_sleepExpired(action);
+        return;
     }
+    if (hasStream() && m_engine->LimitReached() && !sleepTimerEndsSoon())
+        stopPlayback(Ask::No);
+}
+
+bool PlaybackController::sleepTimerEndsSoon() const {
+    // A scheduled recording sets the sleep timer to its own length. The two count on different
+    // timers, so the recording may reach its limit a tick or two earlier; that stop is left to
+    // the sleep timer, which then also carries out its end action.
+    return m_sleep->isRunning() && m_sleep->remaining() <= TimerSkewSeconds;
 }

@@ -42,6 +42,8 @@ public:
     // Engine error codes after which a failing station may be reported as broken.
     static constexpr int ReportableErrors[] = {41, 40, 2, 20};
     static constexpr int StopFadeMs = 1000;
+    // How far the sleep timer may lag behind the recorded seconds of the same length.
+    static constexpr int TimerSkewSeconds = 2;
 
     explicit PlaybackController(AppSettings* settings, QObject* parent = nullptr);
     ~PlaybackController() override;
@@ -111,7 +113,7 @@ public slots:
     void playPlaylistEntry(const QString& url);
     void setVolume(int volume);
     void toggleMute();
-    // One second of the display timer.
+    // One second of the display timer: counters, the sleep timer, the end of a timed recording.
     void displayTick();
     void showError(const QString& text, bool quiet);
 
@@ -164,6 +166,7 @@ private:
     // next attempt, or says that the station is gone when none is left.
     void reconnectLater();
     bool mayReconnect() const;
+    bool sleepTimerEndsSoon() const;
 
     AppSettings* m_settings;
     AppStream* m_engine;

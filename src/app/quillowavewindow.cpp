@@ -477,17 +477,30 @@ void QuillowaveWindow::setupTimers() {
 
 void QuillowaveWindow::setupRemote() {
     m_remote = new WindowRemote(this, m_playback);
-    // A timed recording asked for on the command line starts once the stream plays.
-    connect(m_playback, &PlaybackController::sig_stationPlaying, this, [this] {
-        if (m_remote->player()->timedRecordingSeconds() > 59)
-            slot_Record();
-    });
+    connect(m_playback, &PlaybackController::sig_stationPlaying, this,
+            &QuillowaveWindow::startTimedRecording);
+}
+
+void QuillowaveWindow::startTimedRecording() {
+    // The engine's limit is set here, not when the command arrives: the stop before the new
+    // station opens clears it. The playback controller ends playback once it is reached.
+    const int seconds = m_remote->player()->takeTimedRecordingSeconds();
+    if (seconds < RecordingController::MinTimedRecordingSeconds || m_recording->isRecording())
+        return;
+    m_playback->engine()->SetRecordingLimit(seconds);
+    m_recording->start(m_settings->RecordNoSplit() ? RecordingController::Split::No
+                                                   : RecordingController::Split::Yes);
+    updateRecordControl();
 }
 
 void QuillowaveWindow::setupCoverArt() {
     m_coverArt = new WindowCoverArt(this, m_panel, m_playback->engine()->GetCoverArt());
     connect(m_coverArt, &WindowCoverArt::sig_coverChanged, m_remote->mpris(),
             &MprisService::playerStateChanged);
+    connect(m_coverArt, &WindowCoverArt::sig_coverChanged, this, [this](const QString& file) {
+        if (!file.isEmpty() && m_coverArt->isCoverOf(m_playback->engine()->CurrentSong()))
+            m_tray->showSongCover(file);
+    });
 }
 
 void QuillowaveWindow::applyMediaKeys() {
@@ -738,7 +751,8 @@ void QuillowaveWindow::showStation(const Preset& station) {
 void QuillowaveWindow::showSong(const QString& title) {
     m_panel->songLabel()->setEnabled(true);
     m_panel->showSong(title);
-    notify(m_playback->stationName(), title.isEmpty() ? m_playback->stationName() : title);
+    m_tray->notifySong(m_playback->stationName(),
+                       title.isEmpty() ? m_playback->stationName() : title);
     updateTitles();
 }
 

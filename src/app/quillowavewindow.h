@@ -227,6 +227,8 @@ private:
     bool askRecordOptions();
     // The recording settings to the engine, the Recording menu and the Record control.
     void applyRecordingSettings();
+    // A timed recording the command line asked for starts as its station plays.
+    void startTimedRecording();
     void setupSearch();
     // The online directory's page, reached from the Presets menu and the search results.
     void setupOnlinePage();

@@ -83,6 +83,8 @@ bool RecordingController::start(Split split) {
         return false;
     }
     m_engine->SetSplitMode(split == Split::Yes ? SPLIT_PER_SONG : SPLIT_NONE);
+    // Every stop of playback clears the engine's period, so each recording is given it anew.
+    m_engine->SetTimedSplitMinutes(m_settings->TimedSplitMinutes());
     const bool started = m_engine->StartRecordingInFolder(folder, REC_FORMAT_MP3);
     if (started)
         emit sig_started(fileName());
@@ -146,6 +148,7 @@ QString RecordingController::noSplitActionText() const {
 void RecordingController::applySettings() {
     m_engine->SetMp3Bitrate(m_settings->LameBitrate());
     m_engine->SetFilePattern(m_settings->FilePattern());
+    m_engine->SetTimedSplitMinutes(m_settings->TimedSplitMinutes());
     const int buffer = m_settings->RecBuffer();
     m_engine->SetRecBufferCapacity(
         static_cast<quint32>(buffer > MaxRecBuffer || buffer < 0 ? 5120000 : buffer));

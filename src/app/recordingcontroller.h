@@ -26,6 +26,8 @@ public:
     static constexpr int RemoteRecordStarted = 4;
     // RecBuffer values above this are taken as a mistake and give the default buffer.
     static constexpr int MaxRecBuffer = 51200000;
+    // The shortest timed recording (a scheduled one) that starts when its station plays.
+    static constexpr int MinTimedRecordingSeconds = 60;
 
     RecordingController(AppSettings* settings, AppStream* engine, QObject* parent = nullptr);
 
@@ -51,7 +53,8 @@ public:
     // "Record with splitting" or "Record without splitting", as RecordingMode 1 reads it.
     QString noSplitActionText() const;
 
-    // The engine's recording settings: MP3 bitrate, song buffer, direct-copy kinds.
+    // The engine's recording settings: MP3 bitrate, file names, timed split, song buffer,
+    // direct-copy kinds.
     void applySettings();
 
 signals:

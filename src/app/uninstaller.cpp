@@ -1,5 +1,7 @@
 #include "app/uninstaller.h"
 
+#include "coverart/covercache.h"
+#include "recording/playedtitles.h"
 #include "settings/appsettings.h"
 #include "settings/userfolders.h"
 
@@ -24,8 +26,8 @@ QStringList Uninstaller::dataFileNames(const AppSettings& settings) {
         names << list + QStringLiteral(".xml") << list + QStringLiteral("_bak.xml")
               << list + QStringLiteral(".tmp.xml");
     }
-    names << QStringLiteral("wishlist.txt") << QStringLiteral("Versewell.txt")
-          << QStringLiteral("presets.txt");
+    names << QStringLiteral("wishlist.txt") << PlayedTitles::FileName()
+          << QStringLiteral("Versewell.txt") << QStringLiteral("presets.txt");
     // A portable copy's directory beside the program is the one it was shipped with.
     const UserFolders folders(settings.programFolder(), settings.isPortable());
     if (settings.dataFolder() != folders.bundled())
@@ -46,11 +48,16 @@ QStringList Uninstaller::writtenFiles(const AppSettings& settings) {
     return files;
 }
 
+QString Uninstaller::coversFolder(const AppSettings& settings) {
+    const UserFolders folders(settings.programFolder(), settings.isPortable());
+    return QDir::toNativeSeparators(CoverCache::FolderIn(folders.cache())) + QDir::separator();
+}
+
 QStringList Uninstaller::createdFolders(const AppSettings& settings) {
     const UserFolders folders(settings.programFolder(), settings.isPortable());
     const QString settingsFolder = QFileInfo(settings.settingsFile()).absolutePath();
     QStringList created{QDir::toNativeSeparators(settingsFolder) + QDir::separator(),
-                        folders.cache()};
+                        coversFolder(settings), folders.cache()};
     // A portable copy's own folder is the program's; a chosen data folder is the user's.
     if (!settings.isPortable())
         created << folders.config() << folders.data();
@@ -64,6 +71,7 @@ Uninstaller::Plan Uninstaller::plan(const AppSettings& settings) {
         if (QFileInfo(file).isFile())
             plan.files << file;
     }
+    plan.covers = CoverCache(coversFolder(settings)).Files();
     for (const QString& folder : createdFolders(settings)) {
         if (QFileInfo(folder).isDir())
             plan.folders << folder;
@@ -76,6 +84,9 @@ QString Uninstaller::question(const Plan& plan) {
     if (!plan.files.isEmpty())
         text += QStringLiteral("\n\n") + tr("These files will be removed:") + u'\n' +
                 listed(plan.files);
+    if (!plan.covers.isEmpty())
+        text += QStringLiteral("\n\n") + tr("The song covers kept in this folder will be removed:") +
+                u'\n' + listed({QFileInfo(plan.covers.first()).absolutePath()});
     if (!plan.folders.isEmpty())
         text += QStringLiteral("\n\n") +
                 tr("These folders will be removed when nothing else is left in them:") + u'\n' +
@@ -85,7 +96,7 @@ QString Uninstaller::question(const Plan& plan) {
 
 QStringList Uninstaller::remove(const Plan& plan) {
     QStringList failed;
-    for (const QString& file : plan.files) {
+    for (const QString& file : plan.files + plan.covers) {
         if (!QFile::remove(file) && QFileInfo::exists(file))
             failed << file;
     }

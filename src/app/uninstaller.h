@@ -15,8 +15,10 @@ public:
     // What one removal takes away: the existing files and the existing candidate folders.
     struct Plan {
         QStringList files;
+        // The song covers kept in the covers folder, named in the question by their folder.
+        QStringList covers;
         QStringList folders;
-        bool isEmpty() const { return files.isEmpty() && folders.isEmpty(); }
+        bool isEmpty() const { return files.isEmpty() && covers.isEmpty() && folders.isEmpty(); }
     };
 
     static Plan plan(const AppSettings& settings);
@@ -27,7 +29,8 @@ public:
     static QStringList remove(const Plan& plan);
 
     // Every file the program writes, whether it exists or not: the settings file and the lists,
-    // logs and directory copies in the data folder (the chosen one and the default one).
+    // logs and directory copies in the data folder (the chosen one and the default one). The
+    // covers are not among them: the cache names them after the songs.
     static QStringList writtenFiles(const AppSettings& settings);
     // The folders the program creates, innermost first; never a portable copy's own folder or a
     // data folder the user chose.
@@ -35,4 +38,5 @@ public:
 
 private:
     static QStringList dataFileNames(const AppSettings& settings);
+    static QString coversFolder(const AppSettings& settings);
 };

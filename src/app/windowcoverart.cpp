@@ -17,6 +17,11 @@ CoverArtWindow* WindowCoverArt::coverWindow() const {
     return m_dialog;
 }
 
+bool WindowCoverArt::isCoverOf(const BASS::Song& song) const {
+    return m_lookup->Artist() == song.m_artist.trimmed() &&
+           m_lookup->Title() == song.m_title.trimmed();
+}
+
 void WindowCoverArt::slot_statusChanged(CoverArt::status value) {
     if (value > CoverArt::StatusNotFound)
         return; // lyrics leave the cover as it is

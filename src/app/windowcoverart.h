@@ -5,6 +5,7 @@
 // A new song, a song without a cover and a stop take the cover away at once; a stop also closes
 // the window. GUI thread; owned by the main window.
 
+#include "bass/song.h"
 #include "coverart/coverart.h"
 
 #include <QObject>
@@ -21,6 +22,9 @@ public:
 
     // The open cover-art window, or null.
     CoverArtWindow* coverWindow() const;
+    // Whether the lookup's answers are for that song: an answer for the song before may still
+    // arrive after the next song's title has been shown.
+    bool isCoverOf(const BASS::Song& song) const;
 
 public slots:
     void slot_showCoverWindow();

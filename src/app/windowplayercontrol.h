@@ -8,6 +8,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 class PlaybackController;
 class QMenu;
 class QuillowaveWindow;
@@ -47,7 +49,8 @@ public:
 
     void startSleepTimer(int endAction, int lengthSeconds) override;
     void setTimedRecordingSeconds(int seconds) override;
-    int timedRecordingSeconds() const { return m_timedRecordingSeconds; }
+    // The timed recording asked for, once: the next station that plays takes it up.
+    int takeTimedRecordingSeconds() { return std::exchange(m_timedRecordingSeconds, 0); }
     void restoreWindow() override;
     void minimizeWindow() override;
     void raiseWindow() override;

@@ -52,8 +52,22 @@ QMenu* WindowTray::makeMenu(const QList<QMenu*>& menus) {
 }
 
 void WindowTray::notify(const QString& title, const QString& text, int kind) {
+    show(title, text, kind);
+    m_songNotified = false;
+}
+
+void WindowTray::notifySong(const QString& title, const QString& text) {
+    m_songNotified = show(title, text, NotifyDefault);
+}
+
+void WindowTray::showSongCover(const QString& file) {
+    if (m_songNotified)
+        m_notifier->showImage(file);
+}
+
+bool WindowTray::show(const QString& title, const QString& text, int kind) {
     if (!m_settings->BalloonTooltip())
-        return;
+        return false;
     if (kind < 0)
         kind = m_settings->TrayNotification();
     if (kind == NotifyBalloon) {
@@ -61,16 +75,17 @@ void WindowTray::notify(const QString& title, const QString& text, int kind) {
         if (!m_notifier)
             m_notifier = new DesktopNotifier(this);
         if (m_notifier->notify(title, text))
-            return;
+            return true;
         if (m_tray) {
             m_tray->showMessage(title, text, QSystemTrayIcon::Information, kBalloonMs);
-            return;
+            return false;
         }
     }
     if (!m_popup)
         m_popup = new PopupInfo(m_window);
     m_popup->showMessage(title, text, m_settings->PopupBackColor(), m_settings->PopupTextColor1(),
                          m_settings->PopupTextColor2());
+    return false;
 }
 
 void WindowTray::setToolTip(const QString& text) {

@@ -2,7 +2,8 @@
 
 // The main window's presence outside itself: the tray icon with its menu (the window's main
 // menus and the playing controls), the tool tip, and notifications either through the desktop's
-// notification service (the tray balloon where it has none) or in the PopupInfo window.
+// notification service, a song's with its cover (the tray balloon where it has none), or in the
+// PopupInfo window.
 // GUI thread; owned by the main window.
 
 #include <QObject>
@@ -29,6 +30,11 @@ public:
     PopupInfo* popupInfo() const { return m_popup; }
 
     void notify(const QString& title, const QString& text, int kind = NotifyDefault);
+    // A new song's notification, the kind the user chose; its cover may follow.
+    void notifySong(const QString& title, const QString& text);
+    // The cover of the song last notified, into its notification while that is still shown
+    // by the desktop's service.
+    void showSongCover(const QString& file);
     void setToolTip(const QString& text);
     // With TrayClickMuteVolume a right click mutes instead of opening the menu.
     void applySettings();
@@ -45,6 +51,8 @@ protected:
 
 private:
     QMenu* makeMenu(const QList<QMenu*>& menus);
+    // True when the desktop's notification service took it.
+    bool show(const QString& title, const QString& text, int kind);
 
     QuillowaveWindow* m_window; // the owner
     AppSettings* m_settings;    // the program's
@@ -52,4 +60,5 @@ private:
     QMenu* m_menuTray = nullptr;
     PopupInfo* m_popup = nullptr;
     DesktopNotifier* m_notifier = nullptr;
+    bool m_songNotified = false; // the last notification went to the desktop, for a song
 };

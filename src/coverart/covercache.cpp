@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -83,6 +84,18 @@ qint64 CoverCache::TotalBytes() const {
     for (const QFileInfo& file : files)
         total += file.size();
     return total;
+}
+
+QStringList CoverCache::Files() const {
+    static const QRegularExpression stored(
+        QStringLiteral("^[0-9a-f]{40}\\.(%1)$").arg(ImageExtensions.join(u'|')));
+    QStringList files;
+    const QFileInfoList entries = QDir(m_folder).entryInfoList(QDir::Files);
+    for (const QFileInfo& entry : entries) {
+        if (stored.match(entry.fileName()).hasMatch())
+            files << entry.absoluteFilePath();
+    }
+    return files;
 }
 
 void CoverCache::Prune(const QString& keep) {

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class CoverCache {
 public:
@@ -28,6 +29,8 @@ public:
     QString Store(const QString& key, const QByteArray& image);
     // The size of all files in the folder.
     qint64 TotalBytes() const;
+    // The covers stored in the folder: the files named as this cache names them, nothing else.
+    QStringList Files() const;
 
 private:
     void Prune(const QString& keep);

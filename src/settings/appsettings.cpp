@@ -19,7 +19,7 @@ namespace {
 // on purpose: it defaults to false without a defaults entry; so is OnlineDirectoryHost, whose
 // empty default means "find the servers", and so are the cover-art options, whose null values
 // mean the built-in choices.
-const std::array<std::pair<const char*, const char*>, 90> kDefaults = {{
+const std::array<std::pair<const char*, const char*>, 91> kDefaults = {{
     {"AlwaysOnTop", "false"},
     {"AutoPlayOnStart", "false"},
     {"BalloonTooltip", "true"},
@@ -83,6 +83,7 @@ const std::array<std::pair<const char*, const char*>, 90> kDefaults = {{
     {"RawRecordingOGG", "false"},
     {"RawRecordingFLAC", "false"},
     {"LameBitrate", "128"},
+    {"TimedSplitMinutes", "0"},
     {"FilePattern", "%station%/%track%"},
     {"AppRecordingFolder", ""},
     {"ShutdownComputerAction", "0"},
@@ -354,6 +355,7 @@ QW_BOOL_OPTION(RawRecordingAAC)
 QW_BOOL_OPTION(RawRecordingOGG)
 QW_BOOL_OPTION(RawRecordingFLAC)
 QW_INT_OPTION(LameBitrate)
+QW_INT_OPTION(TimedSplitMinutes)
 QW_STRING_OPTION(FilePattern)
 QW_STRING_OPTION(AppRecordingFolder)
 QW_INT_OPTION(ShutdownComputerAction)

@@ -198,6 +198,9 @@ public:
     bool toggleRawRecordingFLAC();
     int LameBitrate() const;
     void setLameBitrate(int value);
+    // Minutes after which a running recording goes on in a new file; 0 = never.
+    int TimedSplitMinutes() const;
+    void setTimedSplitMinutes(int value);
     QString FilePattern() const;
     void setFilePattern(const QString& value);
     QString AppRecordingFolder() const;

@@ -17,12 +17,14 @@ namespace {
 // Below 10 the MP3 encoder takes the value as a variable-bit-rate quality; above 320 the engine
 // falls back to 128 kbit/s.
 constexpr int kMaxBitrate = 320;
+// A day: longer periods would never split a recording that anyone keeps running.
+constexpr int kMaxTimedSplitMinutes = 24 * 60;
 
 } // namespace
 
 RecOptions::RecOptions(AppSettings* settings, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_cbMode(new QComboBox), m_edFolder(new QLineEdit),
-      m_sbBitrate(new QSpinBox) {
+      m_sbBitrate(new QSpinBox), m_sbTimedSplit(new QSpinBox) {
     setObjectName(QStringLiteral("RecOptions"));
     setWindowTitle(tr("Record Options"));
     m_cbMode->setObjectName(QStringLiteral("cbMode"));
@@ -41,8 +43,14 @@ RecOptions::RecOptions(AppSettings* settings, QWidget* parent)
     m_sbBitrate->setToolTip(tr("Below 10: variable bit rate of that quality (0: quality 4)"));
     m_sbBitrate->setValue(settings->LameBitrate());
 
+    m_sbTimedSplit->setObjectName(QStringLiteral("sbTimedSplit"));
+    m_sbTimedSplit->setRange(0, kMaxTimedSplitMinutes);
+    m_sbTimedSplit->setSpecialValueText(tr("Off"));
+    m_sbTimedSplit->setValue(settings->TimedSplitMinutes());
+
     auto* form = new QFormLayout;
     form->addRow(tr("Record button"), m_cbMode);
+    form->addRow(tr("Timed split (minutes)"), m_sbTimedSplit);
     addFolderPicker();
     form->addRow(tr("Recording folder"), m_edFolder);
     form->addRow(tr("MP3 bit rate"), m_sbBitrate);
@@ -75,5 +83,6 @@ void RecOptions::accept() {
     m_settings->setRecordingMode(mode());
     m_settings->setAppRecordingFolder(m_edFolder->text().trimmed());
     m_settings->setLameBitrate(m_sbBitrate->value());
+    m_settings->setTimedSplitMinutes(m_sbTimedSplit->value());
     QDialog::accept();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The record-options dialog: how the next recordings start (single song, without or with
-// splitting), the recording folder and the MP3 encoder's bit rate, read from and written to the
-// settings store. GUI thread; shown modally by the main window, on its stack.
+// splitting), the minutes after which a recording goes on in a new file, the recording folder
+// and the MP3 encoder's bit rate, read from and written to the settings store. GUI thread; shown
+// modally by the main window, on its stack.
 
 #include <QDialog>
 
@@ -19,7 +20,7 @@ public:
     // A RecordingMode value: 0 with splitting, 1 without, 2 a single song.
     int mode() const;
 
-    // Writes the mode, the folder and the bit rate to the settings store.
+    // Writes the mode, the timed split, the folder and the bit rate to the settings store.
     void accept() override;
 
 private:
@@ -30,4 +31,5 @@ private:
     QComboBox* m_cbMode;
     QLineEdit* m_edFolder;
     QSpinBox* m_sbBitrate;
+    QSpinBox* m_sbTimedSplit;
 };

@@ -1,6 +1,7 @@
 // Tests of the desktop notifications on the session bus: a stand-in notification service on a
-// connection of its own receives what the notifier sends, and each notification replaces the
-// previous one. Without the service the notifier says so, and the caller falls back.
+// connection of its own receives what the notifier sends, each notification replaces the
+// previous one, and a cover found later goes into the notification still shown. Without the
+// service the notifier says so, and the caller falls back.
 
 #include "app/desktopnotifier.h"
 
@@ -24,6 +25,7 @@ public:
         uint replaces;
         QString summary;
         QString body;
+        QString image;
         int timeout;
     };
     QList<Call> calls;
@@ -34,8 +36,8 @@ public slots:
                 int timeout) {
         Q_UNUSED(icon);
         Q_UNUSED(actions);
-        Q_UNUSED(hints);
-        calls.append({app, replaces, summary, body, timeout});
+        calls.append(
+            {app, replaces, summary, body, hints.value("image-path").toString(), timeout});
         return 40 + uint(calls.size());
     }
 };
@@ -51,6 +53,7 @@ private slots:
             QSKIP("this session has a notification service of its own");
         DesktopNotifier notifier;
         QVERIFY(!notifier.notify(QStringLiteral("Radio"), QStringLiteral("Song")));
+        QVERIFY(!notifier.showImage(QStringLiteral("/tmp/cover.png")));
     }
 
     void notificationsGoToTheServiceAndReplaceEachOther() {
@@ -70,13 +73,24 @@ private slots:
         QVERIFY(notifier.notify(QStringLiteral("Loopback Radio"), QStringLiteral("Next")));
         QVERIFY(shown.wait());
 
-        QCOMPARE(service.calls.size(), 2);
+        // The cover found meanwhile, sent at once, before the service has answered.
+        QVERIFY(notifier.notify(QStringLiteral("Loopback Radio"), QStringLiteral("Third")));
+        QVERIFY(notifier.showImage(QStringLiteral("/tmp/covers/a b.png")));
+        QVERIFY(shown.wait());
+        QTRY_COMPARE(shown.size(), 4);
+
+        QCOMPARE(service.calls.size(), 4);
         QCOMPARE(service.calls.at(0).app, QStringLiteral("Quillowave"));
         QCOMPARE(service.calls.at(0).replaces, 0u);
         QCOMPARE(service.calls.at(0).summary, QStringLiteral("Loopback Radio"));
         QCOMPARE(service.calls.at(0).body, QStringLiteral("Artist &amp; Song"));
         QCOMPARE(service.calls.at(0).timeout, DesktopNotifier::ExpireMs);
+        QVERIFY(service.calls.at(0).image.isEmpty());
         QCOMPARE(service.calls.at(1).replaces, 41u);
+        // The same notification again, in the third one's place, now with its image.
+        QCOMPARE(service.calls.at(3).replaces, 43u);
+        QCOMPARE(service.calls.at(3).body, QStringLiteral("Third"));
+        QCOMPARE(service.calls.at(3).image, QStringLiteral("file:///tmp/covers/a%20b.png"));
         bus.unregisterService(Service);
         QDBusConnection::disconnectFromBus(QStringLiteral("stand-in"));
     }

@@ -1,7 +1,9 @@
-// Tests of removing the user's settings and data: the program's own files go, foreign files
-// beside a portable copy or in a chosen data folder stay, and folders go only when empty.
+// Tests of removing the user's settings and data: the program's own files and song covers go,
+// foreign files beside a portable copy, in a chosen data folder or among the covers stay, and
+// folders go only when empty.
 
 #include "app/uninstaller.h"
+#include "coverart/covercache.h"
 #include "settings/appsettings.h"
 
 #include <QDir>
@@ -81,16 +83,28 @@ private slots:
         touch(chosen + QStringLiteral("presets.xml.gz"));
         touch(chosen + QStringLiteral("holiday.jpg"));
         settings->setDataFolder(chosen);
+        touch(chosen + QStringLiteral("playedtitles.tsv"));
         const QString defaultData = path(QStringLiteral("xdg-data/Quillowave/"));
         touch(defaultData + QStringLiteral("history.xml"));
-        QDir().mkpath(path(QStringLiteral("xdg-cache/Quillowave")));
+        const QString covers = path(QStringLiteral("xdg-cache/Quillowave/covers/"));
+        const QString cover = covers + CoverCache::Key("Artist", "Title") + QStringLiteral(".jpg");
+        touch(cover);
+        touch(covers + CoverCache::Key("Other", "Song") + QStringLiteral(".png"));
 
         const Uninstaller::Plan plan = Uninstaller::plan(*settings);
         QVERIFY(!plan.folders.contains(chosen));
+        QCOMPARE(plan.covers.size(), 2);
+        const QString question = Uninstaller::question(plan);
+        // The covers are named by their folder, not one by one.
+        QVERIFY(question.contains(QStringLiteral("The song covers kept in this folder will be "
+                                                 "removed:\n  ") +
+                                  QDir::cleanPath(covers)));
+        QVERIFY(!question.contains(cover));
         QCOMPARE(Uninstaller::remove(plan), QStringList());
 
         QVERIFY(QFileInfo::exists(chosen + QStringLiteral("holiday.jpg")));
-        for (const char* gone : {"favorites.xml", "history_bak.xml", "presets.xml.gz"})
+        for (const char* gone :
+             {"favorites.xml", "history_bak.xml", "presets.xml.gz", "playedtitles.tsv"})
             QVERIFY2(!QFileInfo::exists(chosen + QLatin1String(gone)), gone);
         for (const char* gone :
              {"xdg-data/Quillowave", "xdg-config/Quillowave", "xdg-cache/Quillowave"})
@@ -105,10 +119,17 @@ private slots:
         const QString data = path(QStringLiteral("xdg-data/Quillowave/"));
         touch(data + QStringLiteral("favorites.xml"));
         touch(data + QStringLiteral("station-logo.png"));
+        // A file the user put among the covers is not one of them.
+        const QString covers = path(QStringLiteral("xdg-cache/Quillowave/covers/"));
+        touch(covers + CoverCache::Key("Artist", "Title") + QStringLiteral(".jpg"));
+        touch(covers + QStringLiteral("my-own.jpg"));
         const Uninstaller::Plan plan = Uninstaller::plan(settings);
+        QCOMPARE(plan.covers.size(), 1);
         QCOMPARE(Uninstaller::remove(plan), QStringList());
         QVERIFY(!QFileInfo::exists(data + QStringLiteral("favorites.xml")));
         QVERIFY(QFileInfo::exists(data + QStringLiteral("station-logo.png")));
+        QVERIFY(QFileInfo::exists(covers + QStringLiteral("my-own.jpg")));
+        QVERIFY(Uninstaller::plan(settings).covers.isEmpty());
         QVERIFY(Uninstaller::plan(settings).files.isEmpty());
     }
 };

@@ -1,7 +1,8 @@
 // The window's side of cover art: the panel shows the cover of the song the lookup has now and
 // nothing while a new song is looked up or has none, the cover-art window shows the same and
-// closes when the lookup is cancelled (a stop), and the desktop hears of every change. Covers
-// come from the lookup's cache; a song outside it asks a port where nothing listens.
+// closes when the lookup is cancelled (a stop), the desktop hears of every change, and the
+// wiring tells whose cover it has. Covers come from the lookup's cache; a song outside it asks a
+// port where nothing listens.
 
 #include "app/windowcoverart.h"
 #include "coverart/coverart.h"
@@ -64,6 +65,13 @@ private slots:
         lookup.RequestCoverArt("The Testers", "First Light", 13);
         QVERIFY(panel->coverButton()->isVisible());
         QCOMPARE(changed.last().first().toString(), m_redCover);
+        // Whose cover it is, so that the next song's notification never gets it.
+        BASS::Song song;
+        song.m_artist = QStringLiteral("The Testers ");
+        song.m_title = QStringLiteral("First Light");
+        QVERIFY(wiring.isCoverOf(song));
+        song.m_title = QStringLiteral("Second Light");
+        QVERIFY(!wiring.isCoverOf(song));
 
         panel->coverButton()->click();
         CoverArtWindow* dialog = wiring.coverWindow();

@@ -83,7 +83,7 @@ private slots:
         QVERIFY(!store->LastPresetCheckDate().isValid());
         QCOMPARE(store->AppFont(), QFont());
         QVERIFY(store->altPresetFiles().isEmpty());
-        QCOMPARE(store->defaults().size(), 90);
+        QCOMPARE(store->defaults().size(), 91);
         QCOMPARE(store->WebSiteHost(), QStringLiteral("https://www.quillowave.com"));
         QVERIFY(!store->defaults().contains(QStringLiteral("MonoOutput")));
         QVERIFY(!QFile::exists(portableIni()));

@@ -1,9 +1,11 @@
 // Recording from the main window against the fixture's MP3 mount, on the offscreen platform: the
 // Record button waits for a playing station and says so, F3 records into a file a player opens,
 // the status bar counts the recording, the Recording menu follows, F4 ends at the next title,
-// stopping playback or leaving while recording asks first, and the record-options dialog (from
-// the menu, or with Control on Record) stores its choices and starts as chosen.
+// stopping playback or leaving while recording asks first, the record-options dialog (from
+// the menu, or with Control on Record) stores its choices and starts as chosen, its timed split
+// goes on in a new file, and a timed recording from the command line ends playback at its limit.
 
+#include "app/commandline.h"
 #include "app/playbackcontroller.h"
 #include "app/quillowavewindow.h"
 #include "app/recordingcontroller.h"
@@ -110,6 +112,17 @@ private:
         AppStream* engine = m_window->playback()->engine();
         const quint64 start = engine->BytesRecorded();
         return QTest::qWaitFor([&] { return engine->BytesRecorded() > start + 16000; }, kWaitMs);
+    }
+
+    // Runs the engine's one-second step, as that many seconds of playback would, until done
+    // (asked once after each step) says enough; false when an hour was not enough.
+    static bool tickUntil(AppStream* engine, const std::function<bool()>& done) {
+        for (int second = 0; second < 3600; ++second) {
+            engine->Tick();
+            if (done())
+                return true;
+        }
+        return false;
     }
 
     static void verifyPlayableMp3(const QString& file) {
@@ -285,25 +298,31 @@ private slots:
         QCOMPARE(modes, (QStringList{"Start recording single song", "Record without splitting",
                                      "Record with splitting"}));
         QCOMPARE(m_settings->LameBitrate(), 128);
+        QCOMPARE(m_settings->TimedSplitMinutes(), 0);
 
         const QString chosen = m_dir.filePath(QStringLiteral("chosen"));
         onRecOptions([&](RecOptions* dialog) {
             QCOMPARE(dialog->windowTitle(), QString("Record Options"));
             chooseMode(dialog, QStringLiteral("Start recording single song"));
             dialog->findChild<QSpinBox*>(QStringLiteral("sbBitrate"))->setValue(192);
+            dialog->findChild<QSpinBox*>(QStringLiteral("sbTimedSplit"))->setValue(30);
             dialog->findChild<QLineEdit*>(QStringLiteral("edFolder"))->setText(chosen);
             dialog->accept();
         });
         menuAction(QStringLiteral("Record options..."))->trigger();
         QCOMPARE(m_settings->RecordingMode(), int(RecordingController::ModeSingleSong));
         QCOMPARE(m_settings->LameBitrate(), 192);
+        QCOMPARE(m_settings->TimedSplitMinutes(), 30);
         QCOMPARE(m_settings->AppRecordingFolder(), chosen);
         AppStream* engine = m_window->playback()->engine();
         QCOMPARE(engine->Mp3Bitrate(), 192);
         // The single-song entry is the Record action itself in that mode.
         QVERIFY(!menuAction(QStringLiteral("Start recording single song")));
 
+        QCOMPARE(engine->TimedSplitMinutes(), 30);
+
         m_settings->setLameBitrate(128);
+        m_settings->setTimedSplitMinutes(0);
         m_settings->setAppRecordingFolder(folder);
     }
 
@@ -325,6 +344,65 @@ private slots:
         // Control on a running recording just stops it.
         QTest::mouseClick(recordButton(), Qt::LeftButton, Qt::ControlModifier);
         QTRY_VERIFY(!m_window->recording()->isRecording());
+    }
+
+    void timedSplitGoesOnInANewFileAfterItsMinutes() {
+        QVERIFY(playMp3());
+        QTRY_VERIFY(recordButton()->isEnabled());
+        onRecOptions([](RecOptions* dialog) {
+            dialog->findChild<QSpinBox*>(QStringLiteral("sbTimedSplit"))->setValue(1);
+            dialog->accept();
+        });
+        QTest::mouseClick(recordButton(), Qt::LeftButton, Qt::ControlModifier);
+        m_settings->setTimedSplitMinutes(0);
+        QVERIFY(m_window->recording()->isRecording());
+        AppStream* engine = m_window->playback()->engine();
+        QCOMPARE(engine->TimedSplitMinutes(), 1);
+        QLabel* recordingLabel = statusBarLabel("labelRecording");
+        const QString first = recordingLabel->toolTip();
+        QVERIFY(recordedSomeLiveBytes());
+
+        int since = engine->SecondsSinceSplit();
+        QVERIFY(tickUntil(engine, [&] {
+            const bool restarted = engine->SecondsSinceSplit() < since;
+            since = engine->SecondsSinceSplit();
+            return restarted;
+        }));
+        QTRY_VERIFY_WITH_TIMEOUT(recordingLabel->toolTip() != first, kWaitMs);
+        const QString second = recordingLabel->toolTip();
+        QCOMPARE(QFileInfo(second).absolutePath(), QFileInfo(first).absolutePath());
+        QVERIFY(m_window->recording()->isRecording());
+        verifyPlayableMp3(first);
+        QVERIFY(recordedSomeLiveBytes());
+        m_window->slot_Record();
+        QTRY_VERIFY(!m_window->recording()->isRecording());
+        verifyPlayableMp3(second);
+    }
+
+    void timedRecordingFromTheCommandLineEndsPlaybackAtItsLimit() {
+        const QString url = QString::fromStdString(qwtest::icecastUrl("/mp3"));
+        m_window->slot_oneInstance(CommandLine::handOverMessage(
+            {QStringLiteral("quillowave"), QStringLiteral("/url=") + url,
+             QStringLiteral("/name=Timed Radio"), QStringLiteral("/action=Record"),
+             QStringLiteral("/duration=60")}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->recording()->isRecording(), kWaitMs);
+        AppStream* engine = m_window->playback()->engine();
+        QCOMPARE(engine->RecordingLimit(), 60);
+        const QString file = m_window->recording()->fileName();
+        QVERIFY(recordedSomeLiveBytes());
+
+        QuestionAnswerer no(QMessageBox::No);
+        QVERIFY(tickUntil(engine, [engine] { return engine->LimitReached(); }));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->playback()->isActive(), kWaitMs);
+        QVERIFY(no.asked.isEmpty());
+        QVERIFY(!m_window->recording()->isRecording());
+        QCOMPARE(engine->RecordingLimit(), 0);
+        verifyPlayableMp3(file);
+
+        // The command asked for one timed recording; the next station only plays.
+        QVERIFY(playMp3());
+        QTRY_COMPARE(recordButton()->toolTip(), QString("Start recording (Record with splitting)"));
+        QVERIFY(!m_window->recording()->isRecording());
     }
 };
 
