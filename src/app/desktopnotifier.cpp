@@ -42,7 +42,8 @@ bool DesktopNotifier::notify(const QString& title, const QString& text, const QS
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("quillowave")},
                       {QStringLiteral("category"), QStringLiteral("x-quillowave.song")}};
     if (!imageFile.isEmpty())
-        hints.insert(QStringLiteral("image-path"), QUrl::fromLocalFile(imageFile).toString());
+        hints.insert(QStringLiteral("image-path"),
+                     QUrl::fromLocalFile(imageFile).toString(QUrl::FullyEncoded));
     call << QStringLiteral("Quillowave") << m_lastId << QStringLiteral("quillowave") << title
          << text.toHtmlEscaped() << QStringList() << hints << ExpireMs;
     ++m_pendingCalls;

@@ -428,6 +428,8 @@ void QuillowaveWindow::setupRecording() {
             [this] { showRecording(false, QString()); });
     connect(m_recording, &RecordingController::sig_message, this,
             [this](const QString& text) { QMessageBox::warning(this, tr("Quillowave"), text); });
+    connect(m_playback->engine(), &AppStream::signal_recordSplit, this,
+            &QuillowaveWindow::slot_streamRecordSplit);
     m_playback->setQuestion([this](const QString& text) {
         return QMessageBox::question(this, tr("Quillowave"), text,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
@@ -438,6 +440,11 @@ void QuillowaveWindow::setupRecording() {
     connect(m_playback, &PlaybackController::sig_stationPlaying, this,
             &QuillowaveWindow::updateRecordControl);
     updateRecordControl();
+}
+
+void QuillowaveWindow::slot_streamRecordSplit(AppStream*) {
+    if (m_recording->isRecording())
+        m_statusBar->showRecordingFile(m_recording->fileName());
 }
 
 void QuillowaveWindow::showRecording(bool recording, const QString& fileName) {

@@ -22,6 +22,7 @@
 #include <QSystemTrayIcon>
 
 class AppSettings;
+class AppStream;
 class Favorites;
 class History;
 class PopupInfo;
@@ -147,6 +148,8 @@ public slots:
     void slot_recordNoSplit();
     void slot_openRecFolder();
     void slot_recordOptions();
+    // The next file of a split recording is open: the recording label names it.
+    void slot_streamRecordSplit(AppStream* stream);
     // The wish list's editor ("Recording list").
     void slot_recWishList();
     void slot_openURL();

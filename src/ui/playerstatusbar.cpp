@@ -116,6 +116,10 @@ void PlayerStatusBar::showRecording(const QIcon& icon, const QString& fileName) 
     }
 }
 
+void PlayerStatusBar::showRecordingFile(const QString& fileName) {
+    m_labelRecording->setToolTip(fileName);
+}
+
 void PlayerStatusBar::setRecordingCounters(const QString& bytes, const QString& time) {
     m_labelRecordCounters->setText(bytes + QLatin1Char(' ') + time);
     m_labelRecordCounters->setToolTip(tr("Amount of data recorded and time recording"));

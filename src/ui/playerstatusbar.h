@@ -54,6 +54,8 @@ public:
     void setSleepText(const QString& text, const QString& toolTip);
     // The recording label: the record icon with the file as tool tip, or nothing (null icon).
     void showRecording(const QIcon& icon, const QString& fileName);
+    // The file a running recording writes now.
+    void showRecordingFile(const QString& fileName);
     // Bytes written and time recorded of the running recording.
     void setRecordingCounters(const QString& bytes, const QString& time);
 

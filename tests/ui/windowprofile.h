@@ -2,7 +2,8 @@
 
 // The profile every window test starts from: a private program folder holding the bundled
 // directory (so no test shares an INI file), quick stops, no tray, the online directory on the
-// test server (never the real one), and an initialised engine.
+// test server and the cover-art services on loopback (never the real ones), and an initialised
+// engine.
 
 #include "settings/appsettings.h"
 #include "app/playbackcontroller.h"
@@ -30,6 +31,8 @@ inline AppSettings* prepareWindowProfile(const QTemporaryDir& dir, QString& erro
     const QString online = QString::fromStdString(qwtest::httpUrl("/radiobrowser/ok/200"));
     settings->setOnlineDirectoryHost(online.isEmpty() ? QStringLiteral("http://127.0.0.1:1")
                                                       : online);
+    // Every cover-art service on a loopback port where nothing listens: no cover, no internet.
+    settings->setCoverArtHosts(QStringLiteral("http://127.0.0.1:1"));
     QString warning;
     return PlaybackController::initEngine(settings, &error, &warning) ? settings : nullptr;
 }
