@@ -4,6 +4,7 @@
 #include "stations/busycursor.h"
 #include "stations/countryflags.h"
 #include "stations/listsaver.h"
+#include "stations/qtcompressed.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -24,8 +25,6 @@
 namespace {
 
 constexpr qint64 kGzipBlock = 0x40000;
-// The most deflate can expand its input; a size read from a file that claims more is false.
-constexpr quint64 kMaxInflateRatio = 1032;
 
 // The system's text for the last error; a file that opened and read fine but holds no valid
 // data leaves no system error behind, so it gets a text of its own.
@@ -173,14 +172,9 @@ QByteArray BramblerStations::readCompressed(QFile& file) {
     QDataStream stream(&file);
     QByteArray compressed;
     stream >> compressed;
-    if (stream.status() != QDataStream::Ok || compressed.size() < 4)
+    if (stream.status() != QDataStream::Ok)
         return QByteArray();
-    // qUncompress reserves the size the first four bytes claim; a few hostile bytes would make it
-    // reserve gigabytes. zlib cannot expand data more than about 1032 times.
-    const quint32 claimed = qFromBigEndian<quint32>(compressed.constData());
-    if (claimed > quint64(compressed.size() - 4) * kMaxInflateRatio)
-        return QByteArray();
-    return qUncompress(compressed);
+    return uncompressQtBytes(compressed);
 }
 
 QString BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {

@@ -1,6 +1,7 @@
 #include "stations/ottersongsstations.h"
 
 #include "stations/countryflags.h"
+#include "stations/qtcompressed.h"
 
 #include <QDataStream>
 
@@ -46,8 +47,8 @@ QString OttersongsStations::recordsText(const QByteArray& fileBytes) {
     QDataStream stream(fileBytes);
     QByteArray compressed;
     stream >> compressed;
-    // qUncompress answers anything that is not its own format with an empty array.
-    const QString text = QString::fromUtf8(qUncompress(compressed));
+    // Anything that is not Qt's compressed format reads as an empty list.
+    const QString text = QString::fromUtf8(uncompressQtBytes(compressed));
     const qsizetype nul = text.indexOf(QChar(0));
     return nul < 0 ? text : text.left(nul);
 }
