@@ -3,14 +3,12 @@
 #include "app/reconnector.h"
 #include "bass/bassevents.h"
 #include "bass/playlistparser.h"
-#include "bass/qtbassconnectthread.h"
 #include "recording/appstream.h"
 #include "recording/sleeptimer.h"
 #include "settings/appsettings.h"
 
 #include <QDebug>
 #include <QFile>
-#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -31,8 +29,8 @@ DWORD streamVolume(int volume) {
 
 PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_engine(new AppStream(this)),
-      m_worker(new QtBassConnectThread(m_engine, this)), m_watchdog(new QTimer(this)),
-      m_reconnect(new Reconnector(this)), m_sleep(new SleepTimer(this)) {
+      m_connect(new ConnectController(m_engine, this)), m_reconnect(new Reconnector(this)),
+      m_sleep(new SleepTimer(this)) {
     connect(m_reconnect, &Reconnector::signal_waiting, this, [this](int seconds, int attempt) {
         emit sig_status(
             tr("Off the air: reconnecting in %1 s (attempt %2)").arg(seconds).arg(attempt));
@@ -43,28 +41,25 @@ PlaybackController::PlaybackController(AppSettings* settings, QObject* parent)
     m_sleep->setEndAction(settings->ShutdownComputerAction());
     connect(m_sleep, &SleepTimer::sig_changed, this,
             [this] { emit sig_sleepChanged(m_sleep->remaining()); });
-    m_watchdog->setSingleShot(true);
-    connect(m_watchdog, &QTimer::timeout, this, &PlaybackController::slot_Timeout);
+    connect(m_connect, &ConnectController::sig_timedOut, this, &PlaybackController::slot_Timeout);
+    connect(m_connect, &ConnectController::sig_playlistRead, this,
+            &PlaybackController::slot_playlistRead);
+    connect(m_connect, &ConnectController::sig_playlistFailed, this,
+            &PlaybackController::slot_playlistFailed);
+    connect(m_connect, &ConnectController::sig_connectEnded, this,
+            &PlaybackController::slot_connectEnded);
     // Engine events come from library threads: always queue them so they arrive in order.
     connect(m_engine, &BassQt::sig_bassEvent, this, &PlaybackController::slot_bassEvent,
             Qt::QueuedConnection);
-    connect(m_engine, &Stream::sig_StreamReady, this, &PlaybackController::slot_StreamReady);
-    connect(m_engine, &Stream::sig_StreamError, this, &PlaybackController::slot_StreamError);
     connect(m_engine, &AppStream::signal_Timeout, this, &PlaybackController::slot_StreamTimeout);
     connect(m_engine, &AppStream::signal_Started, this, &PlaybackController::slot_streamStarted,
             Qt::QueuedConnection);
-    connect(m_worker, &QtBassConnectThread::signal_Finished, this,
-            &PlaybackController::slot_bassConnectFinished);
     m_volume = std::clamp(settings->Volume(), 0, 100);
     applyVolume();
 }
 
 PlaybackController::~PlaybackController() {
-    m_watchdog->stop();
-    if (m_worker->isRunning()) {
-        m_worker->Abort();
-        m_worker->wait();
-    }
+    m_connect->abort();
     disconnect(m_engine, nullptr, this, nullptr);
     m_engine->Stop(0);
 }
@@ -88,7 +83,7 @@ bool PlaybackController::hasStream() const {
 }
 
 bool PlaybackController::isConnecting() const {
-    return m_worker->isRunning();
+    return m_connect->isConnecting();
 }
 
 bool PlaybackController::isActive() const {
@@ -158,28 +153,6 @@ QString PlaybackController::stationLabel(const Preset& station, bool plainText) 
         .arg(station.website.toHtmlEscaped(), station.title.toHtmlEscaped());
 }
 
-QStringList PlaybackController::playlistEntries(const QString& text, bool* replayAsx) {
-    if (replayAsx)
-        *replayAsx = false;
-    QStringList urls;
-    PlaylistParser::ParsePls(text, urls);
-    if (urls.isEmpty())
-        PlaylistParser::ParseAsx(text, urls);
-    if (urls.isEmpty() && text.contains(QLatin1String("<asx"), Qt::CaseInsensitive)) {
-        if (replayAsx)
-            *replayAsx = true;
-        return {};
-    }
-    if (urls.isEmpty())
-        PlaylistParser::ParseM3u(text, urls);
-    if (urls.isEmpty())
-        PlaylistParser::ParseMediaSrc(text, urls);
-    if (urls.isEmpty())
-        urls << text.trimmed();
-    urls.removeIf([](const QString& url) { return url.contains(QLatin1String(".asmx")); });
-    return urls;
-}
-
 void PlaybackController::playStation(const Preset& station, Ask ask) {
     if (ask == Ask::Yes)
         m_reconnect->cancel();
@@ -217,55 +190,37 @@ void PlaybackController::playStation(const Preset& station, Ask ask) {
     m_engine->SetStation(now);
     m_engine->SetSplitDelay(station.splitDelay);
 
-    if (fetchesPlaylist(url) && !m_openPlaylistDirect) {
-        m_engine->downloadPlaylistFile(url);
-        emit sig_busyChanged(true);
-    } else {
-        startWorker(url);
-    }
+    m_connect->setWatchdogMs(watchdogMs());
+    m_connect->open(url);
+    emit sig_busyChanged(true);
     if (ask == Ask::Yes)
         emit sig_remoteEvent(RemoteConnecting, QString());
     emit sig_waitCursor(false);
 }
 
+int PlaybackController::watchdogMs() const {
+    return qMax(1, m_settings->TimeoutValue()) * 2000;
+}
+
 void PlaybackController::startWorker(const QString& url) {
-    m_engine->SetURLs({url});
-    m_watchdog->start(qMax(1, m_settings->TimeoutValue()) * 2000);
-    ++m_connectsRunning;
-    m_worker->StartConnect();
+    m_connect->setWatchdogMs(watchdogMs());
+    m_connect->connectTo({url});
     emit sig_busyChanged(true);
 }
 
-void PlaybackController::slot_StreamReady(Stream*, int, const QString& text) {
-    if (text.isEmpty()) {
-        showError(tr("The playlist is empty"), false);
-        afterStop(true);
-        return;
-    }
-    bool replayAsx = false;
-    const QStringList urls = playlistEntries(text, &replayAsx);
-    if (replayAsx) {
-        m_openPlaylistDirect = true;
-        playStation(m_current, Ask::No);
-        m_openPlaylistDirect = false;
-        return;
-    }
+void PlaybackController::slot_playlistRead(const QStringList& urls) {
     m_current.playlistUrls = urls;
     m_current.playlistIndex = 0;
     playStation(m_current, Ask::No);
 }
 
-void PlaybackController::slot_StreamError(Stream*, int, const QString& errorMess) {
+void PlaybackController::slot_playlistFailed(const QString& errorMess) {
     showError(tr(errorMess.toUtf8().constData()), false);
     afterStop(true);
 }
 
-void PlaybackController::slot_bassConnectFinished(BassQt*) {
-    // The end of a connection that a newer one replaced is queued behind that newer start.
-    if (--m_connectsRunning > 0 || m_worker->isRunning())
-        return;
-    m_watchdog->stop();
-    if (m_worker->WasAborted() || hasStream())
+void PlaybackController::slot_connectEnded(ConnectController::Outcome outcome) {
+    if (outcome != ConnectController::Outcome::Failed)
         return;
     // While reconnecting, a failed attempt is reported in the status bar only.
     showError(m_engine->LastErrorText(), m_reconnect->isActive());
@@ -317,8 +272,6 @@ bool PlaybackController::recentPresetCheck() const {
 }
 
 void PlaybackController::slot_Timeout() {
-    if (!m_worker->isRunning() || hasStream())
-        return;
     if (m_reconnect->isActive()) {
         stopPlayback(Ask::No);
         showError(tr("Connection timed out"), true);
@@ -354,20 +307,22 @@ bool PlaybackController::stopPlayback(Ask ask) {
         return false;
     if (userStop)
         m_reconnect->cancel();
-    m_watchdog->stop();
-    if (m_worker->isRunning()) {
+    if (isConnecting()) {
         emit sig_status(tr("Stopping"));
         emit sig_waitCursor(true);
         // Even with a stream the worker may still be finishing its open; it must end before a
-        // new connection can start on the same thread. The abort ends a create within moments.
-        m_worker->Abort();
-        m_worker->wait();
+        // new connection can start. The abort ends a create within moments.
+        m_connect->abort();
         if (hasStream())
             m_engine->Stop(0);
         emit sig_waitCursor(false);
-    } else if (hasStream()) {
-        emit sig_status(tr("Stopping"));
-        m_engine->Stop(m_settings->StopFadeOut() ? StopFadeMs : 0);
+    } else {
+        // A playlist still being downloaded is given up: its answer must not start a connect.
+        m_connect->abort();
+        if (hasStream()) {
+            emit sig_status(tr("Stopping"));
+            m_engine->Stop(m_settings->StopFadeOut() ? StopFadeMs : 0);
+        }
     }
     afterStop(userStop);
     m_sleep->stop();

@@ -1,11 +1,14 @@
 #pragma once
 
-// The control flow of playing: starting a station (playlist download or the connect worker with
-// its watchdog), failover to further sources, reactions to engine events, stopping, volume and
-// mute, and the per-second counters. It decides; the main window only shows what it reports.
-// GUI thread; owned by the main window (tests own one directly). Owns the engine and the worker.
+// The control flow of playing: starting a station (through the connect controller, which reads a
+// playlist first and runs the connect worker with its watchdog), failover to further sources,
+// reactions to engine events, stopping, volume and mute, and the per-second counters. It
+// decides; the main window only shows what it reports.
+// GUI thread; owned by the main window (tests own one directly). Owns the engine and the
+// connect controller.
 
 #include "app/statuscounters.h"
+#include "recording/connectcontroller.h"
 #include "stations/preset.h"
 
 #include <QObject>
@@ -17,12 +20,9 @@ class AppSettings;
 class AppStream;
 class SleepTimer;
 class Reconnector;
-class QTimer;
 
 namespace BASS {
 class BassQt;
-class Stream;
-class QtBassConnectThread;
 } // namespace BASS
 
 class PlaybackController : public QObject {
@@ -53,7 +53,6 @@ public:
     static bool initEngine(AppSettings* settings, QString* error, QString* warning);
 
     AppStream* engine() const { return m_engine; }
-    BASS::QtBassConnectThread* worker() const { return m_worker; }
     const Preset& currentStation() const { return m_current; }
     bool hasStream() const;
     bool isConnecting() const;
@@ -76,9 +75,6 @@ public:
     static bool fetchesPlaylist(const QString& url);
     // The label of the station: a link to its web site where it has one.
     static QString stationLabel(const Preset& station, bool plainText);
-    // The stream addresses of a downloaded playlist; sets replayAsx when the text is an ASX
-    // playlist without references, which the decoders then open themselves.
-    static QStringList playlistEntries(const QString& text, bool* replayAsx);
 
     // Asks the user a yes/no question; the window shows a box, tests answer themselves.
     void setQuestion(std::function<bool(const QString& text)> question) {
@@ -145,9 +141,9 @@ signals:
 
 private slots:
     void slot_bassEvent(BASS::BassQt* stream, uint msg, uint param);
-    void slot_StreamReady(BASS::Stream* stream, int id, const QString& text);
-    void slot_StreamError(BASS::Stream* stream, int id, const QString& errorMess);
-    void slot_bassConnectFinished(BASS::BassQt* stream);
+    void slot_playlistRead(const QStringList& urls);
+    void slot_playlistFailed(const QString& errorMess);
+    void slot_connectEnded(ConnectController::Outcome outcome);
     void slot_Timeout();
     void slot_StreamTimeout();
     void slot_streamStarted();
@@ -155,6 +151,8 @@ private slots:
 
 private:
     void startWorker(const QString& url);
+    // How long a connect may take before it counts as timed out.
+    int watchdogMs() const;
     void afterStop(bool userStop);
     void resetStatusBar();
     void onStreamPlaying();
@@ -170,13 +168,9 @@ private:
 
     AppSettings* m_settings;
     AppStream* m_engine;
-    BASS::QtBassConnectThread* m_worker;
-    QTimer* m_watchdog;
+    ConnectController* m_connect;
     Reconnector* m_reconnect;
-    // Connections started whose end has not been handled yet (main thread only).
-    int m_connectsRunning = 0;
     Preset m_current;
-    bool m_openPlaylistDirect = false;
     int m_lastBitrate = 0;
     StatusCounters m_counters;
     QString m_lastErrorText;

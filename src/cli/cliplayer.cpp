@@ -1,8 +1,6 @@
 #include "cli/cliplayer.h"
 
 #include "bass/bassevents.h"
-#include "bass/playlistparser.h"
-#include "bass/qtbassconnectthread.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -13,21 +11,22 @@ using namespace BASS;
 
 CliPlayer::CliPlayer(const Options& options, QObject* parent)
     : QObject(parent), m_options(options), m_engine(new AppStream(this)),
-      m_thread(new QtBassConnectThread(m_engine, this)), m_out(stdout) {
+      m_connect(new ConnectController(m_engine, this)), m_out(stdout) {
+    m_connect->setWatchdogMs(m_options.watchdogSeconds * 2000);
     m_engine->SetUserPrompt(this);
     connect(m_engine, &BassQt::sig_bassEvent, this, &CliPlayer::slot_bassEvent);
-    connect(m_engine, &Stream::sig_StreamReady, this, &CliPlayer::slot_StreamReady);
-    connect(m_engine, &Stream::sig_StreamError, this, &CliPlayer::slot_StreamError);
     connect(m_engine, &AppStream::signal_Timeout, this, &CliPlayer::slot_stalledTooLong);
-    connect(m_thread, &QtBassConnectThread::signal_Finished, this,
-            &CliPlayer::slot_connectFinished);
+    connect(m_connect, &ConnectController::sig_playlistRequested, this,
+            [this](const QString& url) { Print(QStringLiteral("playlist %1").arg(url)); });
+    connect(m_connect, &ConnectController::sig_playlistRead, this, &CliPlayer::slot_playlistRead);
+    connect(m_connect, &ConnectController::sig_playlistFailed, this,
+            &CliPlayer::slot_playlistFailed);
+    connect(m_connect, &ConnectController::sig_connectEnded, this, &CliPlayer::slot_connectEnded);
+    connect(m_connect, &ConnectController::sig_timedOut, this, &CliPlayer::slot_timedOut);
 }
 
 CliPlayer::~CliPlayer() {
-    if (m_thread->isRunning()) {
-        m_thread->Abort();
-        m_thread->wait();
-    }
+    m_connect->abort();
     m_engine->Stop(0);
 }
 
@@ -82,33 +81,15 @@ void CliPlayer::Start() {
     Station station;
     station.m_url = m_options.url;
     m_engine->SetStation(station);
-    if (PlaylistParser::FetchesPlaylist(m_options.url)) {
-        Print(QStringLiteral("playlist %1").arg(m_options.url));
-        m_engine->downloadPlaylistFile(m_options.url);
-        return;
-    }
-    Connect({m_options.url});
+    m_connect->open(m_options.url);
 }
 
-void CliPlayer::Connect(const QStringList& urls) {
-    m_engine->SetURLs(urls);
-    if (m_options.watchdogSeconds > 0)
-        QTimer::singleShot(m_options.watchdogSeconds * 2000, this, &CliPlayer::slot_watchdog);
-    m_thread->StartConnect();
-}
-
-void CliPlayer::slot_StreamReady(Stream*, int, const QString& text) {
-    if (text.isEmpty()) {
-        Print(QStringLiteral("error: the playlist is empty"));
-        Finish(ExitDownload);
-        return;
-    }
-    const QStringList urls = PlaylistParser::Candidates(text, m_options.url);
+void CliPlayer::slot_playlistRead(const QStringList& urls) {
     Print(QStringLiteral("candidates %1").arg(urls.join(u' ')));
-    Connect(urls);
+    m_connect->connectTo(urls);
 }
 
-void CliPlayer::slot_StreamError(Stream*, int, const QString& error) {
+void CliPlayer::slot_playlistFailed(const QString& error) {
     Print(QStringLiteral("error: %1").arg(error));
     Finish(ExitDownload);
 }
@@ -144,17 +125,11 @@ void CliPlayer::slot_bassEvent(BassQt*, uint msg, uint param) {
     }
 }
 
-void CliPlayer::slot_connectFinished(BassQt*) {
-    if (m_finishing)
+void CliPlayer::slot_connectEnded(ConnectController::Outcome outcome) {
+    if (m_finishing || outcome != ConnectController::Outcome::Failed)
         return;
-    if (m_thread->WasAborted()) {
-        Finish(ExitTimeout);
-        return;
-    }
-    if (!m_engine->GetHandle()) {
-        Print(QStringLiteral("error: %1").arg(ConnectError()));
-        Finish(ExitConnect);
-    }
+    Print(QStringLiteral("error: %1").arg(ConnectError()));
+    Finish(ExitConnect);
 }
 
 QString CliPlayer::ConnectError() const {
@@ -175,9 +150,7 @@ void CliPlayer::StreamEnded() {
     Finish(ExitOk);
 }
 
-void CliPlayer::slot_watchdog() {
-    if (!m_thread->isRunning() || m_engine->GetHandle())
-        return;
+void CliPlayer::slot_timedOut() {
     Print(QStringLiteral("error: %1").arg(tr("Connection timed out")));
     m_finishing = true;
     Finish(ExitTimeout);
@@ -198,10 +171,7 @@ void CliPlayer::Print(const QString& line) {
 
 void CliPlayer::Finish(int code) {
     m_finishing = true;
-    if (m_thread->isRunning()) {
-        m_thread->Abort();
-        m_thread->wait();
-    }
+    m_connect->abort();
     m_engine->Stop(0);
     Print(QStringLiteral("elapsed %1 s, %2 bytes")
               .arg(m_engine->SecondsPlaying())

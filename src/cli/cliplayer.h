@@ -1,19 +1,17 @@
 #pragma once
 
-// Plays one address with the engine and no window, the way the main window would: resolves a
-// playlist, runs the connect thread, and prints one line per engine event and each new song.
+// Plays one address with the engine and no window, through the connect controller the main
+// window's playback uses (a playlist read first, then the connect worker over its candidates),
+// and prints one line per engine event and each new song.
 // GUI (main) thread of quillowave-cli; owned by main().
 
 #include "qtext/userprompt.h"
 #include "recording/appstream.h"
+#include "recording/connectcontroller.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTextStream>
-
-namespace BASS {
-class QtBassConnectThread;
-}
 
 class CliPlayer : public QObject, private QT_EXT::UserPrompt {
     Q_OBJECT
@@ -48,15 +46,14 @@ public:
 
 private slots:
     void slot_bassEvent(BASS::BassQt* stream, uint msg, uint param);
-    void slot_StreamReady(BASS::Stream* stream, int id, const QString& text);
-    void slot_StreamError(BASS::Stream* stream, int id, const QString& error);
-    void slot_connectFinished(BASS::BassQt* stream);
-    void slot_watchdog();
+    void slot_playlistRead(const QStringList& urls);
+    void slot_playlistFailed(const QString& error);
+    void slot_connectEnded(ConnectController::Outcome outcome);
+    void slot_timedOut();
     void slot_timeUp();
     void slot_stalledTooLong();
 
 private:
-    void Connect(const QStringList& urls);
     void StreamEnded();
     // The reason of a failed connect, with the server's status line when it sent one.
     QString ConnectError() const;
@@ -71,7 +68,7 @@ private:
 
     Options m_options;
     AppStream* m_engine;
-    BASS::QtBassConnectThread* m_thread;
+    ConnectController* m_connect;
     QTextStream m_out;
     QElapsedTimer m_clock;
     QElapsedTimer m_playing;

@@ -272,34 +272,6 @@ private slots:
         QCOMPARE(PlaybackController::fetchesPlaylist(url), fetched);
     }
 
-    void playlistEntries_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("urls");
-        QTest::addColumn<bool>("replayAsx");
-        QTest::newRow("pls")
-            << "[playlist]\nFile1=http://a.example/1\nFile2=http://a.example/2\nNumberOfEntries=2\n"
-            << QStringList{"http://a.example/1", "http://a.example/2"} << false;
-        QTest::newRow("asmx left out")
-            << "[playlist]\nFile1=http://a.example/x.asmx\nFile2=http://a.example/2\n"
-            << QStringList{"http://a.example/2"} << false;
-        QTest::newRow("only asmx") << "[playlist]\nFile1=http://a.example/x.asmx\n"
-                                   << QStringList{} << false;
-        QTest::newRow("m3u") << "#EXTM3U\n#EXTINF:-1,Radio\nhttp://b.example/live\n"
-                             << QStringList{"http://b.example/live"} << false;
-        QTest::newRow("asx without entries")
-            << "<ASX version=\"3.0\"><title>x</title></asx>" << QStringList{} << true;
-        QTest::newRow("bare address") << "  http://c.example/only  \n"
-                                      << QStringList{"http://c.example/only"} << false;
-    }
-    void playlistEntries() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, urls);
-        QFETCH(bool, replayAsx);
-        bool replay = false;
-        QCOMPARE(PlaybackController::playlistEntries(text, &replay), urls);
-        QCOMPARE(replay, replayAsx);
-    }
-
     void currentUrl() {
         Preset station;
         QVERIFY(PlaybackController::currentUrl(station).isEmpty());
