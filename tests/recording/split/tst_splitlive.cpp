@@ -86,6 +86,13 @@ struct SplitRecorder : qwtest::LiveEngine {
 
     bool Record(int format) { return engine.StartSplitRecording(folder.path(), format); }
 
+    // The last song's file gets some audio before it is closed: the count is of the whole
+    // recording, so it has to grow by that much after the last split.
+    bool WaitForMoreBytes(quint64 bytes) {
+        const quint64 target = engine.BytesRecorded() + bytes;
+        return QTest::qWaitFor([&] { return engine.BytesRecorded() > target; }, WaitMs);
+    }
+
     bool WaitForSplits(int count) {
         return splits.size() >= count ||
                QTest::qWaitFor([&] { return splits.size() >= count; }, WaitMs);
@@ -166,6 +173,7 @@ void TestSplitLive::mp3MountSplitsWithoutLosingABit() {
         QVERIFY2(r.WaitForSplits(i + 1), qPrintable(songs.at(i)));
         QVERIFY(r.engine.RecordingPath().endsWith(songs.at(i) + ".mp3"));
     }
+    QVERIFY(r.WaitForMoreBytes(8000));
     r.engine.StopRecording();
     QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
     curl.terminate();
@@ -215,8 +223,7 @@ void TestSplitLive::oggMountSplitsIntoOggFiles() {
         QVERIFY(changeTitle("/ogg", songs.at(i)));
         QVERIFY2(r.WaitForSplits(i + 1), qPrintable(songs.at(i)));
     }
-    // The last song's file has some audio before it is closed.
-    QVERIFY(QTest::qWaitFor([&] { return r.engine.BytesRecorded() > 8000; }, kWaitMs));
+    QVERIFY(r.WaitForMoreBytes(8000));
     r.engine.StopRecording();
     QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
 
