@@ -36,7 +36,8 @@ struct LiveEngine {
         thread.start(QThread::InheritPriority);
         if (!finished.wait(WaitMs) && finished.isEmpty())
             return false;
-        return engine.IsPlaying();
+        // A stream sent no faster than it plays may stall for a moment just after it starts.
+        return engine.IsPlaying() || QTest::qWaitFor([&] { return engine.IsPlaying(); }, WaitMs);
     }
 
     // Waits until the engine has raised the event code (at once if it has already).
