@@ -263,6 +263,13 @@ def portable_copy(source, presets, program_dir):
         shutil.copy2(module, program_dir)
     if presets:
         shutil.copy2(presets, program_dir)
+    # Every web service the window may ask (song covers, the online directory) points at a
+    # closed port on loopback: a benchmark sends nothing to the internet.
+    settings = os.path.join(program_dir, "Hollowmere")
+    os.makedirs(settings)
+    with open(os.path.join(settings, "Quillowave.ini"), "w") as ini:
+        ini.write("[General]\nCoverArtHosts=http://127.0.0.1:1\n"
+                  "OnlineDirectoryHost=http://127.0.0.1:1\n")
     return program
 
 
