@@ -3,7 +3,8 @@
 mpv, started from the same instant and taking turns run by run so that the machine's
 load falls on all alike. "Sound at the output" is the first sample that is not silence in what
 the player's sound output writes: SDL's disk driver writing into a FIFO for ours, mpv's PCM
-output writing into another. Before the runs the server has been playing long enough to hand a
+output writing into another (it writes as fast as it decodes, with no device clock), and for
+the idle mpv also mpv's SDL output into SDL's disk driver, clocked like ours. Before the runs the server has been playing long enough to hand a
 new listener its whole burst, as a server that has been on the air does.
 
 quillowave-cli and mpv are timed from their exec; the window and an idle mpv, both started once,
@@ -198,17 +199,22 @@ def start_window(program, env, fifo):
     return player
 
 
-def start_idle_mpv(fifo, socket_path):
-    """mpv waiting idle, chosen from through its IPC socket."""
+def start_idle_mpv(fifo, socket_path, sdl=False):
+    """mpv waiting idle, chosen from through its IPC socket; with sdl, its sound goes through
+    SDL's disk driver into fifo, a device with a clock as ours is, rather than its PCM writer."""
     def send(*command):
         client = socket.socket(socket.AF_UNIX)
         client.connect(socket_path)
         client.sendall((json.dumps({"command": list(command)}) + "\n").encode())
         client.recv(4096)
         client.close()
+    output = ["--ao=pcm", f"--ao-pcm-file={fifo}", "--ao-pcm-waveheader=no"]
+    env = dict(os.environ)
+    if sdl:
+        output = ["--ao=sdl"]
+        env.update({"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": fifo})
     player = RunningPlayer(["mpv", "--no-config", "--really-quiet", "--idle=yes", "--no-video",
-                            "--ao=pcm", f"--ao-pcm-file={fifo}", "--ao-pcm-waveheader=no",
-                            f"--input-ipc-server={socket_path}"], dict(os.environ), fifo,
+                            f"--input-ipc-server={socket_path}"] + output, env, fifo,
                            lambda url: send("loadfile", url), lambda: send("stop"))
     deadline = time.monotonic() + START_TIMEOUT_S
     while not os.path.exists(socket_path):
@@ -256,7 +262,7 @@ def main():
     work = tempfile.mkdtemp(prefix="qw-first-audio-")
     running = []
     try:
-        fifos = {name: os.path.join(work, f"{name}.fifo") for name in ("exec", "window", "mpv")}
+        fifos = {name: os.path.join(work, f"{name}.fifo") for name in ("exec", "window", "mpv", "mpvsdl")}
         for fifo in fifos.values():
             os.mkfifo(fifo)
         log = os.path.join(work, "player.log")
@@ -271,6 +277,9 @@ def main():
             running = [("quillowave window (MPRIS OpenUri)",
                         start_window(program, player_env(os.path.join(work, "window"),
                                                          fifos["window"]), fifos["window"])),
+                       ("mpv --idle --ao=sdl, SDL disk",
+                        start_idle_mpv(fifos["mpvsdl"], os.path.join(work, "mpvsdl.socket"),
+                                       sdl=True)),
                        ("mpv --idle (IPC loadfile)",
                         start_idle_mpv(fifos["mpv"], os.path.join(work, "mpv.socket")))]
 
@@ -307,6 +316,9 @@ def main():
         if running:
             report("From the choice in a player that is already running:",
                    [(label, times[label]) for label, _ in running], server)
+            window, mpv_sdl = (statistics.median(times[label]) for label, _ in running[:2])
+            print(f"(the window over mpv on the same clocked SDL disk output: "
+                  f"{window / mpv_sdl:.2f})")
     finally:
         for _, player in running:
             player.close()
