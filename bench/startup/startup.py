@@ -5,9 +5,10 @@ top-level window mapped, and to its first paint after the map, watched from the 
 program under test needs no instrumentation. Each program is started RUNS times on its own
 scratch profile, the programs taking turns, and ended with SIGTERM; the medians are reported with
 the ratio to the peer. The CPU time to the first paint (all threads) is reported beside the wall
-times: on a shared machine it is the steadier figure. For our program the time until it is ready
-(its directory shown, the audio library started) is reported too: it takes its remote-control
-name on the session bus only then, which dbus-monitor sees.
+times: on a shared machine it is the steadier figure. For our program the time until its
+remote-control name is taken on the session bus (dbus-monitor sees it) and the time until it is
+ready (its directory shown, the audio library started) are reported too: a status question sent
+as soon as the name is there is answered only once the program is ready.
 
 Usage: startup.py --program PATH [--presets PATH] [--runs N] [--peer "CMD ..."]
                   [--compare OTHER_BUILD ...]
@@ -36,8 +37,12 @@ START_TIMEOUT_S = 30.0
 PAINT_TIMEOUT_S = 5.0
 # The audio library the window program loads once its window is shown, beside the program.
 AUDIO_MODULE = "libquillowave-audio.so"
-# The remote-control name our program takes once it is ready.
+# The remote-control name our program takes once its window is painted, and the status question
+# it answers once it is ready.
 READY_NAME = "org.hollowmere.Quillowave"
+READY_QUESTION = ["dbus-send", "--session", "--print-reply", "--reply-timeout=30000",
+                  f"--dest={READY_NAME}", "/Remote", "org.hollowmere.Quillowave.Remote.Command",
+                  "uint32:20", "int32:1", "string:"]
 
 
 class XWatcher:
@@ -206,8 +211,8 @@ def process_cpu_ms(pid):
 
 def time_start(watcher, command, env, cwd, ready=None):
     """One start: (ms to map, ms to the first paint after the map, CPU ms to the first paint, ms
-    until the ready watcher saw the name taken and CPU ms until then, both None without one) or
-    None when nothing mapped."""
+    until the status question was answered and CPU ms until then, ms until the ready watcher saw
+    the name taken; the last three None without a watcher) or None when nothing mapped."""
     watcher.drain()
     if ready:
         ready.taken()
@@ -218,15 +223,29 @@ def time_start(watcher, command, env, cwd, ready=None):
     t_map = None
     t_paint = None
     cpu_paint = 0.0
+    t_named = None
+    question = None
     t_ready = None
     cpu_ready = None
     deadline = t0 + START_TIMEOUT_S
     try:
         while (t_paint is None or (ready and t_ready is None)) and time.monotonic() < deadline:
-            watcher.wait(min(deadline - time.monotonic(), 0.1), [ready.fd] if ready else [])
-            if ready and t_ready is None and ready.taken():
-                t_ready = time.monotonic()
-                cpu_ready = process_cpu_ms(process.pid)
+            fds = [ready.fd] if ready else []
+            if question:
+                fds.append(question.stdout.fileno())
+            watcher.wait(min(deadline - time.monotonic(), 0.1), fds)
+            if ready and t_named is None and ready.taken():
+                t_named = time.monotonic()
+                question = subprocess.Popen(READY_QUESTION, env=env, stdout=subprocess.PIPE,
+                                            stderr=subprocess.DEVNULL)
+            if question and t_ready is None and question.poll() is not None:
+                if question.returncode == 0:
+                    t_ready = time.monotonic()
+                    cpu_ready = process_cpu_ms(process.pid)
+                else:
+                    # A call that failed is a fault of the program: no ready time for it.
+                    t_named = None
+                    ready = None
             if t_paint is not None:
                 continue
             for now, kind, window in watcher.events():
@@ -242,13 +261,18 @@ def time_start(watcher, command, env, cwd, ready=None):
             if process.poll() is not None and t_map is None:
                 break
     finally:
+        if question:
+            stop(question)
+            question.stdout.close()
         stop(process)
     if t_map is None:
         return None
     if t_paint is None:
         t_paint = t_map
     ready_ms = None if t_ready is None else (t_ready - t0) * 1000.0
-    return (t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint, ready_ms, cpu_ready
+    named_ms = None if t_named is None else (t_named - t0) * 1000.0
+    return ((t_map - t0) * 1000.0, (t_paint - t0) * 1000.0, cpu_paint, ready_ms, cpu_ready,
+            named_ms)
 
 
 def portable_copy(source, presets, program_dir):
@@ -322,9 +346,11 @@ def measure(watcher, entries, runs):
               flush=True)
         readies = [r for r in got if r[3] is not None]
         if readies:
+            named = statistics.median(r[5] for r in readies)
             ready = statistics.median(r[3] for r in readies)
             cpu = statistics.median(r[4] for r in readies)
-            print(f"{'':<11} ready (directory shown, audio library started) {ready:6.1f} ms, "
+            print(f"{'':<11} remote-control name taken {named - row['paint']:.1f} ms after "
+                  f"painted; ready (directory shown, audio library started) {ready:6.1f} ms, "
                   f"{ready - row['paint']:.1f} ms after painted, CPU to ready {cpu:.1f} ms "
                   f"({len(readies)}/{len(got)} starts)", flush=True)
         rows.append(row)

@@ -3,6 +3,16 @@
 #include "app/mprisservice.h"
 #include "app/playercontrol.h"
 
+namespace {
+
+// The Play/Stop button, as the media keys have always pressed it.
+void pressPlay(MprisService* service) {
+    service->player()->togglePlay();
+    service->playerStateChanged();
+}
+
+} // namespace
+
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), m_service(service) {}
 
@@ -23,8 +33,7 @@ void MprisPlayerAdaptor::setVolume(double value) {
 }
 
 void MprisPlayerAdaptor::clickPlay() {
-    m_service->player()->togglePlay();
-    m_service->playerStateChanged();
+    m_service->whenReady([service = m_service] { pressPlay(service); });
 }
 
 void MprisPlayerAdaptor::PlayPause() {
@@ -40,11 +49,15 @@ void MprisPlayerAdaptor::Stop() {
 }
 
 void MprisPlayerAdaptor::Pause() {
-    if (m_service->player()->isPlaying())
-        clickPlay();
+    m_service->whenReady([service = m_service] {
+        if (service->player()->isPlaying())
+            pressPlay(service);
+    });
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString& uri) {
-    m_service->player()->playUrl(uri, QString());
-    m_service->playerStateChanged();
+    m_service->whenReady([service = m_service, uri] {
+        service->player()->playUrl(uri, QString());
+        service->playerStateChanged();
+    });
 }

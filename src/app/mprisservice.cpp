@@ -3,6 +3,7 @@
 #include "app/mprisplayeradaptor.h"
 #include "app/mprisrootadaptor.h"
 #include "app/playercontrol.h"
+#include "app/readygate.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -22,6 +23,13 @@ MprisService::MprisService(PlayerControl* player, QObject* parent)
 
 MprisService::~MprisService() {
     setEnabled(false);
+}
+
+void MprisService::whenReady(std::function<void()> request) {
+    if (m_gate)
+        m_gate->whenReady(std::move(request));
+    else
+        request();
 }
 
 bool MprisService::setEnabled(bool enabled) {
@@ -90,10 +98,12 @@ double MprisService::volume() const {
 }
 
 void MprisService::setVolume(double value) {
-    const int span = m_player->volumeMaximum() - m_player->volumeMinimum();
-    const int slider = m_player->volumeMinimum() + qRound(qBound(0.0, value, 1.0) * span);
-    m_player->setVolume(slider);
-    playerStateChanged();
+    whenReady([this, value] {
+        const int span = m_player->volumeMaximum() - m_player->volumeMinimum();
+        const int slider = m_player->volumeMinimum() + qRound(qBound(0.0, value, 1.0) * span);
+        m_player->setVolume(slider);
+        playerStateChanged();
+    });
 }
 
 void MprisService::playerStateChanged() {

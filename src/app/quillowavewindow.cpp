@@ -167,12 +167,15 @@ void QuillowaveWindow::setupStartup() {
         const QString earlier = statusLabel()->text();
         setStatusText(earlier.isEmpty() ? warning : earlier + QLatin1Char(' ') + warning);
     });
-    connect(m_startup, &WindowStartup::sig_ready, this, [this] {
-        showSoundWarning();
+    // Calls over the bus find the names from the first paint on; those that need the audio
+    // library or the directory wait for them.
+    m_remote->setReadyGate(m_startup);
+    connect(m_startup, &WindowStartup::sig_begun, this, [this] {
         for (const QString& text : m_remote->registerRemote())
             sayMissing(text);
         applyMediaKeys();
     });
+    connect(m_startup, &WindowStartup::sig_ready, this, &QuillowaveWindow::showSoundWarning);
 }
 
 bool QuillowaveWindow::isReady() const {
@@ -511,8 +514,8 @@ void QuillowaveWindow::setupCoverArt() {
 }
 
 void QuillowaveWindow::applyMediaKeys() {
-    // The desktop's controls find the player once it can play.
-    if (!m_startup->isReady())
+    // The desktop's controls find the player once the window is on screen.
+    if (!m_startup->hasBegun())
         return;
     const QString failure = m_remote->setMediaKeys(m_settings->ProcessMediaKeys());
     if (!failure.isEmpty())

@@ -1,5 +1,6 @@
 #include "app/remotedbusservice.h"
 
+#include "app/readygate.h"
 #include "app/remotecontrol.h"
 
 #include <QDBusConnection>
@@ -50,7 +51,15 @@ void RemoteDBusService::unregister() {
 
 uint RemoteDBusService::Command(uint code, int arg, const QString& text) {
     const QString client = calledFromDBus() ? message().service() : QString();
-    return m_remote->receive(code, arg, text, client);
+    if (!calledFromDBus() || !m_gate || m_gate->isReady())
+        return m_remote->receive(code, arg, text, client);
+    // The caller gets its answer when the command has been taken, as it would have once ready.
+    setDelayedReply(true);
+    m_gate->whenReady([this, call = message(), code, arg, text, client] {
+        const uint answer = m_remote->receive(code, arg, text, client);
+        QDBusConnection(m_connectionName).send(call.createReply(answer));
+    });
+    return 0;
 }
 
 void RemoteDBusService::slot_clientEvent(const QString& client, uint code, const QString& text) {

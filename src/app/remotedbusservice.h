@@ -3,12 +3,14 @@
 // Carries the remote control over the session bus: the service org.hollowmere.Quillowave with
 // the object /Remote and its interface org.hollowmere.Quillowave.Remote. Method
 // Command(code, arg, text) -> status; the signal Event(code, text) goes to the registered
-// client's connection only. GUI thread; owned by the main window.
+// client's connection only. A call that comes while the window is not ready yet is answered
+// once it is, after the calls before it. GUI thread; owned by the main window.
 
 #include <QDBusContext>
 #include <QObject>
 #include <QString>
 
+class ReadyGate;
 class RemoteControl;
 
 class RemoteDBusService : public QObject, protected QDBusContext {
@@ -27,6 +29,8 @@ public:
     bool registerOn(const QDBusConnection& connection);
     void unregister();
     QString errorText() const { return m_errorText; }
+    // Commands from the bus wait at gate while it is not ready; none: they run at once.
+    void setReadyGate(ReadyGate* gate) { m_gate = gate; }
 
 public slots:
     Q_SCRIPTABLE uint Command(uint code, int arg, const QString& text);
@@ -40,6 +44,7 @@ private slots:
 
 private:
     RemoteControl* m_remote; // not owned
+    ReadyGate* m_gate = nullptr; // not owned
     QString m_connectionName;
     bool m_registered = false;
     QString m_errorText;

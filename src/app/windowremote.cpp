@@ -35,6 +35,11 @@ WindowRemote::~WindowRemote() {
     delete m_remote;
 }
 
+void WindowRemote::setReadyGate(ReadyGate* gate) {
+    m_service->setReadyGate(gate);
+    m_mpris->setReadyGate(gate);
+}
+
 QStringList WindowRemote::registerRemote() {
     if (!QDBusConnection::sessionBus().isConnected())
         return {tr("No session bus: remote control and media keys are not available.")};

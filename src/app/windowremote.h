@@ -13,6 +13,7 @@
 class MprisService;
 class PlaybackController;
 class QuillowaveWindow;
+class ReadyGate;
 class RemoteControl;
 class RemoteDBusService;
 class WindowPlayerControl;
@@ -27,6 +28,8 @@ public:
     RemoteControl* remote() const { return m_remote; }
     MprisService* mpris() const { return m_mpris; }
 
+    // Calls that need the whole window wait at gate while it is not ready.
+    void setReadyGate(ReadyGate* gate);
     // Registers the remote control on the session bus; the texts of what failed (none when all
     // is well).
     QStringList registerRemote();

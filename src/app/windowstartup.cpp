@@ -72,6 +72,7 @@ void WindowStartup::begin() {
         return;
     m_begun = true;
     m_window->removeEventFilter(this);
+    emit sig_begun();
     // The reader runs on the other core while this thread starts the audio library.
     startReading();
     if (!startEngine())

@@ -1,10 +1,12 @@
 #pragma once
 
-// The main window's start after its first paint: the audio library, the station directory (read
-// on a worker thread, handed over here) and the remote-control names on the session bus come
-// after the window is on screen. Requests that need them (the command line, a later start's
-// hand-over) wait in order until all are there. GUI thread; owned by the main window.
+// The main window's start after its first paint: the remote-control names on the session bus,
+// the audio library and the station directory (read on a worker thread, handed over here) come
+// after the window is on screen. Requests that need the library or the directory (the command
+// line, a later start's hand-over, calls over the bus) wait in order until both are there.
+// GUI thread; owned by the main window.
 
+#include "app/readygate.h"
 #include "stations/radiostations.h"
 
 #include <QObject>
@@ -18,7 +20,7 @@ class AppSettings;
 class QThread;
 class QWidget;
 
-class WindowStartup : public QObject {
+class WindowStartup : public QObject, public ReadyGate {
     Q_OBJECT
 public:
     // directoryFile: the bundled or downloaded directory to read, empty when there is none.
@@ -30,11 +32,15 @@ public:
     // program); without one its functions are linked in.
     static void setLibraryLoader(std::function<bool(QString* error)> loader);
 
-    bool isReady() const { return m_ready; }
+    bool hasBegun() const { return m_begun; }
+    bool isReady() const override { return m_ready; }
     // Runs the request now when everything is there, else once it is, after the earlier ones.
-    void whenReady(std::function<void()> request);
+    void whenReady(std::function<void()> request) override;
 
 signals:
+    // The window is painted (or starts hidden): what it offers on the session bus may be taken
+    // now, before the audio library and the directory are there.
+    void sig_begun();
     // The directory as read from the file; the receiver takes ownership.
     void sig_directoryRead(RadioStations* list, const QString& fileName);
     // The audio library runs (it may have been started before the window).

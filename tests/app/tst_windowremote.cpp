@@ -36,6 +36,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 using QT_EXT::QtSingleApplication;
 using Code = RemoteControl::RemoteCommand;
@@ -75,10 +76,14 @@ public:
     QStringList events;
 
     QDBusPendingReply<uint> send(uint code, int arg = 0, const QString& text = QString()) {
+        return finish(post(code, arg, text));
+    }
+    // A command whose answer is not waited for.
+    QDBusPendingCall post(uint code, int arg = 0, const QString& text = QString()) {
         QDBusMessage call =
             QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Command"));
         call << code << arg << text;
-        return finish(m_bus.asyncCall(call));
+        return m_bus.asyncCall(call);
     }
     // A call of any shape, for malformed commands.
     QDBusPendingReply<> raw(const QString& method, const QVariantList& args) {
@@ -86,11 +91,15 @@ public:
         call.setArguments(args);
         return finish(m_bus.asyncCall(call));
     }
-    QDBusPendingReply<> mpris(const QString& method) {
-        return finish(m_bus.asyncCall(QDBusMessage::createMethodCall(
+    QDBusPendingReply<> mpris(const QString& method) { return finish(postMpris(method)); }
+    // A call to the media controls whose answer is not waited for.
+    QDBusPendingCall postMpris(const QString& method, const QVariantList& args = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
             QString::fromLatin1(MprisService::ServiceName),
             QString::fromLatin1(MprisService::ObjectPath),
-            QString::fromLatin1(MprisService::PlayerInterface), method)));
+            QString::fromLatin1(MprisService::PlayerInterface), method);
+        call.setArguments(args);
+        return m_bus.asyncCall(call);
     }
     QString playbackStatus() {
         QDBusMessage get = QDBusMessage::createMethodCall(
@@ -238,6 +247,48 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.statusLabel()->text(), QStringLiteral("Playing"),
                                   kWaitMs);
         QCOMPARE(window.playerControl()->stationUrl(), mp3Url());
+        window.slot_Stop();
+    }
+
+    // The names are on the bus from the first paint on: commands that come before the audio
+    // library and the directory are there are answered once they are, and carried out in their
+    // order with what the media controls were asked meanwhile.
+    void callsBeforeTheStartWaitInOrder() {
+        cleanup();
+        BASS_Free();
+        QuillowaveWindow window(m_settings);
+        Client client(QStringLiteral("early"));
+        const QString ogg = QString::fromStdString(qwtest::icecastUrl("/ogg"));
+        std::vector<std::unique_ptr<QDBusPendingCallWatcher>> calls;
+        bool sentBeforeReady = false;
+        QList<bool> readyWhenAnswered;
+        const auto watch = [&](const QDBusPendingCall& call, bool answeredWhenReady) {
+            calls.push_back(std::make_unique<QDBusPendingCallWatcher>(call));
+            connect(calls.back().get(), &QDBusPendingCallWatcher::finished, this,
+                    [&, answeredWhenReady](QDBusPendingCallWatcher* watcher) {
+                        QVERIFY2(!watcher->isError(), qPrintable(watcher->error().message()));
+                        readyWhenAnswered << (window.isReady() || !answeredWhenReady);
+                    });
+        };
+        // Sent as soon as the window has begun its start, while the library is not there yet.
+        // The media controls answer at once and play the address later.
+        connect(window.startup(), &WindowStartup::sig_begun, this, [&] {
+            sentBeforeReady = !window.isReady();
+            watch(client.postMpris(QStringLiteral("OpenUri"), {ogg}), false);
+            watch(client.post(Code::PlayURL, 0, mp3Url()), true);
+            watch(client.post(Code::SetListener), true);
+            watch(client.post(Code::GetStatus, 1), true);
+        });
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(readyWhenAnswered.size(), 4, kWaitMs);
+        QVERIFY(sentBeforeReady);
+        QCOMPARE(readyWhenAnswered, QList<bool>(4, true));
+        // The address sent last is the one that plays, and the client hears of it.
+        QTRY_COMPARE_WITH_TIMEOUT(window.statusLabel()->text(), QStringLiteral("Playing"),
+                                  kWaitMs);
+        QCOMPARE(window.playerControl()->stationUrl(), mp3Url());
+        QCOMPARE(client.events.value(0), QStringLiteral("1"));
+        QVERIFY(client.events.contains(QStringLiteral("2")));
         window.slot_Stop();
     }
 
