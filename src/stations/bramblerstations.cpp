@@ -5,6 +5,7 @@
 #include "stations/countryflags.h"
 #include "stations/listsaver.h"
 #include "stations/qtcompressed.h"
+#include "stations/stringpool.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -120,6 +121,7 @@ void BramblerStations::load(const QString& fileName) {
     if (inMemory) {
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
+        reserveFor(data.count("<Station "));
     }
     const QString error = read(reader, hasDeclarationLine(data));
     if (!error.isEmpty()) {
@@ -177,6 +179,13 @@ QByteArray BramblerStations::readCompressed(QFile& file) {
     return uncompressQtBytes(compressed);
 }
 
+void BramblerStations::reserveFor(qsizetype stations) {
+    // Growing the lists and indexes of a large directory step by step copies them many times.
+    allPresets.reserve(allPresets.size() + stations);
+    byId.reserve(byId.size() + stations);
+    byUrl.reserve(byUrl.size() + stations);
+}
+
 QString BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
     const bool personalMode = isPersonal();
     genres.clear();
@@ -194,6 +203,7 @@ QString BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
     // touched for names not seen yet, which keeps loading a large directory linear.
     QString lastCountry;
     QSet<QString> seenGenres;
+    StringPool shared;
 
     while (!reader.atEnd() && !reader.hasError()) {
         reader.readNext();
@@ -248,10 +258,10 @@ QString BramblerStations::read(QXmlStreamReader& reader, bool checkRoot) {
                 station->website = attrs.value(QLatin1String("url")).toString();
                 station->country = countryName;
                 station->flagIcon = countryIcon;
-                station->comment = attrs.value(QLatin1String("comment")).toString();
-                station->genre = attrs.value(QLatin1String("genre")).toString();
-                station->language = attrs.value(QLatin1String("language")).toString();
-                station->city = attrs.value(QLatin1String("city")).toString();
+                station->comment = shared.get(attrs.value(QLatin1String("comment")));
+                station->genre = shared.get(attrs.value(QLatin1String("genre")));
+                station->language = shared.get(attrs.value(QLatin1String("language")));
+                station->city = shared.get(attrs.value(QLatin1String("city")));
                 if (!station->country.isEmpty() && station->country != lastCountry) {
                     countries.insert(station->country, 0);
                     lastCountry = station->country;

@@ -38,6 +38,8 @@ protected:
                        const QString& writeFailedText);
 
 private:
+    // Makes room in the list and its indexes for that many more stations.
+    void reserveFor(qsizetype stations);
     // Reads the stations of reader into the list; returns the reader's error text, empty when
     // the document was read to its end.
     QString read(QXmlStreamReader& reader, bool checkRoot);

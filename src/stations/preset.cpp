@@ -2,22 +2,25 @@
 
 #include "stations/group.h"
 
-void Preset::addSource(const QString& text) {
-    QStringList parts;
-    if (text.contains(QLatin1Char('\n')))
-        parts = text.split(QLatin1Char('\n'));
-    else if (text.contains(QLatin1Char(',')))
-        parts = text.split(QLatin1Char(','));
-    else
-        parts << text;
+#include <algorithm>
 
-    for (const QString& part : std::as_const(parts)) {
-        // The presence test uses the untrimmed part, so " a" and "a" are not taken as the same.
-        if (!part.isEmpty() && !sources.contains(part))
-            sources << part.trimmed();
+void Preset::addSource(const QString& text) {
+    const QChar separator = text.contains(QLatin1Char('\n')) ? QLatin1Char('\n') : QLatin1Char(',');
+    // Most stations have one address per text: it is then kept as it is, without a copy.
+    if (!text.contains(separator)) {
+        addSourcePart(text);
+    } else {
+        for (const QString& part : text.split(separator))
+            addSourcePart(part);
     }
     if (!sources.isEmpty())
         firstUrl = sources.first();
+}
+
+void Preset::addSourcePart(const QString& part) {
+    // The presence test uses the untrimmed part, so " a" and "a" are not taken as the same.
+    if (!part.isEmpty() && !sources.contains(part))
+        sources << part.trimmed();
 }
 
 void Preset::addPlaylistUrl(const QString& url) {
@@ -44,11 +47,26 @@ QString Preset::joinedSources(QChar separator) const {
 }
 
 void Preset::computeId(bool personalKey) {
-    QString s;
-    if (personalKey)
-        s = title + groupNameText();
-    s += joinedSources(QLatin1Char('\n'));
-    id = QString::number(keyHash(s.toUtf8()));
+    // The hash of the key text, fed piece by piece: building the text would cost a list, a join
+    // and a conversion for each of the many thousand stations of a directory.
+    KeyHasher hasher;
+    if (personalKey) {
+        hasher.add(title);
+        hasher.add(groupNameText());
+    }
+    hasher.add(firstUrl);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString& source = sources.at(i);
+        // As in joinedSources: each address once, and none that is a playlist's.
+        const auto earlier = sources.cbegin() + i;
+        const bool seen =
+            source == firstUrl || std::find(sources.cbegin(), earlier, source) != earlier;
+        if (seen || (playlistUrls && playlistUrls->contains(source)))
+            continue;
+        hasher.add(QStringView(u"\n"));
+        hasher.add(source);
+    }
+    id = QString::number(hasher.value());
 }
 
 void Preset::setGroup(Group* g) {
@@ -66,13 +84,32 @@ bool Preset::isOnLastSource() const {
 }
 
 uint Preset::keyHash(const QByteArray& bytes) {
+    KeyHasher hasher;
+    hasher.addBytes(bytes);
+    return hasher.value();
+}
+
+void Preset::KeyHasher::addByte(uchar c) {
     // The byte-array hash of the Qt releases the keys were first made with. Qt 6's qHash is 64 bit
     // and depends on the processor, which would change every key from one machine to the next.
-    uint h = 0;
-    for (const char c : bytes) {
-        h = (h << 4) + static_cast<uchar>(c);
-        h ^= (h & 0xf0000000u) >> 23;
-        h &= 0x0fffffffu;
+    m_hash = (m_hash << 4) + c;
+    m_hash ^= (m_hash & 0xf0000000u) >> 23;
+    m_hash &= 0x0fffffffu;
+}
+
+void Preset::KeyHasher::addBytes(QByteArrayView bytes) {
+    for (const char c : bytes)
+        addByte(static_cast<uchar>(c));
+}
+
+void Preset::KeyHasher::add(QStringView text) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        addBytes(text.toUtf8());
+        return;
     }
-    return h;
+    // ASCII is its own UTF-8.
+    for (const QChar c : text)
+        addByte(static_cast<uchar>(c.unicode()));
 }

@@ -2,7 +2,9 @@
 
 #include <QIcon>
 #include <QString>
+#include <QByteArrayView>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
 
 class Group;
@@ -50,4 +52,19 @@ public:
 
     // The 32-bit key hash; stable across Qt versions and machines.
     static uint keyHash(const QByteArray& bytes);
+
+private:
+    // The key hash of text given in pieces, as if of their UTF-8 joined together.
+    class KeyHasher {
+    public:
+        void addBytes(QByteArrayView bytes);
+        void add(QStringView text);
+        uint value() const { return m_hash; }
+
+    private:
+        void addByte(uchar c);
+        uint m_hash = 0;
+    };
+
+    void addSourcePart(const QString& part);
 };

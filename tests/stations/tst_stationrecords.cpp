@@ -197,6 +197,48 @@ private slots:
         QCOMPARE(silent.id, QString::number(Preset::keyHash("Quiet")));
     }
 
+    // The key is the hash of the UTF-8 of its text, however the addresses came in.
+    void identityKeyText_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<QStringList>("playlists");
+        QTest::addColumn<QByteArray>("keyText");
+        QTest::newRow("non-ASCII title and address")
+            << QStringLiteral("Радио Ö") << QStringList{QStringLiteral("http://ü.example/ß")}
+            << QStringList() << QByteArray("Радио Öhttp://ü.example/ß");
+        QTest::newRow("address after a playlist's")
+            << QStringLiteral("P") << QStringList{QStringLiteral("http://a/")}
+            << QStringList{QStringLiteral("http://list/")}
+            << QByteArray("Phttp://list/\nhttp://a/");
+        QTest::newRow("playlist address among the sources")
+            << QStringLiteral("P")
+            << QStringList{QStringLiteral("http://a/"), QStringLiteral("http://list/")}
+            << QStringList{QStringLiteral("http://list/")}
+            << QByteArray("Phttp://list/\nhttp://a/");
+        QTest::newRow("repeated and trimmed addresses")
+            << QStringLiteral("T")
+            << QStringList{QStringLiteral("http://a/, http://a/"), QStringLiteral(" http://a/")}
+            << QStringList() << QByteArray("Thttp://a/");
+        QTest::newRow("surrogate pair") << QString::fromUtf8("\xF0\x9F\x8E\xB5")
+                                        << QStringList{QStringLiteral("http://b/")}
+                                        << QStringList()
+                                        << QByteArray("\xF0\x9F\x8E\xB5http://b/");
+    }
+    void identityKeyText() {
+        QFETCH(QString, title);
+        QFETCH(QStringList, sources);
+        QFETCH(QStringList, playlists);
+        QFETCH(QByteArray, keyText);
+        Preset p;
+        p.title = title;
+        for (const QString& source : sources)
+            p.addSource(source);
+        for (const QString& url : playlists)
+            p.addPlaylistUrl(url);
+        p.computeId(true);
+        QCOMPARE(p.id, QString::number(Preset::keyHash(keyText)));
+    }
+
     void keyHashIsTheClassicByteHash_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<uint>("hash");
