@@ -107,6 +107,8 @@ void CBass::Reset() {
     m_previousSong.Clear();
     m_rawTitle.Clear();
     m_channelInfo = BASS_CHANNELINFO{};
+    m_oggPager = OggPager();
+    m_oggBufferAtStreamStart = false;
 }
 
 QString CBass::ErrorText(int code) {

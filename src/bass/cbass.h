@@ -13,6 +13,7 @@
 #include "bass/sounddevice.h"
 #include "bass/station.h"
 #include "recording/crecord.h"
+#include "recording/oggpager.h"
 #include "recording/recordingcodes.h"
 
 #include <QByteArray>
@@ -341,8 +342,21 @@ protected:
     void RegisterStartOfFile();
     int BytesPerSecond() const;
     void ReachCut(qsizetype cut);
+    // The file ended at a cut: the next one begins with m_carry; the GUI thread is told.
+    void SealCut(const Song& song);
+    void KeepForNextFile(const char* data, qsizetype length);
     void ReplayCarry();
     void ClearCuts();
+    // Direct copy of an Ogg stream in whole pages (cbassoggcopy.cpp); callers hold m_metaMutex.
+    bool IsOggPaged() const;
+    bool CopiesOgg() const;
+    WriteOutcome FeedOggPages(const char* data, qsizetype length);
+    WriteOutcome RouteOggPage(const OggPager::Page& page);
+    QByteArray FromStreamStart(const OggPager::Page& page) const;
+    bool RecordingTargetEmpty() const;
+    void RegisterOggCut();
+    void OnOggTitleWhileBuffering();
+    void ClearOggCuts();
     // GUI thread: a cut was reached; the actions waiting for one run.
     void OnCutReached(const Song& song, quint32 generation);
     void RunReadyCutActions();
@@ -439,6 +453,16 @@ protected:
     bool m_cutSealed = false;  // the file ended at a cut: bytes go to m_carry
     QByteArray m_carry;        // the next file's first bytes
     quint64 m_carryOffset = 0;
+    // An Ogg copy ends a file only before a page, and a file of its own begins with the header
+    // pages of its logical stream. A new logical stream's first pages are held back until its
+    // title says whether it begins a new file. Guarded by m_metaMutex.
+    OggPager m_oggPager;
+    QByteArray m_oggHeld;
+    bool m_oggHolding = false;
+    bool m_oggHeldComplete = false; // the held stream's audio has begun
+    bool m_oggCutPending = false;   // a cut without a new logical stream: at the next page
+    Song m_oggCutSong;
+    bool m_oggBufferAtStreamStart = false; // the song buffer began at the stream's first page
     // Stale cut notifications of an ended recording are told apart by this.
     std::atomic<quint32> m_recordingGeneration{0};
     // GUI thread only: split actions whose cut is expected, the cuts reached before their

@@ -107,7 +107,7 @@ int CBass::StreamRecordingFormat() const {
     case BASS_CTYPE_STREAM_MP4:
         return REC_FORMAT_AAC;
     case BASS_CTYPE_STREAM_OGG:
-    case BASS_CTYPE_STREAM_OPUS: // Opus comes in Ogg: re-encoded like Vorbis, never copied
+    case BASS_CTYPE_STREAM_OPUS: // in Ogg too, but re-encoded: only Vorbis pages are copied
         return REC_FORMAT_OGG;
     case BASS_CTYPE_STREAM_FLAC:
     case BASS_CTYPE_STREAM_FLAC_OGG:
@@ -236,8 +236,14 @@ bool CBass::RecordSameFormat(const QString& path, int splitMode) {
     switch (StreamRecordingFormat()) {
     case REC_FORMAT_WMA:
         return StartWma(path);
-    case REC_FORMAT_OGG:
-        return StartOgg(path, QString());
+    case REC_FORMAT_OGG: {
+        QMutexLocker lock(&m_metaMutex);
+        if (!CopiesOgg()) {
+            lock.unlock();
+            return StartOgg(path, QString());
+        }
+        break;
+    }
     case REC_FORMAT_FLAC:
         return StartFlac(path, QString());
     default:
@@ -248,7 +254,7 @@ bool CBass::RecordSameFormat(const QString& path, int splitMode) {
         if (m_cutSealed) {
             lock.unlock();
             ReplayCarry();
-        } else if (!m_record.Recording().HasBufferedData()) {
+        } else if (!m_record.Recording().HasBufferedData() && !IsOggPaged()) {
             RegisterStartOfFile();
         }
         return true;
@@ -316,6 +322,10 @@ void CBass::OnSplitFile(const Song& song) {
 
 void CBass::OnTitleChanged(const Song& previous) {
     if (!IsRecording()) {
+        if (IsOggPaged()) {
+            OnOggTitleWhileBuffering();
+            return;
+        }
         // The song buffer always starts with the current song, at its first whole frame.
         if (IsBuffering())
             m_record.Reset();
@@ -325,7 +335,9 @@ void CBass::OnTitleChanged(const Song& previous) {
     if (m_splitMode != SPLIT_PER_SONG)
         return;
     const bool cut = m_record.Recording().IsOpen() && !m_record.IsEncoderActive();
-    if (cut)
+    if (cut && IsOggPaged())
+        RegisterOggCut();
+    else if (cut)
         RegisterCut(CutDelayMs());
     // Splitting stops and starts encoders and files: that belongs on the engine's own thread,
     // not on the library's sync thread that runs this.
@@ -373,7 +385,9 @@ void CBass::SplitAtNextFrame() {
     {
         QMutexLocker lock(&m_metaMutex);
         cut = m_record.Recording().IsOpen() && !m_record.IsEncoderActive();
-        if (cut)
+        if (cut && IsOggPaged())
+            RegisterOggCut();
+        else if (cut)
             RegisterCut(0);
     }
     if (cut)
@@ -446,12 +460,21 @@ void CBass::ReachCut(qsizetype cut) {
     m_carry = m_cutWindow.mid(cut);
     m_carryOffset = m_cutWindowOffset + quint64(cut);
     m_cutWindow.clear();
+    SealCut(reached.song);
+}
+
+void CBass::SealCut(const Song& song) {
     m_cutSealed = true;
     const quint32 generation = m_recordingGeneration;
-    const Song song = reached.song;
     QMetaObject::invokeMethod(
         this, [this, song, generation] { OnCutReached(song, generation); },
         Qt::QueuedConnection);
+}
+
+void CBass::KeepForNextFile(const char* data, qsizetype length) {
+    // Bounded: a next file that never opens must not take all memory.
+    if (m_carry.size() < qsizetype(CRecording::DefaultCapacity))
+        m_carry.append(data, length);
 }
 
 void CBass::ReplayCarry() {
@@ -461,7 +484,11 @@ void CBass::ReplayCarry() {
     m_cutSealed = false;
     QByteArray carry;
     carry.swap(m_carry);
-    FeedDirect(m_carryOffset, carry.constData(), carry.size());
+    // Whole pages of an Ogg copy, beginning at a logical stream's first page.
+    if (IsOggPaged())
+        WriteDirect(carry.constData(), carry.size());
+    else
+        FeedDirect(m_carryOffset, carry.constData(), carry.size());
 }
 
 void CBass::ClearCuts() {
@@ -473,6 +500,7 @@ void CBass::ClearCuts() {
     m_cutWindow.clear();
     m_carry.clear();
     m_cutSealed = false;
+    ClearOggCuts();
     ++m_recordingGeneration;
     lock.unlock();
     m_cutsExpected = 0;
@@ -533,16 +561,22 @@ void CBass::OnStreamData(const void* buffer, DWORD length) {
     QMutexLocker lock(&m_metaMutex);
     const quint64 offset = m_bytesDownloaded;
     m_bytesDownloaded += length;
-    if (m_record.IsEncoderActive())
-        return;
-    if (m_cutSealed) {
-        // Bounded: a next file that never opens must not take all memory.
-        if (m_carry.size() < qsizetype(CRecording::DefaultCapacity))
-            m_carry.append(static_cast<const char*>(buffer), length);
-        return;
+    const char* bytes = static_cast<const char*>(buffer);
+    WriteOutcome outcome = WriteOutcome::Written;
+    // Until the decoder has said what the stream is, the pages tell; bytes that are no Ogg
+    // go on below as they are.
+    if (m_channelInfo.ctype == 0 || m_channelInfo.ctype == BASS_CTYPE_STREAM_OGG)
+        outcome = FeedOggPages(bytes, length);
+    if (!IsOggPaged()) {
+        if (m_record.IsEncoderActive())
+            return;
+        if (m_cutSealed) {
+            KeepForNextFile(bytes, length);
+            return;
+        }
+        outcome = FeedDirect(offset, bytes, length);
     }
-    if (FeedDirect(offset, static_cast<const char*>(buffer), length) ==
-        WriteOutcome::FailedThrice) {
+    if (outcome == WriteOutcome::FailedThrice) {
         bassEvent(EVENT_WRITE_FAILED, 0);
         QueueStopRecording();
     }

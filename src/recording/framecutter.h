@@ -14,7 +14,7 @@ public:
     enum class Framing {
         MpegAudio, // MP1, MP2, MP3
         Adts,      // AAC in ADTS frames
-        Exact,     // cut at the first byte (Ogg: the title comes with the new stream's first page)
+        Exact,     // cut at the first byte: a stream without frames known here
     };
     // Audio waited for before a stream that shows no frames is cut where the delay's bytes
     // end (or at once without a delay).

@@ -27,4 +27,16 @@ inline QMap<QString, QString> probe(const QString& path) {
     return values;
 }
 
+// Everything ffmpeg complains of while decoding a whole file (a page whose checksum fails, a
+// missing header); empty for a clean file.
+inline QString decodeErrors(const QString& path) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-f", "null", "-"});
+    ffmpeg.waitForFinished(-1);
+    const QString errors = QString::fromLocal8Bit(ffmpeg.readAllStandardError()).trimmed();
+    if (ffmpeg.exitCode() == 0)
+        return errors;
+    return errors + QStringLiteral(" (exit %1)").arg(ffmpeg.exitCode());
+}
+
 } // namespace qwtest

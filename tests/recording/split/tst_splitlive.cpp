@@ -9,6 +9,7 @@
 #include "recording/wishwatcher.h"
 #include "support/fixture.h"
 #include "support/liveengine.h"
+#include "support/mediaprobe.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
+#include <QtEndian>
 
 using namespace BASS;
 
@@ -41,20 +43,21 @@ QByteArray readAll(const QString& path) {
 
 QString codecOf(const QString& path) {
     QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0",
-                                              "-show_entries", "stream=codec_name", "-of",
-                                              "default=nw=1:nk=1", path});
+    ffprobe.start(QStringLiteral("ffprobe"),
+                  {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=codec_name",
+                   "-of", "default=nw=1:nk=1", path});
     ffprobe.waitForFinished(-1);
     return QString::fromLatin1(ffprobe.readAllStandardOutput()).trimmed();
 }
 
-// One tag of a file as ffprobe reads it.
+// One tag of a file as ffprobe reads it: of the container, or of the stream for Ogg.
 QString tagOf(const QString& path, const QString& key) {
     QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format_tags=" + key,
-                                              "-of", "default=nw=1:nk=1", path});
+    ffprobe.start(QStringLiteral("ffprobe"),
+                  {"-v", "error", "-show_entries", "format_tags=" + key + ":stream_tags=" + key,
+                   "-of", "default=nw=1:nk=1", path});
     ffprobe.waitForFinished(-1);
-    return QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed();
+    return QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed().section('\n', 0, 0);
 }
 
 // The files below folder, by name relative to it.
@@ -76,6 +79,73 @@ QPair<double, double> placeIn(const QByteArray& source, const QByteArray& audio)
         source.mid(at, audio.size()) != audio)
         return {-1, -1};
     return {at / 16000.0, (at + audio.size()) / 16000.0};
+}
+
+// An Ogg audio page as the stream sent it: serial, granule position and payload, which stay
+// the same when a tagger renumbers the pages of a file.
+struct OggAudioPage {
+    quint32 serial = 0;
+    quint64 granule = 0;
+    QByteArray body;
+    bool operator==(const OggAudioPage&) const = default;
+};
+
+// The pages of Ogg bytes, in order; firstPages counts those that begin a logical stream.
+QList<OggAudioPage> oggAudioPages(const QByteArray& bytes, int* firstPages = nullptr) {
+    QList<OggAudioPage> pages;
+    qsizetype at = bytes.indexOf("OggS");
+    while (at >= 0 && at + 27 <= bytes.size()) {
+        const auto* h = reinterpret_cast<const uchar*>(bytes.constData() + at);
+        const int segments = h[26];
+        qsizetype body = 0;
+        for (int i = 0; i < segments; ++i)
+            body += h[27 + i];
+        const qsizetype header = 27 + segments;
+        if (firstPages && (h[5] & 0x02))
+            ++*firstPages;
+        const quint64 granule = qFromLittleEndian<quint64>(h + 6);
+        if (granule != 0 && granule != ~quint64(0))
+            pages.append(
+                {qFromLittleEndian<quint32>(h + 14), granule, bytes.mid(at + header, body)});
+        at = bytes.indexOf("OggS", at + header + body);
+    }
+    return pages;
+}
+
+// A capture of a mount by curl while a test records it.
+struct Capture {
+    QTemporaryDir dir;
+    QString path = dir.filePath("capture");
+    QProcess curl;
+    explicit Capture(const QString& url) {
+        curl.start(QStringLiteral("curl"), {"-s", "-N", "--max-time", "120", "-o", path, url});
+    }
+    bool WaitForData() {
+        return curl.waitForStarted() &&
+               QTest::qWaitFor([&] { return QFileInfo(path).size() > 0; }, kWaitMs);
+    }
+    QByteArray Stop() {
+        curl.terminate();
+        curl.waitForFinished(-1);
+        return readAll(path);
+    }
+};
+
+// The files below folder in the order a split recording made them: the first one, named from
+// whatever played before, then the songs. Empty when a song has no file.
+QStringList inRecordedOrder(const QStringList& files, const QStringList& songs,
+                            const QString& extension) {
+    if (files.isEmpty())
+        return {};
+    const QString station = files.first().section('/', 0, 0);
+    QStringList ordered = files;
+    for (const QString& song : songs) {
+        if (!ordered.removeOne(station + "/" + song + extension))
+            return {};
+    }
+    for (const QString& song : songs)
+        ordered.append(station + "/" + song + extension);
+    return ordered;
 }
 
 } // namespace
@@ -107,6 +177,7 @@ private slots:
     void cleanup();
     void mp3MountSplitsWithoutLosingABit();
     void oggMountSplitsIntoOggFiles();
+    void oggMountCopiedIntoWholeOggFiles();
     void cutsLieAtTheTitlesByte_data();
     void cutsLieAtTheTitlesByte();
     void wishedSongIsRecordedAlone();
@@ -118,6 +189,20 @@ private:
     }
     bool changeTitle(const char* mount, const QString& title) {
         return qwtest::setMountTitle(mount, title.toStdString());
+    }
+    // Gives the mount each song's title in turn, each starting a file named after it, and
+    // stops the recording once the last song has some audio.
+    void recordSongs(SplitRecorder& r, const char* mount, const QStringList& songs,
+                     const QString& extension) {
+        for (int i = 0; i < songs.size(); ++i) {
+            QVERIFY(changeTitle(mount, songs.at(i)));
+            QVERIFY2(r.WaitForSplits(i + 1), qPrintable(songs.at(i)));
+            QVERIFY2(r.engine.RecordingPath().endsWith(songs.at(i) + extension),
+                     qPrintable(r.engine.RecordingPath()));
+        }
+        QVERIFY(r.WaitForMoreBytes(8000));
+        r.engine.StopRecording();
+        QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
     }
     qint64 m_run = 0;
 };
@@ -138,10 +223,10 @@ void TestSplitLive::initTestCase() {
                       .arg(kSongSeconds)
                       .arg(i);
     filter += QStringLiteral("[s0][s1][s2][s3]concat=n=4:v=0:a=1,volume=0.5");
-    const int made = QProcess::execute(
-        QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-filter_complex", filter, "-ac", "2",
-                                   "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
-                                   "-id3v2_version", "0", "-f", "mp3", tones});
+    const int made = QProcess::execute(QStringLiteral("ffmpeg"),
+                                       {"-v", "error", "-y", "-filter_complex", filter, "-ac", "2",
+                                        "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
+                                        "-id3v2_version", "0", "-f", "mp3", tones});
     QCOMPARE(made, 0);
 }
 
@@ -156,28 +241,16 @@ void TestSplitLive::cleanup() {
 }
 
 void TestSplitLive::mp3MountSplitsWithoutLosingABit() {
-    QTemporaryDir captureDir;
-    const QString capture = captureDir.filePath("capture.mp3");
-    QProcess curl;
-    curl.start(QStringLiteral("curl"), {"-s", "-N", "--max-time", "120", "-o", capture,
-                                        icecast("/mp3")});
-    QVERIFY(curl.waitForStarted());
-    QVERIFY(QTest::qWaitFor([&] { return QFileInfo(capture).size() > 0; }, kWaitMs));
-
+    Capture capture(icecast("/mp3"));
+    QVERIFY(capture.WaitForData());
     SplitRecorder r;
     QVERIFY(r.Play(icecast("/mp3")));
     QVERIFY(r.Record(REC_FORMAT_MP3));
     const QStringList songs = {freshTitle("One"), freshTitle("Two"), freshTitle("Three")};
-    for (int i = 0; i < songs.size(); ++i) {
-        QVERIFY(changeTitle("/mp3", songs.at(i)));
-        QVERIFY2(r.WaitForSplits(i + 1), qPrintable(songs.at(i)));
-        QVERIFY(r.engine.RecordingPath().endsWith(songs.at(i) + ".mp3"));
-    }
-    QVERIFY(r.WaitForMoreBytes(8000));
-    r.engine.StopRecording();
-    QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
-    curl.terminate();
-    curl.waitForFinished(-1);
+    recordSongs(r, "/mp3", songs, ".mp3");
+    if (QTest::currentTestFailed())
+        return;
+    const QByteArray sent = capture.Stop();
 
     const QStringList files = filesBelow(r.folder.path());
     QCOMPARE(files.size(), 4);
@@ -186,12 +259,8 @@ void TestSplitLive::mp3MountSplitsWithoutLosingABit() {
     QByteArray joined;
     for (const QString& name : files)
         QCOMPARE(name.section('/', 0, 0), station);
-    // In the order recorded: the first file (named from whatever played before), then the songs.
-    QStringList ordered = files;
-    for (const QString& song : songs)
-        QVERIFY2(ordered.removeOne(station + "/" + song + ".mp3"), qPrintable(files.join(", ")));
-    for (const QString& song : songs)
-        ordered.append(station + "/" + song + ".mp3");
+    const QStringList ordered = inRecordedOrder(files, songs, ".mp3");
+    QVERIFY2(ordered.size() == 4, qPrintable(files.join(", ")));
     for (const QString& name : ordered) {
         const QString path = r.folder.filePath(name);
         const QByteArray bytes = qwtest::recordedAudio(path);
@@ -203,7 +272,7 @@ void TestSplitLive::mp3MountSplitsWithoutLosingABit() {
         joined += bytes;
     }
     // One after the other, the files are the stream's own bytes: nothing lost, nothing twice.
-    QVERIFY2(readAll(capture).contains(joined), "the files do not join into the stream");
+    QVERIFY2(sent.contains(joined), "the files do not join into the stream");
     for (int i = 0; i < songs.size(); ++i) {
         const QString path = r.folder.filePath(station + "/" + songs.at(i) + ".mp3");
         QCOMPARE(tagOf(path, "artist"), songs.at(i).section(" - ", 0, 0));
@@ -236,6 +305,58 @@ void TestSplitLive::oggMountSplitsIntoOggFiles() {
         QCOMPARE(codecOf(r.folder.filePath(name)), QString("vorbis"));
 }
 
+void TestSplitLive::oggMountCopiedIntoWholeOggFiles() {
+    // A title the mount does not have yet: the server is then done starting streams anew
+    // (setting a title it already has returns before its new stream begins).
+    QVERIFY(changeTitle("/ogg", freshTitle("Copy Before")));
+    Capture capture(icecast("/ogg"));
+    QVERIFY(capture.WaitForData());
+    SplitRecorder r;
+    r.engine.AddDirectFormat(REC_FORMAT_OGG);
+    // The delay postpones only the next file's opening: the cut stays at the new stream.
+    r.engine.SetSplitDelay(700);
+    QVERIFY(r.Play(icecast("/ogg")));
+    QVERIFY(r.Record(REC_FORMAT_SAME));
+    const QStringList songs = {freshTitle("Copy One"), freshTitle("Copy Two"),
+                               freshTitle("Copy Three")};
+    recordSongs(r, "/ogg", songs, ".ogg");
+    if (QTest::currentTestFailed())
+        return;
+    const QList<OggAudioPage> sent = oggAudioPages(capture.Stop());
+
+    const QStringList files = inRecordedOrder(filesBelow(r.folder.path()), songs, ".ogg");
+    QVERIFY2(files.size() == 4, qPrintable(filesBelow(r.folder.path()).join(", ")));
+    QList<OggAudioPage> recorded;
+    for (const QString& name : files) {
+        const QString path = r.folder.filePath(name);
+        const QByteArray bytes = readAll(path);
+        // A file of its own: it begins a logical stream and decodes whole, checksums included.
+        QVERIFY2(bytes.startsWith("OggS") && (bytes.at(5) & 0x02), qPrintable(name));
+        QCOMPARE(codecOf(path), QString("vorbis"));
+        const QString errors = qwtest::decodeErrors(path);
+        QVERIFY2(errors.isEmpty(), qPrintable(name + ": " + errors));
+        int streams = 0;
+        const QList<OggAudioPage> pages = oggAudioPages(bytes, &streams);
+        QVERIFY2(!pages.isEmpty(), qPrintable(name));
+        // A song's file holds its own logical stream only. The first file may hold more: a
+        // stream begun again under the same title (the server may do so when a title is set
+        // just after another) goes on in the same file.
+        QVERIFY2(streams == 1 || name == files.first(), qPrintable(name));
+        recorded += pages;
+    }
+    // One after the other, the files carry the audio pages the server sent, none lost at a
+    // cut and none twice.
+    const qsizetype first = sent.indexOf(recorded.first());
+    QVERIFY(first >= 0);
+    QVERIFY(sent.mid(first, recorded.size()) == recorded);
+    for (const QString& song : songs) {
+        const QString path =
+            r.folder.filePath(files.first().section('/', 0, 0) + "/" + song + ".ogg");
+        QCOMPARE(tagOf(path, "artist"), song.section(" - ", 0, 0));
+        QCOMPARE(tagOf(path, "title"), song.section(" - ", 1));
+    }
+}
+
 void TestSplitLive::cutsLieAtTheTitlesByte_data() {
     QTest::addColumn<int>("delayMs");
     QTest::newRow("at the title") << 0;
@@ -250,16 +371,16 @@ void TestSplitLive::cutsLieAtTheTitlesByte() {
     query.addQueryItem("titles", "Tone A - One|Tone B - Two|Tone C - Three|Tone D - Four");
     query.addQueryItem("every", QString::number(kSongBytes));
     query.addQueryItem("metaint", "16000");
-    const QString url = QString::fromStdString(qwtest::httpUrl("/icy")) + "?" +
-                        query.toString(QUrl::FullyEncoded);
+    const QString url =
+        QString::fromStdString(qwtest::httpUrl("/icy")) + "?" + query.toString(QUrl::FullyEncoded);
 
     SplitRecorder r;
     r.engine.SetSplitDelay(delayMs);
     QVERIFY(r.Play(url));
     // The first title comes with the first metadata block, which on a busy machine may reach
     // the engine just after playing has begun; recording before it would name a dated file.
-    QVERIFY(QTest::qWaitFor([&] { return r.engine.CurrentSong().Text() == "Tone A - One"; },
-                            kWaitMs));
+    QVERIFY(
+        QTest::qWaitFor([&] { return r.engine.CurrentSong().Text() == "Tone A - One"; }, kWaitMs));
     QVERIFY(r.Record(REC_FORMAT_MP3));
     QVERIFY(r.WaitForSplits(3));
     r.engine.StopRecording();
@@ -267,10 +388,10 @@ void TestSplitLive::cutsLieAtTheTitlesByte() {
 
     const QStringList files = filesBelow(r.folder.path());
     // The recording began during the first song: its file and the three after it.
-    QCOMPARE(files, (QStringList{"Split Tones Test/Tone A - One.mp3",
-                                 "Split Tones Test/Tone B - Two.mp3",
-                                 "Split Tones Test/Tone C - Three.mp3",
-                                 "Split Tones Test/Tone D - Four.mp3"}));
+    QCOMPARE(
+        files,
+        (QStringList{"Split Tones Test/Tone A - One.mp3", "Split Tones Test/Tone B - Two.mp3",
+                     "Split Tones Test/Tone C - Three.mp3", "Split Tones Test/Tone D - Four.mp3"}));
     const double delay = delayMs / 1000.0;
     const QByteArray source =
         readAll(QDir(QString::fromStdString(qwtest::wwwDir())).filePath(kToneFile));
@@ -289,8 +410,7 @@ void TestSplitLive::cutsLieAtTheTitlesByte() {
 void TestSplitLive::wishedSongIsRecordedAlone() {
     SplitRecorder r;
     WishWatcher watcher(&r.engine);
-    watcher.List().SetEntries({QStringLiteral("no such song"),
-                               QStringLiteral("(wished) song.")});
+    watcher.List().SetEntries({QStringLiteral("no such song"), QStringLiteral("(wished) song.")});
     QStringList wished;
     connect(&watcher, &WishWatcher::sig_recordWish, &r.engine, [&](const QString& entry) {
         wished.append(entry);
