@@ -22,9 +22,13 @@ WindowMiniMode::WindowMiniMode(QuillowaveWindow* window, const QList<QMenu*>& me
 }
 
 bool WindowMiniMode::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_window->isMiniMode())
+    // The filter also sees the children leave while the window is being destroyed, when it is a
+    // window no more: only the two events taken over here may ask it anything.
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::ContextMenu && type != QEvent::MouseButtonDblClick) ||
+        !m_window->isMiniMode())
         return QObject::eventFilter(watched, event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::ContextMenu:
         m_menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
