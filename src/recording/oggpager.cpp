@@ -13,6 +13,9 @@ namespace {
 
 constexpr qsizetype kPageHeader = 27;
 constexpr quint8 kFirstOfStream = 0x02;
+// Header pages kept at most: room for a comment header with a cover picture, and a bound for a
+// stream that never stops sending pages that look like headers.
+constexpr qsizetype kMaxHeaderBytes = 16 * 1024 * 1024;
 
 quint32 le32(const char* p) {
     const auto* b = reinterpret_cast<const quint8*>(p);
@@ -89,7 +92,8 @@ void OggPager::Track(Page& page) {
     // Header pages end no audio packet: their granule position is 0, or -1 for a header
     // packet that goes on to the next page.
     const quint64 granule = le64(bytes + 6);
-    if (granule != 0 && granule != ~quint64(0)) {
+    if ((granule != 0 && granule != ~quint64(0)) ||
+        m_headers.size() + page.bytes.size() > kMaxHeaderBytes) {
         m_headersComplete = !m_headers.isEmpty();
         return;
     }
