@@ -171,7 +171,7 @@ namespace {
 
 // Kept out of line so that the fault happens in a frame of its own. The division reaches the
 // processor even in a build that checks divisions, so the handler sees the real signal.
-[[gnu::noinline, gnu::no_sanitize("integer-divide-by-zero")]] void faultNow(const char* mode) {
+__attribute__((noinline, no_sanitize("integer-divide-by-zero"))) void faultNow(const char* mode) {
     if (std::strcmp(mode, "fpe") == 0) {
         volatile int zero = 0;
         volatile int seven = 7;
