@@ -34,15 +34,21 @@ void Preset::addPlaylistUrl(const QString& url) {
         firstUrl = playlistUrls->first();
 }
 
-QString Preset::joinedSources(QChar separator) const {
-    QStringList out{firstUrl};
-    for (const QString& s : sources) {
-        if (out.contains(s))
-            continue;
-        if (playlistUrls && playlistUrls->contains(s))
-            continue;
-        out << s;
+template <typename Visit> void Preset::forEachKeySource(Visit visit) const {
+    visit(firstUrl);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString& source = sources.at(i);
+        const auto earlier = sources.cbegin() + i;
+        const bool seen =
+            source == firstUrl || std::find(sources.cbegin(), earlier, source) != earlier;
+        if (!seen && !(playlistUrls && playlistUrls->contains(source)))
+            visit(source);
     }
+}
+
+QString Preset::joinedSources(QChar separator) const {
+    QStringList out;
+    forEachKeySource([&out](const QString& source) { out << source; });
     return out.join(separator);
 }
 
@@ -54,18 +60,13 @@ void Preset::computeId(bool personalKey) {
         hasher.add(title);
         hasher.add(groupNameText());
     }
-    hasher.add(firstUrl);
-    for (qsizetype i = 0; i < sources.size(); ++i) {
-        const QString& source = sources.at(i);
-        // As in joinedSources: each address once, and none that is a playlist's.
-        const auto earlier = sources.cbegin() + i;
-        const bool seen =
-            source == firstUrl || std::find(sources.cbegin(), earlier, source) != earlier;
-        if (seen || (playlistUrls && playlistUrls->contains(source)))
-            continue;
-        hasher.add(QStringView(u"\n"));
+    bool first = true;
+    forEachKeySource([&hasher, &first](const QString& source) {
+        if (!first)
+            hasher.add(QStringView(u"\n"));
+        first = false;
         hasher.add(source);
-    }
+    });
     id = QString::number(hasher.value());
 }
 

@@ -67,4 +67,7 @@ private:
     };
 
     void addSourcePart(const QString& part);
+    // Calls visit with the first address, then each further address once, leaving out a
+    // playlist's own: the addresses the key and the joined text are made of.
+    template <typename Visit> void forEachKeySource(Visit visit) const;
 };
