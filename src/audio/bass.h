@@ -176,6 +176,7 @@ typedef DWORD HWMENCODE;
 #define BASS_SYNC_OGG_CHANGE 12
 #define BASS_SYNC_WMA_CHANGE 0x10100
 #define BASS_SYNC_WMA_META 0x10101
+#define BASS_SYNC_ENCODE_CUT 0x10400 // an encoder cut was reached (BASS_Encode_CutAt)
 #define BASS_SYNC_MIXTIME 0x40000000
 #define BASS_SYNC_ONETIME 0x80000000
 
@@ -394,6 +395,20 @@ HENCODE BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODE
                           void* user);
 DWORD BASS_Encode_IsActive(DWORD handle);
 BOOL BASS_Encode_Stop(DWORD handle);
+// Cuts between one encoder's samples and the next's (this library's own addition), so that a
+// recording split at a title change splits at the title's sample. BASS_Encode_CutAt(handle,
+// filepos, delayMs): the samples decoded from the first packet at or after source byte filepos
+// (the count of BASS_StreamGetFilePosition), moved on by delayMs, are the first the encoders
+// running on the channel do not get; they and those after them wait (up to a minute) for the
+// next BASS_Encode_Start on the channel, which begins with them. A cut the decoder has passed
+// comes at once. Cuts queue, and each start takes the oldest one no start has taken; a start
+// without one gets the samples as they come. When the samples reach a cut, the
+// BASS_SYNC_ENCODE_CUT syncs fire (on a library thread, after the encoders got the samples
+// before it). BASS_ERROR_NOTAVAIL when the stream's packets carry no source position (the
+// caller then splits by its own clock), BASS_ERROR_BUSY when 16 cuts wait already.
+// BASS_Encode_ClearCuts drops the cuts no start has taken and the samples held for them.
+BOOL BASS_Encode_CutAt(DWORD handle, QWORD filepos, DWORD delayMs);
+BOOL BASS_Encode_ClearCuts(DWORD handle);
 
 // WMA encoding in-process (WMA 2 in an ASF file). GetRates returns the constant bit rates,
 // highest first, ended by 0, or null when none (always for BASS_WMA_ENCODE_RATES_VBR).

@@ -253,6 +253,7 @@ HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc,
     case BASS_SYNC_OGG_CHANGE:
     case BASS_SYNC_WMA_CHANGE:
     case BASS_SYNC_WMA_META:
+    case BASS_SYNC_ENCODE_CUT:
         break;
     default:
         ErrorState::set(BASS_ERROR_ILLTYPE);

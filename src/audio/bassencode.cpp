@@ -71,6 +71,25 @@ BOOL BASS_Encode_Stop(DWORD handle) {
     return TRUE;
 }
 
+BOOL BASS_Encode_CutAt(DWORD handle, QWORD filepos, DWORD delayMs) {
+    auto channel = Library::instance().channel(handle);
+    if (!channel)
+        return ErrorState::fail(BASS_ERROR_HANDLE);
+    if (!channel->cutsPossible() || !channel->encoders().addCut(int64_t(filepos), int(delayMs)))
+        return ErrorState::fail(BASS_ERROR_NOTAVAIL);
+    ErrorState::set(BASS_OK);
+    return TRUE;
+}
+
+BOOL BASS_Encode_ClearCuts(DWORD handle) {
+    auto channel = Library::instance().channel(handle);
+    if (!channel)
+        return ErrorState::fail(BASS_ERROR_HANDLE);
+    channel->encoders().clearCuts();
+    ErrorState::set(BASS_OK);
+    return TRUE;
+}
+
 const DWORD* BASS_WMA_EncodeGetRates(DWORD freq, DWORD chans, DWORD flags) {
     // The wmav2 codec has constant bit rates only: no variable-quality levels to offer.
     const DWORD* rates = (flags & BASS_WMA_ENCODE_RATES_VBR)

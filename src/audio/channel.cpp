@@ -410,7 +410,7 @@ void Channel::decodeThread() {
         m_channels = channels;
         runDsp(decoded);
         m_effects.process(decoded, channels, rate);
-        m_encoders.feed(decoded);
+        m_encoders.feed(decoded, m_decoder->blockPosition(), rate, channels);
         if (isDecodeOnly()) {
             if (!pushSamples(decoded.data(), decoded.size()))
                 break;
@@ -680,6 +680,9 @@ bool Channel::tick() {
                 m_slide.active = false;
         }
     }
+    // Fired here rather than by the decoder thread, which must not wait for a callback.
+    for (unsigned cuts = m_encoders.takeReachedCuts(); cuts > 0; --cuts)
+        fireSyncs(BASS_SYNC_ENCODE_CUT, 0);
     if (isDecodeOnly()) {
         if (!m_endReported && m_sourceEnded.load() && m_ring.readable() == 0) {
             m_endReported = true;

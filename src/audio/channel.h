@@ -90,6 +90,9 @@ public:
     // Effects and encoders, run on the decoder thread after the DSP callbacks.
     EffectChain& effects() { return m_effects; }
     EncoderFeed& encoders() { return m_encoders; }
+    // Whether encoder cuts can find their source byte: the decoded blocks carry positions in
+    // the byte count of filePosition() (not so for addresses FFmpeg reads by itself).
+    bool cutsPossible() const { return !m_direct && m_encoders.positionsKnown() != 0; }
 
     // Output thread only.
     void mixInto(float* out, int frames);

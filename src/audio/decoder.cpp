@@ -380,6 +380,7 @@ int Decoder::prepareCodec(StreamKind kind) {
         if (decode(m_pending) == Result::End && m_pending.empty())
             return m_timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEFORM;
     }
+    m_pendingPosition = m_blockPosition;
     if (m_bitRate <= 0)
         m_bitRate = m_codec->bit_rate;
     if (!m_buffer && m_io)
@@ -425,11 +426,13 @@ Decoder::Result Decoder::decode(std::vector<float>& out) {
     if (!m_pending.empty() && &out != &m_pending) {
         out.insert(out.end(), m_pending.begin(), m_pending.end());
         m_pending.clear();
+        m_blockPosition = m_pendingPosition;
         return Result::Samples;
     }
     while (!m_ended) {
         int received = avcodec_receive_frame(m_codec, m_frame);
         if (received == 0) {
+            m_blockPosition = m_frame->pkt_pos;
             bool produced = convertFrame(out);
             av_frame_unref(m_frame);
             if (produced)
@@ -446,6 +449,8 @@ Decoder::Result Decoder::decode(std::vector<float>& out) {
             if (read == AVERROR_EXIT)
                 m_ended = true;
             while (!m_ended && avcodec_receive_frame(m_codec, m_frame) == 0) {
+                if (out.size() == startSize)
+                    m_blockPosition = m_frame->pkt_pos;
                 convertFrame(out);
                 av_frame_unref(m_frame);
             }

@@ -79,6 +79,10 @@ public:
     Result decode(std::vector<float>& out);
     // True once after the container reported new comments (a new Ogg chain link, ASF metadata).
     bool takeTagsChanged();
+    // The source byte of the packet the last decode()'s samples came from (the first of them
+    // when several), in the byte count of sourcePosition() and of the network buffer; -1 when
+    // the container gives packets no position. Decoder thread.
+    int64_t blockPosition() const { return m_blockPosition; }
 
 private:
     static int readBuffer(void* self, uint8_t* data, int size);
@@ -127,6 +131,8 @@ private:
     int m_swrFormat = -1;
     int m_swrChannels = 0;
     std::vector<float> m_pending; // samples decoded while opening
+    int64_t m_pendingPosition = -1;
+    int64_t m_blockPosition = -1;
     Tags m_tags;
     bool m_tagsChanged = false;
     bool m_ended = false;
