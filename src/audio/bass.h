@@ -166,6 +166,9 @@ typedef DWORD HWMENCODE;
 #define BASS_FILEPOS_START 3
 #define BASS_FILEPOS_CONNECTED 4
 #define BASS_FILEPOS_BUFFER 5 // bytes waiting in the buffer
+// This library's own addition: where the latest link of a chained Ogg stream from the network
+// began (its first page), -1 when none has been seen.
+#define BASS_FILEPOS_LINK 0x100
 
 // Sync types (BASS_ChannelSetSync).
 #define BASS_SYNC_END 2

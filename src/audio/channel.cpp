@@ -927,6 +927,8 @@ QWORD Channel::filePosition(DWORD mode) const {
             return m_buffer->endOfData() ? 0 : 1;
         case BASS_FILEPOS_BUFFER:
             return m_buffer->available();
+        case BASS_FILEPOS_LINK:
+            return m_oggScanner ? QWORD(m_oggScanner->linkStart()) : QWORD(-1);
         default:
             return QWORD(-1);
         }

@@ -78,16 +78,16 @@ private:
     void drainHold(int channels, size_t budgetFrames, Routing routing);
 
     std::mutex m_mutex;
-    std::vector<Entry> m_encoders;     // guarded by m_mutex
+    std::vector<Entry> m_encoders;      // guarded by m_mutex
     std::array<Cut, kMaxCuts> m_cuts{}; // guarded by m_mutex: a ring of m_cutCount from head
-    size_t m_cutHead = 0;              // guarded by m_mutex
-    size_t m_cutCount = 0;             // guarded by m_mutex
-    uint64_t m_cutsTaken = 0;          // guarded by m_mutex: generations given to encoders
-    uint64_t m_cutsAdded = 0;          // guarded by m_mutex
-    uint64_t m_clears = 0;             // guarded by m_mutex
+    size_t m_cutHead = 0;               // guarded by m_mutex
+    size_t m_cutCount = 0;              // guarded by m_mutex
+    uint64_t m_cutsTaken = 0;           // guarded by m_mutex: generations given to encoders
+    uint64_t m_cutsAdded = 0;           // guarded by m_mutex
+    uint64_t m_clears = 0;              // guarded by m_mutex
     std::array<Mark, kMarks> m_marks{}; // guarded by m_mutex: where recent blocks began
-    size_t m_markCount = 0;            // guarded by m_mutex
-    size_t m_markNext = 0;             // guarded by m_mutex
+    size_t m_markCount = 0;             // guarded by m_mutex
+    size_t m_markNext = 0;              // guarded by m_mutex
     std::atomic<int> m_positionsKnown{-1};
     std::atomic<unsigned> m_reachedCuts{0};
 

@@ -41,6 +41,8 @@ std::vector<std::string> OggCommentScanner::parseCommentBlock(const uint8_t* dat
 }
 
 void OggCommentScanner::feed(const uint8_t* data, size_t length) {
+    const uint64_t pendingOffset = m_fed - m_pending.size();
+    m_fed += length;
     m_pending.insert(m_pending.end(), data, data + length);
     size_t start = 0;
     for (;;) {
@@ -68,16 +70,17 @@ void OggCommentScanner::feed(const uint8_t* data, size_t length) {
             bodyLength += m_pending[start + kPageHeader + i];
         if (m_pending.size() - start < headerLength + bodyLength)
             break;
-        onPage(m_pending.data() + start, headerLength);
+        onPage(m_pending.data() + start, headerLength, pendingOffset + start);
         start += headerLength + bodyLength;
     }
     m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(start));
 }
 
-void OggCommentScanner::onPage(const uint8_t* page, size_t headerLength) {
+void OggCommentScanner::onPage(const uint8_t* page, size_t headerLength, uint64_t pageStart) {
     const uint8_t flags = page[5];
     const uint32_t serial = le32(page + 14);
     if (flags & 0x02) {
+        m_linkStart = int64_t(pageStart);
         m_serial = serial;
         m_inLink = true;
         m_packetIndex = 0;

@@ -145,6 +145,9 @@
                      (handle, cmdline, flags, proc, user)) \
     QW_BASS_FUNCTION(DWORD, BASS_Encode_IsActive, (DWORD handle), (handle)) \
     QW_BASS_FUNCTION(BOOL, BASS_Encode_Stop, (DWORD handle), (handle)) \
+    QW_BASS_FUNCTION(BOOL, BASS_Encode_CutAt, (DWORD handle, QWORD filepos, DWORD delayMs), \
+                     (handle, filepos, delayMs)) \
+    QW_BASS_FUNCTION(BOOL, BASS_Encode_ClearCuts, (DWORD handle), (handle)) \
     QW_BASS_FUNCTION(const DWORD*, BASS_WMA_EncodeGetRates, \
                      (DWORD freq, DWORD chans, DWORD flags), \
                      (freq, chans, flags)) \

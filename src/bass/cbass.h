@@ -360,6 +360,18 @@ protected:
     // GUI thread: a cut was reached; the actions waiting for one run.
     void OnCutReached(const Song& song, quint32 generation);
     void RunReadyCutActions();
+    // Encoded recordings: the audio library ends the encoder's samples at the title's sample
+    // and keeps the next ones for the encoder the split starts (cbassencodercuts.cpp).
+    // Callers hold m_metaMutex; false when the library cannot place the cut (no encoder
+    // program, or a stream whose packets carry no position), so the split goes by the clock.
+    bool RegisterEncoderCut(quint64 sourceByte, int delayMs, bool startOfFile);
+    // The byte where the audio of a title that has just arrived begins (m_metaMutex).
+    quint64 TitleByte() const;
+    void NoteSongStart();
+    // Before a single-song recording's encoder starts: it begins at the song's first sample.
+    void StartAtSongStart();
+    void ClearEncoderCuts();
+    static void CALLBACK_EncoderCut(HSYNC handle, DWORD channel, DWORD data, void* user);
 
     // One decoder attempt: raises EVENT_CONNECTING with kind, stores handle and kind.
     bool TryCreate(StreamKind kind, const QString& url, DWORD flags, bool isFile);
@@ -463,6 +475,13 @@ protected:
     bool m_oggCutPending = false;   // a cut without a new logical stream: at the next page
     Song m_oggCutSong;
     bool m_oggBufferAtStreamStart = false; // the song buffer began at the stream's first page
+    // Cuts given to the audio library for an encoded recording, oldest first, and where the
+    // current song's audio began. Guarded by m_metaMutex.
+    QList<PendingCut> m_encoderCuts;
+    DWORD m_encoderCutSyncStream = 0; // the stream the cut sync is set on
+    quint64 m_songStartByte = 0;
+    DWORD m_songStartStream = 0;
+    bool m_splitting = false; // GUI thread only: a split is opening the next file
     // Stale cut notifications of an ended recording are told apart by this.
     std::atomic<quint32> m_recordingGeneration{0};
     // GUI thread only: split actions whose cut is expected, the cuts reached before their

@@ -255,6 +255,8 @@ bool CBass::StartEncoder(const QString& cmdline, const QString& path, DWORD flag
     BASS_REQUIRE(channel, false);
     qDebug() << "CBass::StartEncoder " << command;
     m_encoderCommand = command;
+    if (m_singleSong && !m_splitting)
+        StartAtSongStart();
     const HENCODE encoder = BASS_Encode_Start(channel, command.utf16(), flags | BASS_UNICODE,
                                               EncoderCallback(), this);
     m_record.SetEncoderHandle(encoder);

@@ -297,7 +297,9 @@ void CBass::RestartRecording() {
 
 void CBass::SplitNow() {
     CloseRecordingFile();
+    m_splitting = true;
     RestartRecording();
+    m_splitting = false;
 }
 
 void CBass::CloseRecordingFile() {
@@ -321,6 +323,7 @@ void CBass::OnSplitFile(const Song& song) {
 }
 
 void CBass::OnTitleChanged(const Song& previous) {
+    NoteSongStart();
     if (!IsRecording()) {
         if (IsOggPaged()) {
             OnOggTitleWhileBuffering();
@@ -334,11 +337,14 @@ void CBass::OnTitleChanged(const Song& previous) {
     }
     if (m_splitMode != SPLIT_PER_SONG)
         return;
-    const bool cut = m_record.Recording().IsOpen() && !m_record.IsEncoderActive();
-    if (cut && IsOggPaged())
+    const bool copied = m_record.Recording().IsOpen() && !m_record.IsEncoderActive();
+    if (copied && IsOggPaged())
         RegisterOggCut();
-    else if (cut)
+    else if (copied)
         RegisterCut(CutDelayMs());
+    const bool cut =
+        copied || (m_record.IsEncoderActive() && RegisterEncoderCut(m_songStartByte, CutDelayMs(),
+                                                                     false));
     // Splitting stops and starts encoders and files: that belongs on the engine's own thread,
     // not on the library's sync thread that runs this.
     const quint64 titleByte = m_bytesDownloaded;
@@ -350,8 +356,9 @@ void CBass::OnTitleChanged(const Song& previous) {
                 OnSplitFile(previous);
                 return;
             }
-            // An encoder gets the samples as they are decoded, some way behind the download:
-            // the split waits until the decoder has read up to the title's byte.
+            // Without a cut in the library the encoder gets the samples as they are decoded,
+            // some way behind the download: the split waits until the decoder has read up to
+            // the title's byte.
             const QWORD consumed = FilePosition(BASS_FILEPOS_CURRENT);
             qint64 lagMs = 0;
             {
@@ -501,6 +508,7 @@ void CBass::ClearCuts() {
     m_carry.clear();
     m_cutSealed = false;
     ClearOggCuts();
+    ClearEncoderCuts();
     ++m_recordingGeneration;
     lock.unlock();
     m_cutsExpected = 0;

@@ -228,10 +228,20 @@ TEST(OggCommentScanner, ReportsTheCommentsOfEachNewLink) {
         oggPage(0x00, 1, {"audio"}) + "junk between pages" + oggPage(0x02, 2, {opusHead}) +
         oggPage(0x00, 2, {"OpusTags" + commentBlock({"title=Second"})}) +
         oggPage(0x00, 2, {"\x03vorbis" + commentBlock({"TITLE=not a header"})});
+    // Where each link's first page begins: a title's audio starts there.
+    const std::vector<int64_t> linkStarts = {0,
+                                             int64_t(stream.find(std::string("OggS\0\x02", 6), 1))};
     for (size_t chunk : {1u, 5u, 64u, 4096u}) {
         SCOPED_TRACE(chunk);
         std::vector<std::vector<std::string>> seen;
-        OggCommentScanner scanner([&](const std::vector<std::string>& c) { seen.push_back(c); });
+        std::vector<int64_t> startsSeen;
+        OggCommentScanner* watched = nullptr;
+        OggCommentScanner scanner([&](const std::vector<std::string>& c) {
+            seen.push_back(c);
+            startsSeen.push_back(watched->linkStart());
+        });
+        watched = &scanner;
+        EXPECT_EQ(scanner.linkStart(), -1);
         for (size_t pos = 0; pos < stream.size(); pos += chunk) {
             const std::string part = stream.substr(pos, chunk);
             scanner.feed(reinterpret_cast<const uint8_t*>(part.data()), part.size());
@@ -239,6 +249,7 @@ TEST(OggCommentScanner, ReportsTheCommentsOfEachNewLink) {
         ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen[0], (std::vector<std::string>{"TITLE=First", "ARTIST=A"}));
         EXPECT_EQ(seen[1], (std::vector<std::string>{"title=Second"}));
+        EXPECT_EQ(startsSeen, linkStarts);
     }
 }
 

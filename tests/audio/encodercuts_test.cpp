@@ -52,8 +52,8 @@ public:
     ~Recording() { stop(); }
     void start() {
         m_files.push_back(std::make_unique<Samples>());
-        m_encoder = BASS_Encode_Start(m_stream, "cat", kRawFloat, Samples::proc,
-                                      m_files.back().get());
+        m_encoder =
+            BASS_Encode_Start(m_stream, "cat", kRawFloat, Samples::proc, m_files.back().get());
         ASSERT_NE(m_encoder, 0u) << BASS_ErrorGetCode();
     }
     void stop() {
@@ -92,7 +92,8 @@ protected:
         for (int song = 0; song < 3; ++song) {
             const std::string part = tempPath("cuts_song" + std::to_string(song) + ".mp3");
             const std::string command =
-                "ffmpeg -v error -y -f lavfi -i sine=frequency=" + std::to_string(440 * (song + 1)) +
+                "ffmpeg -v error -y -f lavfi -i sine=frequency=" +
+                std::to_string(440 * (song + 1)) +
                 ":sample_rate=44100:duration=" + std::to_string(seconds[song]) +
                 " -ac 2 -c:a libmp3lame -b:a 128k -write_xing 0 -id3v2_version 0 '" + part + "'";
             ASSERT_EQ(std::system(command.c_str()), 0);

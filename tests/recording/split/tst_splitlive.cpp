@@ -21,6 +21,9 @@
 #include <QUrlQuery>
 #include <QtEndian>
 
+#include <cmath>
+#include <cstring>
+
 using namespace BASS;
 
 namespace {
@@ -148,6 +151,47 @@ QStringList inRecordedOrder(const QStringList& files, const QStringList& songs,
     return ordered;
 }
 
+// The decoded audio of a file, mono at 44100 Hz.
+QVector<float> decodedMono(const QString& path) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-ac", "1", "-ar", "44100",
+                                            "-f", "f32le", "-"});
+    ffmpeg.waitForFinished(-1);
+    const QByteArray bytes = ffmpeg.readAllStandardOutput();
+    QVector<float> samples(bytes.size() / qsizetype(sizeof(float)));
+    std::memcpy(samples.data(), bytes.constData(), size_t(samples.size()) * sizeof(float));
+    return samples;
+}
+
+// The power of one frequency in a window (Goertzel).
+double powerAt(const float* samples, int count, double hz) {
+    const double coefficient = 2 * std::cos(2 * M_PI * hz / 44100);
+    double previous = 0;
+    double beforePrevious = 0;
+    for (int i = 0; i < count; ++i) {
+        const double value = samples[i] + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = value;
+    }
+    return previous * previous + beforePrevious * beforePrevious -
+           coefficient * previous * beforePrevious;
+}
+
+// How long, in ms, the neighbour's tone lasts at one end of a file of the own tone: 20 ms
+// windows moved 5 ms at a time from that end until the own tone outweighs the neighbour's.
+// The first such window holds about 10 ms of the neighbour's tone beyond its start.
+double neighbourMs(const QVector<float>& samples, int ownHz, int neighbourHz, bool atEnd) {
+    constexpr int kWindow = 882;
+    constexpr int kHop = 220;
+    for (int offset = 0; offset + kWindow <= samples.size(); offset += kHop) {
+        const float* window = samples.constData() +
+                              (atEnd ? samples.size() - kWindow - offset : offset);
+        if (powerAt(window, kWindow, ownHz) > powerAt(window, kWindow, neighbourHz))
+            return offset * 1000.0 / 44100 + 10;
+    }
+    return samples.size() * 1000.0 / 44100;
+}
+
 } // namespace
 
 // One engine with its connect thread, recording with splits into its own folder.
@@ -180,9 +224,22 @@ private slots:
     void oggMountCopiedIntoWholeOggFiles();
     void cutsLieAtTheTitlesByte_data();
     void cutsLieAtTheTitlesByte();
+    void encodedCutsLieAtTheTitlesSample_data();
+    void encodedCutsLieAtTheTitlesSample();
     void wishedSongIsRecordedAlone();
+    void wishedSongEncodedHoldsItsToneOnly();
 
 private:
+    static QString toneUrl() {
+        QUrlQuery query;
+        query.addQueryItem("file", kToneFile);
+        query.addQueryItem("name", "Split Tones (Test)");
+        query.addQueryItem("titles", "Tone A - One|Tone B - Two|Tone C - Three|Tone D - Four");
+        query.addQueryItem("every", QString::number(kSongBytes));
+        query.addQueryItem("metaint", "16000");
+        return QString::fromStdString(qwtest::httpUrl("/icy")) + "?" +
+               query.toString(QUrl::FullyEncoded);
+    }
     // A title no earlier run has set, so that the mount really changes.
     QString freshTitle(const QString& song) const {
         return QStringLiteral("Split %1 - %2").arg(m_run).arg(song);
@@ -365,14 +422,7 @@ void TestSplitLive::cutsLieAtTheTitlesByte_data() {
 
 void TestSplitLive::cutsLieAtTheTitlesByte() {
     QFETCH(int, delayMs);
-    QUrlQuery query;
-    query.addQueryItem("file", kToneFile);
-    query.addQueryItem("name", "Split Tones (Test)");
-    query.addQueryItem("titles", "Tone A - One|Tone B - Two|Tone C - Three|Tone D - Four");
-    query.addQueryItem("every", QString::number(kSongBytes));
-    query.addQueryItem("metaint", "16000");
-    const QString url =
-        QString::fromStdString(qwtest::httpUrl("/icy")) + "?" + query.toString(QUrl::FullyEncoded);
+    const QString url = toneUrl();
 
     SplitRecorder r;
     r.engine.SetSplitDelay(delayMs);
@@ -407,6 +457,49 @@ void TestSplitLive::cutsLieAtTheTitlesByte() {
     }
 }
 
+void TestSplitLive::encodedCutsLieAtTheTitlesSample_data() {
+    cutsLieAtTheTitlesByte_data();
+}
+
+// Re-encoded, a file holds its song's tone from its first sample to its last: the cut lies at
+// the title's sample (moved by the delay), not where the engine's thread got to it.
+void TestSplitLive::encodedCutsLieAtTheTitlesSample() {
+    QFETCH(int, delayMs);
+    SplitRecorder r;
+    // Re-encoded, not copied as it comes.
+    r.engine.ClearDirectFormats();
+    r.engine.SetSplitDelay(delayMs);
+    QVERIFY(r.Play(toneUrl()));
+    QVERIFY(
+        QTest::qWaitFor([&] { return r.engine.CurrentSong().Text() == "Tone A - One"; }, kWaitMs));
+    QVERIFY(r.Record(REC_FORMAT_OGG));
+    QVERIFY(r.WaitForSplits(3));
+    r.engine.StopRecording();
+    QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
+
+    const QStringList songs = {"Tone A - One", "Tone B - Two", "Tone C - Three", "Tone D - Four"};
+    QCOMPARE(filesBelow(r.folder.path()).size(), songs.size());
+    // With a delay a file begins that much into its song and ends as much into the next.
+    const int shift = delayMs * 44100 / 1000;
+    for (int i = 1; i < 3; ++i) {
+        const QString name = songs.at(i);
+        const QVector<float> audio =
+            decodedMono(r.folder.filePath("Split Tones Test/" + name + ".ogg"));
+        QVERIFY2(audio.size() > kSongSeconds * 44100 * 9 / 10, qPrintable(name));
+        const QVector<float> own = audio.mid(0, audio.size() - shift);
+        const QVector<float> next = audio.mid(audio.size() - shift);
+        const double early = neighbourMs(own, kTones[i], kTones[i - 1], false);
+        const double late = neighbourMs(own, kTones[i], kTones[i + 1], true);
+        const QString where = QStringLiteral("%1: %2 ms of the song before, %3 ms of the next")
+                                  .arg(name)
+                                  .arg(early)
+                                  .arg(late);
+        QVERIFY2(early < 60 && late < 60, qPrintable(where));
+        if (shift > 0)
+            QVERIFY2(neighbourMs(next, kTones[i + 1], kTones[i], false) < 60, qPrintable(where));
+    }
+}
+
 void TestSplitLive::wishedSongIsRecordedAlone() {
     SplitRecorder r;
     WishWatcher watcher(&r.engine);
@@ -434,6 +527,31 @@ void TestSplitLive::wishedSongIsRecordedAlone() {
     QVERIFY2(files.first().endsWith("/" + freshTitle("The (Wished) Song") + ".mp3"),
              qPrintable(files.first()));
     QCOMPARE(codecOf(r.folder.filePath(files.first())), QString("mp3"));
+}
+
+// A wished song recorded re-encoded begins and ends with its own tone, though the wish is
+// seen on the engine's thread after the title.
+void TestSplitLive::wishedSongEncodedHoldsItsToneOnly() {
+    SplitRecorder r;
+    r.engine.ClearDirectFormats();
+    WishWatcher watcher(&r.engine);
+    watcher.List().SetEntries({QStringLiteral("Tone C")});
+    connect(&watcher, &WishWatcher::sig_recordWish, &r.engine, [&] {
+        r.engine.SetSingleSong(true);
+        r.engine.StartSplitRecording(r.folder.path(), REC_FORMAT_OGG);
+    });
+    QVERIFY(r.Play(toneUrl()));
+    QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
+    const QStringList files = filesBelow(r.folder.path());
+    QCOMPARE(files, QStringList{"Split Tones Test/Tone C - Three.ogg"});
+    const QVector<float> audio = decodedMono(r.folder.filePath(files.first()));
+    QVERIFY(audio.size() > kSongSeconds * 44100 * 9 / 10);
+    const double early = neighbourMs(audio, kTones[2], kTones[1], false);
+    const double late = neighbourMs(audio, kTones[2], kTones[3], true);
+    QVERIFY2(early < 60 && late < 60,
+             qPrintable(QStringLiteral("%1 ms of the song before, %2 ms of the next")
+                            .arg(early)
+                            .arg(late)));
 }
 
 QTEST_GUILESS_MAIN(TestSplitLive)
