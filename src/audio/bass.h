@@ -409,7 +409,8 @@ BOOL BASS_Encode_Stop(DWORD handle);
 // BASS_SYNC_ENCODE_CUT syncs fire (on a library thread, after the encoders got the samples
 // before it). BASS_ERROR_NOTAVAIL when the stream's packets carry no source position (the
 // caller then splits by its own clock), BASS_ERROR_BUSY when 16 cuts wait already.
-// BASS_Encode_ClearCuts drops the cuts no start has taken and the samples held for them.
+// BASS_Encode_ClearCuts ends a recording's cuts: it drops the cuts no start has taken and the
+// samples held for them, and the encoders still running get no more samples.
 BOOL BASS_Encode_CutAt(DWORD handle, QWORD filepos, DWORD delayMs);
 BOOL BASS_Encode_ClearCuts(DWORD handle);
 

@@ -42,7 +42,8 @@ bool EncoderFeed::addCut(int64_t sourceByte, int delayMs) {
 void EncoderFeed::clearCuts() {
     std::lock_guard lock(m_mutex);
     m_cutCount = 0;
-    m_cutsAdded = m_cutsTaken;
+    // A generation of its own: the encoders still running get nothing of what comes after.
+    m_cutsAdded = ++m_cutsTaken;
     ++m_clears;
     m_reachedCuts = 0;
 }

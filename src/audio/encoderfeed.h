@@ -30,7 +30,8 @@ public:
     void remove(HENCODE handle);
     // False when kMaxCuts wait already.
     bool addCut(int64_t sourceByte, int delayMs);
-    // Drops the cuts no encoder has taken and the held samples: the recording has ended.
+    // The recording has ended: drops the cuts no encoder has taken and the held samples, and
+    // the encoders still running (about to be stopped) get no more samples.
     void clearCuts();
     // Decoder thread: the samples after the DSP callbacks and effects, with the source byte of
     // the packet they came from (-1 when unknown).

@@ -230,8 +230,8 @@ TEST_F(EncoderCuts, ClearingDropsTheHeldSamplesAndTheCutsWaiting) {
     ASSERT_TRUE(BASS_Encode_CutAt(m_stream, s_songStart[2], 0));
     readTo(s_songFrames[0] + kRate / 4);
     ASSERT_TRUE(cutsReached(1));
-    recording.stop();
     ASSERT_TRUE(BASS_Encode_ClearCuts(m_stream));
+    recording.stop();
     // The next recording starts with what is decoded now, not with the held samples, and the
     // second cut no longer ends it.
     recording.start();
