@@ -351,7 +351,7 @@ int QHttpExt::send(const QString& url, QFile* file, bool showErrors, httpInfo* r
     info->reply = reply;
     m_replyMap.insert(reply, info);
     m_requestState.insert(info, state);
-    enforceLimits(info, reply, state);
+    enforceLimits(reply, state);
     if (!reissued) {
         m_list.append(info);
         emit sig_Started(info);
@@ -410,14 +410,15 @@ void QHttpExt::setLimits(int timeoutMs, qint64 maxBytes) {
     m_maxBytes = qMax<qint64>(0, maxBytes);
 }
 
-void QHttpExt::enforceLimits(httpInfo* info, QNetworkReply* reply, const RequestState& state) {
+void QHttpExt::enforceLimits(QNetworkReply* reply, const RequestState& state) {
     if (state.deadline.isForever())
         return;
-    // Tied to the reply: a reply that finishes first takes the timer with it.
-    QTimer::singleShot(qMax<qint64>(0, state.deadline.remainingTime()), reply,
-                       [this, info, reply] {
-                           endByLimit(info, reply, errorText(QNetworkReply::TimeoutError));
-                       });
+    // Tied to the reply, which its record deletes only later: the record is looked up again,
+    // as it may be gone by the time the timer fires.
+    QTimer::singleShot(qMax<qint64>(0, state.deadline.remainingTime()), reply, [this, reply] {
+        if (httpInfo* current = getInfo(reply))
+            endByLimit(current, reply, errorText(QNetworkReply::TimeoutError));
+    });
 }
 
 void QHttpExt::endByLimit(httpInfo* info, QNetworkReply* reply, const QString& error) {

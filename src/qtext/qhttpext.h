@@ -184,7 +184,7 @@ private:
         qint64 maxBytes = 0;
         QString limitError; // why a limit ended the request
     };
-    void enforceLimits(httpInfo* info, QNetworkReply* reply, const RequestState& state);
+    void enforceLimits(QNetworkReply* reply, const RequestState& state);
     void endByLimit(httpInfo* info, QNetworkReply* reply, const QString& error);
     int m_timeoutMs = 0;
     qint64 m_maxBytes = 0;
