@@ -22,6 +22,8 @@ namespace {
 constexpr size_t kPlayRingSamples = 16384 * Output::kChannels;
 constexpr size_t kDecodeRingSamples = 65536;
 constexpr size_t kResumeSamples = kPlayRingSamples / 2;
+constexpr size_t kFirstBlockSamples = size_t(Output::kMaxBlockFrames) * Output::kChannels;
+constexpr auto kFirstBlockWait = std::chrono::milliseconds(250);
 constexpr size_t kHeardSamples = 8192 * Output::kChannels;
 constexpr size_t kTagHistory = 16;
 constexpr size_t kMaxPlaylistBytes = 64 * 1024;
@@ -271,6 +273,7 @@ void Channel::abortOpen() {
             m_net->abort();
     }
     m_wake.notify_all();
+    m_decodedWake.notify_all();
 }
 
 void Channel::shutdown() {
@@ -433,8 +436,12 @@ void Channel::decodeThread() {
         convertForOutput(decoded, rate, channels, converted);
         if (!pushSamples(converted.data(), converted.size()))
             break;
+        std::lock_guard lock(m_wakeMutex);
+        m_decodedWake.notify_all();
     }
+    std::lock_guard lock(m_wakeMutex);
     m_sourceEnded = true;
+    m_decodedWake.notify_all();
 }
 
 bool Channel::pushSamples(const float* samples, size_t count) {
@@ -732,16 +739,24 @@ int Channel::play(bool restart) {
     const int previous = m_state.exchange(Playing);
     if (previous == Playing)
         return 0;
-    if (const int error = m_output->addChannel(this); error != 0) {
-        m_state = Stopped;
-        return error;
-    }
     {
         std::lock_guard lock(m_wakeMutex);
         m_played = true;
     }
     m_wake.notify_all();
+    awaitFirstBlock();
+    if (const int error = m_output->addChannel(this); error != 0) {
+        m_state = Stopped;
+        return error;
+    }
     return 0;
+}
+
+void Channel::awaitFirstBlock() {
+    std::unique_lock lock(m_wakeMutex);
+    m_decodedWake.wait_for(lock, kFirstBlockWait, [this] {
+        return m_ring.readable() >= kFirstBlockSamples || m_sourceEnded.load() || m_abort.load();
+    });
 }
 
 int Channel::pause() {
@@ -930,7 +945,7 @@ QWORD Channel::filePosition(DWORD mode) const {
     if (m_buffer) {
         switch (mode) {
         case BASS_FILEPOS_CURRENT:
-            return m_buffer->totalRead();
+            return currentSourceByte();
         case BASS_FILEPOS_DOWNLOAD:
             return m_buffer->totalWritten();
         case BASS_FILEPOS_END:
@@ -961,6 +976,11 @@ QWORD Channel::filePosition(DWORD mode) const {
     default:
         return QWORD(-1);
     }
+}
+
+QWORD Channel::currentSourceByte() const {
+    const int64_t parsed = m_decoder ? m_decoder->sourcePosition() : -1;
+    return parsed >= 0 ? QWORD(parsed) : m_buffer->totalRead();
 }
 
 QWORD Channel::position() const {

@@ -141,6 +141,12 @@ private:
     void netThread();
     void decodeThread();
     bool pushSamples(const float* samples, size_t count);
+    // A network stream's next byte to decode: the demuxer's position once it has parsed any,
+    // before that what it has taken from the download buffer.
+    QWORD currentSourceByte() const;
+    // Until the ring holds a device period of samples (or the source ended, or a short
+    // time passed): a channel joining the output then sounds at the device's next period.
+    void awaitFirstBlock();
     void convertForOutput(const std::vector<float>& in, int rate, int channels,
                           std::vector<float>& out);
     void runDsp(std::vector<float>& samples);
@@ -176,6 +182,7 @@ private:
     std::atomic<bool> m_abort{false};
     std::mutex m_wakeMutex; // wakes the decoder thread's waits on abort
     std::condition_variable m_wake;
+    std::condition_variable m_decodedWake; // under m_wakeMutex: samples reached the ring
 
     // Download callback: set while opening, then called on the network thread.
     DOWNLOADPROC* m_downloadProc = nullptr;

@@ -475,13 +475,14 @@ Decoder::Result Decoder::decode(std::vector<float>& out) {
                 }
                 readTags();
             }
+            noteParsed(m_packet->pos, m_packet->size);
             // A damaged packet is skipped: a radio stream goes on after a bad frame.
             avcodec_send_packet(m_codec, m_packet);
         }
         av_packet_unref(m_packet);
     }
-    if (!m_buffer && m_io)
-        m_sourcePosition = avio_tell(m_io);
+    if (m_ended)
+        noteParsed(-1, 0);
     return out.size() > startSize ? Result::Samples : Result::End;
 }
 
@@ -525,6 +526,17 @@ int64_t Decoder::lengthFrames() const {
 
 std::string Decoder::formatName() const {
     return m_format && m_format->iformat ? m_format->iformat->name : "";
+}
+
+void Decoder::noteParsed(int64_t packetPosition, int packetSize) {
+    // The end of the last packet given to the codec, not what the demuxer has read ahead:
+    // bytes it holds unparsed (an MP3 demuxer reads 1 KiB at a time) are still to be decoded,
+    // as the download buffer's are. Packets without a position fall back to the demuxer's.
+    int64_t parsed = packetPosition >= 0 ? packetPosition + packetSize : -1;
+    if (parsed < 0 && m_io)
+        parsed = avio_tell(m_io);
+    if (parsed > m_sourcePosition.load())
+        m_sourcePosition = parsed;
 }
 
 int64_t Decoder::sourcePosition() const {

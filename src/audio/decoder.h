@@ -64,7 +64,8 @@ public:
     // Length in frames, -1 for live streams.
     int64_t lengthFrames() const;
     std::string formatName() const;
-    // Source bytes consumed and the source size (files and memory only, else -1); any thread.
+    // Source bytes given to the codec (-1 before the first) and the source size (files and
+    // memory only, else -1); any thread.
     int64_t sourcePosition() const;
     int64_t sourceSize() const;
     // Comments of the stream (Ogg comments, ASF values), keys as the container gives them.
@@ -98,6 +99,8 @@ private:
     int prepareCodec(StreamKind kind);
     bool convertFrame(std::vector<float>& out);
     void readTags();
+    // Decoder thread: a packet from packetPosition (-1 when unknown) goes to the codec.
+    void noteParsed(int64_t packetPosition, int packetSize);
 
     const std::atomic<bool>* m_abortFlag;
     AVFormatContext* m_format = nullptr;

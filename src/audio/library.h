@@ -60,9 +60,10 @@ public:
     void abortCreates(const void* owner, bool abort);
 
 private:
-    // How long the device keeps running after the last channel left the mix: a station change
-    // stops one stream and starts the next without reopening it.
-    static constexpr int kDeviceIdleMs = 1000;
+    // How long the device keeps running after the last channel left the mix: none. A running
+    // device sounds a joining stream only at its next period, up to a period late, where a
+    // device opened for it carries the stream's first samples in its first period.
+    static constexpr int kDeviceIdleMs = 0;
     // How long a parked connection waits for the next create.
     static constexpr int kParkedMs = 2000;
 
