@@ -254,11 +254,14 @@ void Channel::start() {
         m_started = true;
         ended = m_pendingEnd;
     }
-    // A download that ended while opening has no later network callback to hand its data on.
-    if (ended) {
+    // What arrived while opening is handed on now, not at the next network callback: on a live
+    // stream that is a block's time away (and a download that ended has none), and a recording
+    // started in between would count the server's burst as new.
+    {
         std::lock_guard order(m_callbackMutex);
         flushPendingDownload();
-        deliverDownload(nullptr, 0);
+        if (ended)
+            deliverDownload(nullptr, 0);
     }
     startThread(m_decodeThread, &Channel::decodeThread);
 }
@@ -736,13 +739,6 @@ int Channel::play(bool restart) {
         return BASS_ERROR_ENDED;
     if (restart && m_state.load() == Stopped && m_decoder && m_decoder->lengthFrames() < 0)
         m_ring.clear();
-    // What arrived while the stream opened reaches the download callback by the time it plays,
-    // not at the next network block: a recording started right after would count the server's
-    // burst as new audio.
-    {
-        std::lock_guard order(m_callbackMutex);
-        flushPendingDownload();
-    }
     const int previous = m_state.exchange(Playing);
     if (previous == Playing)
         return 0;
