@@ -254,14 +254,11 @@ void Channel::start() {
         m_started = true;
         ended = m_pendingEnd;
     }
-    // What arrived while opening is handed on now, not at the next network callback: on a live
-    // stream that is a block's time away (and a download that ended has none), and a recording
-    // started in between would count the server's burst as new.
-    {
+    // A download that ended while opening has no later network callback to hand its data on.
+    if (ended) {
         std::lock_guard order(m_callbackMutex);
         flushPendingDownload();
-        if (ended)
-            deliverDownload(nullptr, 0);
+        deliverDownload(nullptr, 0);
     }
     startThread(m_decodeThread, &Channel::decodeThread);
 }
