@@ -945,7 +945,7 @@ QWORD Channel::filePosition(DWORD mode) const {
     if (m_buffer) {
         switch (mode) {
         case BASS_FILEPOS_CURRENT:
-            return currentSourceByte();
+            return m_buffer->totalRead();
         case BASS_FILEPOS_DOWNLOAD:
             return m_buffer->totalWritten();
         case BASS_FILEPOS_END:
@@ -976,11 +976,6 @@ QWORD Channel::filePosition(DWORD mode) const {
     default:
         return QWORD(-1);
     }
-}
-
-QWORD Channel::currentSourceByte() const {
-    const int64_t parsed = m_decoder ? m_decoder->sourcePosition() : -1;
-    return parsed >= 0 ? QWORD(parsed) : m_buffer->totalRead();
 }
 
 QWORD Channel::position() const {
