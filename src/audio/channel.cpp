@@ -327,16 +327,6 @@ void Channel::deliverHeaderBlock() {
 }
 
 void Channel::onNetData(const uint8_t* data, size_t length) {
-    if (m_started) {
-        // The download callback and a new Ogg link's title come before the decoder can read
-        // the data: the title's byte is still ahead of the decoder, so a cut placed there
-        // (a split at the song's first sample) is not passed already. A large block is
-        // written in parts while the decoder reads, and would otherwise be read past its
-        // title before that is seen.
-        deliverAndScan(data, length);
-        m_buffer->write(data, length);
-        return;
-    }
     if (!m_buffer->write(data, length))
         return;
     {
@@ -348,10 +338,6 @@ void Channel::onNetData(const uint8_t* data, size_t length) {
             return;
         }
     }
-    deliverAndScan(data, length);
-}
-
-void Channel::deliverAndScan(const uint8_t* data, size_t length) {
     // Held across the flush so that a flush by start() cannot overtake newer data.
     std::lock_guard order(m_callbackMutex);
     flushPendingDownload();

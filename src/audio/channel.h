@@ -128,7 +128,6 @@ private:
     void onNetMeta(const std::string& text) override;
     void onNetEnd() override;
     void onOggComments(const std::vector<std::string>& comments);
-    void deliverAndScan(const uint8_t* data, size_t length);
 
     static Decoder::Deadline openDeadline();
     int openNetwork(const std::string& url, int depth, Decoder::Deadline deadline);
