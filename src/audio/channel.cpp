@@ -722,6 +722,13 @@ int Channel::play(bool restart) {
         return BASS_ERROR_ENDED;
     if (restart && m_state.load() == Stopped && m_decoder && m_decoder->lengthFrames() < 0)
         m_ring.clear();
+    // What arrived while the stream opened reaches the download callback by the time it plays,
+    // not at the next network block: a recording started right after would count the server's
+    // burst as new audio.
+    {
+        std::lock_guard order(m_callbackMutex);
+        flushPendingDownload();
+    }
     const int previous = m_state.exchange(Playing);
     if (previous == Playing)
         return 0;
@@ -931,7 +938,7 @@ QWORD Channel::filePosition(DWORD mode) const {
     if (m_buffer) {
         switch (mode) {
         case BASS_FILEPOS_CURRENT:
-            return m_buffer->totalRead();
+            return currentSourceByte();
         case BASS_FILEPOS_DOWNLOAD:
             return m_buffer->totalWritten();
         case BASS_FILEPOS_END:
@@ -962,6 +969,11 @@ QWORD Channel::filePosition(DWORD mode) const {
     default:
         return QWORD(-1);
     }
+}
+
+QWORD Channel::currentSourceByte() const {
+    const int64_t parsed = m_decoder ? m_decoder->sourcePosition() : -1;
+    return parsed >= 0 ? QWORD(parsed) : m_buffer->totalRead();
 }
 
 QWORD Channel::position() const {

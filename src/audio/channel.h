@@ -140,6 +140,9 @@ private:
     void netThread();
     void decodeThread();
     bool pushSamples(const float* samples, size_t count);
+    // A network stream's next byte to decode: the demuxer's position once it has parsed any,
+    // before that what it has taken from the download buffer.
+    QWORD currentSourceByte() const;
     // Until the ring holds a device period of samples (or the source ended, or a short
     // time passed): a channel joining the output then sounds at the device's next period.
     void awaitFirstBlock();
