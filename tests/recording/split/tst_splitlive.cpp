@@ -373,6 +373,10 @@ void TestSplitLive::oggMountCopiedIntoWholeOggFiles() {
     // The delay postpones only the next file's opening: the cut stays at the new stream.
     r.engine.SetSplitDelay(700);
     QVERIFY(r.Play(icecast("/ogg")));
+    // The server's burst may still be coming in when the play starts, with older streams (and
+    // their titles) ahead of the one begun above: the recording starts once that one plays.
+    QVERIFY(QTest::qWaitFor(
+        [&] { return r.engine.CurrentSong().Text() == freshTitle("Copy Before"); }, kWaitMs));
     QVERIFY(r.Record(REC_FORMAT_SAME));
     const QStringList songs = {freshTitle("Copy One"), freshTitle("Copy Two"),
                                freshTitle("Copy Three")};
