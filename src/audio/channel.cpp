@@ -327,6 +327,15 @@ void Channel::deliverHeaderBlock() {
 }
 
 void Channel::onNetData(const uint8_t* data, size_t length) {
+    if (m_started) {
+        // Handed on and scanned before the decoder can read it: a new Ogg link's title then
+        // reaches the syncs while the link's first audio is still ahead of the decoder, so a
+        // cut placed at the link's start is not already passed. A block larger than the room
+        // in the buffer is written in parts while the decoder reads.
+        handOn(data, length);
+        m_buffer->write(data, length);
+        return;
+    }
     if (!m_buffer->write(data, length))
         return;
     {
@@ -338,7 +347,11 @@ void Channel::onNetData(const uint8_t* data, size_t length) {
             return;
         }
     }
-    // Held across the flush so that a flush by start() cannot overtake newer data.
+    handOn(data, length);
+}
+
+void Channel::handOn(const uint8_t* data, size_t length) {
+    // Held across the flush so that a flush by start() or play() cannot overtake newer data.
     std::lock_guard order(m_callbackMutex);
     flushPendingDownload();
     deliverDownload(data, DWORD(length));

@@ -128,6 +128,8 @@ private:
     void onNetMeta(const std::string& text) override;
     void onNetEnd() override;
     void onOggComments(const std::vector<std::string>& comments);
+    // Gives a started stream's data to the download callback, then to the Ogg title scanner.
+    void handOn(const uint8_t* data, size_t length);
 
     static Decoder::Deadline openDeadline();
     int openNetwork(const std::string& url, int depth, Decoder::Deadline deadline);

@@ -34,6 +34,11 @@ constexpr int kSongSeconds = 3;
 constexpr int kSongBytes = kSongSeconds * 16000;
 const int kTones[] = {440, 660, 880, 550};
 const char* const kToneFile = "splittones.mp3";
+// The same tones as an Ogg station sends them: a logical stream for each song, its title in
+// the stream's own comments.
+const char* const kOggToneFile = "splittones.ogg";
+const char* const kOggSongs[] = {"Ogg Tone A - One", "Ogg Tone B - Two", "Ogg Tone C - Three",
+                                 "Ogg Tone D - Four"};
 
 QString icecast(const char* mount) {
     return QString::fromStdString(qwtest::icecastUrl(mount));
@@ -228,6 +233,7 @@ private slots:
     void encodedCutsLieAtTheTitlesSample();
     void wishedSongIsRecordedAlone();
     void wishedSongEncodedHoldsItsToneOnly();
+    void oggStationReEncodedCutsWhereEachSongsStreamBegins();
 
 private:
     static QString toneUrl() {
@@ -285,6 +291,24 @@ void TestSplitLive::initTestCase() {
                                         "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0",
                                         "-id3v2_version", "0", "-f", "mp3", tones});
     QCOMPARE(made, 0);
+    QFile chained(QDir(QString::fromStdString(qwtest::wwwDir())).filePath(kOggToneFile));
+    QVERIFY(chained.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QTemporaryDir parts;
+    for (int i = 0; i < 4; ++i) {
+        const QString part = parts.filePath(QString::number(i) + ".ogg");
+        const QString song = QString::fromLatin1(kOggSongs[i]);
+        const int encoded = QProcess::execute(
+            QStringLiteral("ffmpeg"),
+            {"-v", "error", "-y", "-f", "lavfi", "-i",
+             QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2")
+                 .arg(kTones[i])
+                 .arg(kSongSeconds),
+             "-af", "volume=0.5", "-ac", "2", "-c:a", "libvorbis", "-q:a", "2", "-serial_offset",
+             QString::number(100 + i), "-metadata", "artist=" + song.section(" - ", 0, 0),
+             "-metadata", "title=" + song.section(" - ", 1), part});
+        QCOMPARE(encoded, 0);
+        chained.write(readAll(part));
+    }
 }
 
 void TestSplitLive::cleanupTestCase() {
@@ -556,6 +580,42 @@ void TestSplitLive::wishedSongEncodedHoldsItsToneOnly() {
              qPrintable(QStringLiteral("%1 ms of the song before, %2 ms of the next")
                             .arg(early)
                             .arg(late)));
+}
+
+// An Ogg station's title arrives with the header pages of the song's own stream, perhaps in the
+// same data as its first audio: re-encoded, each file still begins at that stream's first sample.
+// Sent eight times faster than it plays, the stream soon fills the download buffer, and each
+// block is then written in parts while the decoder reads the parts already in.
+void TestSplitLive::oggStationReEncodedCutsWhereEachSongsStreamBegins() {
+    const QString file = QDir(QString::fromStdString(qwtest::wwwDir())).filePath(kOggToneFile);
+    const qint64 bytesPerSecond = QFileInfo(file).size() / (4 * kSongSeconds);
+    const QString url = QString::fromStdString(qwtest::httpUrl("/icy")) +
+                        QStringLiteral("?file=%1&meta=never&name=Ogg%20Tones&rate=%2")
+                            .arg(kOggToneFile)
+                            .arg(bytesPerSecond * 8);
+    SplitRecorder r;
+    r.engine.ClearDirectFormats();
+    QVERIFY(r.Play(url));
+    QVERIFY(QTest::qWaitFor([&] { return r.engine.CurrentSong().Text() == kOggSongs[0]; },
+                            kWaitMs));
+    QVERIFY(r.Record(REC_FORMAT_OGG));
+    QVERIFY(r.WaitForSplits(3));
+    r.engine.StopRecording();
+    QVERIFY(r.WaitFor(EVENT_RECORD_STOPPED));
+
+    QCOMPARE(filesBelow(r.folder.path()).size(), 4);
+    for (int i = 1; i < 3; ++i) {
+        const QString name = QString::fromLatin1(kOggSongs[i]);
+        const QVector<float> audio = decodedMono(r.folder.filePath("Ogg Tones/" + name + ".ogg"));
+        QVERIFY2(audio.size() > kSongSeconds * 44100 * 9 / 10, qPrintable(name));
+        const double early = neighbourMs(audio, kTones[i], kTones[i - 1], false);
+        const double late = neighbourMs(audio, kTones[i], kTones[i + 1], true);
+        QVERIFY2(early < 60 && late < 60,
+                 qPrintable(QStringLiteral("%1: %2 ms of the song before, %3 ms of the next")
+                                .arg(name)
+                                .arg(early)
+                                .arg(late)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSplitLive)
